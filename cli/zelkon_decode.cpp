@@ -1,0 +1,132 @@
+// zelkon-decode: de-frames an RXBIN byte stream (a recording, or a port captured with cat) through
+// the receive state machine and prints every completed packet as one line: the id in hex, the
+// payload length in decimal, then the payload bytes in hex.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "link/framing.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: zelkon-decode [FILE]\n"
+    "Reads an RXBIN byte stream from FILE, or from standard input when FILE is absent or '-',\n"
+    "and prints one line per complete packet: the packet id in hex, the payload length in\n"
+    "decimal and the payload bytes in hex.\n";
+
+// Collects the output lines and writes them to stdout in large blocks.
+class LineWriter {
+ public:
+  bool Packet(const zelkon::PacketReceiver& r) {
+    // The longest line: id, length, 511 bytes of payload, newline.
+    if (kCapacity - used_ < 8 + 3 * zelkon::kMaxPayload && !Flush()) return false;
+    char* out = buffer_ + used_;
+    out = Hex(r.Id(), out);
+    *out++ = ' ';
+    out = std::to_chars(out, buffer_ + kCapacity, r.PayloadLength()).ptr;
+    const uint8_t* payload = r.Payload();
+    for (int i = 0; i < r.PayloadLength(); ++i) {
+      *out++ = ' ';
+      out = Hex(payload[i], out);
+    }
+    *out++ = '\n';
+    used_ = static_cast<size_t>(out - buffer_);
+    return true;
+  }
+
+  bool Flush() {
+    const size_t written = std::fwrite(buffer_, 1, used_, stdout);
+    const bool ok = written == used_;
+    used_ = 0;
+    return ok;
+  }
+
+ private:
+  static char* Hex(uint8_t b, char* out) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out[0] = kDigits[b >> 4];
+    out[1] = kDigits[b & 0x0F];
+    return out + 2;
+  }
+
+  static constexpr size_t kCapacity = 1 << 16;
+  char buffer_[kCapacity];
+  size_t used_ = 0;
+};
+
+int UsageError(const char* message, std::string_view arg) {
+  std::fprintf(stderr, "zelkon-decode: %s '%.*s'\n%s", message, static_cast<int>(arg.size()),
+               arg.data(), kUsage);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* path = nullptr;
+  bool optionsDone = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (!optionsDone && arg == "--") {
+      optionsDone = true;
+    } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
+      return UsageError("unknown option", arg);
+    } else if (path != nullptr) {
+      return UsageError("unexpected argument", arg);
+    } else {
+      path = argv[i];
+    }
+  }
+
+  const bool fromStdin = path == nullptr || std::strcmp(path, "-") == 0;
+  const int fd = fromStdin ? STDIN_FILENO : open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "zelkon-decode: cannot open '%s': %s\n", path, std::strerror(errno));
+    return 1;
+  }
+
+  static zelkon::PacketReceiver receiver;
+  static LineWriter writer;
+  bool writeFailed = false;
+  auto print = [&](const zelkon::PacketReceiver& r) {
+    if (!writeFailed && !writer.Packet(r)) writeFailed = true;
+  };
+
+  for (;;) {
+    const ssize_t n = read(fd, receiver.readBuffer, zelkon::kReadBufferSize);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      if (fromStdin) {
+        std::fprintf(stderr, "zelkon-decode: cannot read standard input: %s\n",
+                     std::strerror(error));
+      } else {
+        std::fprintf(stderr, "zelkon-decode: cannot read '%s': %s\n", path, std::strerror(error));
+      }
+      return 1;
+    }
+    receiver.readPosition = 0;
+    receiver.bytesRemaining = static_cast<uint32_t>(n);
+    zelkon::FeedReadBuffer(receiver, print);
+    if (writeFailed) break;
+  }
+  if (!fromStdin) close(fd);
+
+  if (writeFailed || !writer.Flush() || std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "zelkon-decode: error writing standard output: %s\n",
+                 std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Zelkon's one entry point for building, running and testing on Debian 12.
+#
+#   scripts/dev.sh run [ARGS...]  install what is missing, build, run the program
+#   scripts/dev.sh test           install what is missing, build and run every test:
+#                                 the plain suite, then the suite under AddressSanitizer +
+#                                 UndefinedBehaviorSanitizer, then under ThreadSanitizer
+#   scripts/dev.sh bench          build and run the benchmarks
+#
+# Packages are installed with apt only when missing, through sudo only when not root.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev)
+
+install_missing() {
+  local missing=() p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$p")
+  done
+  ((${#missing[@]})) || return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}
+
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
+}
+
+command=${1:-}
+[[ $# -gt 0 ]] && shift
+case "$command" in
+  run)
+    install_missing
+    build default
+    if [[ $# -eq 0 ]]; then
+      # Until the monitor window exists: decode the sample recording the build wrote.
+      set -- build/default/sample.rxb
+    fi
+    exec build/default/zelkon-decode "$@"
+    ;;
+  test)
+    install_missing
+    for preset in default asan tsan; do
+      echo "== $preset ==" >&2
+      build "$preset"
+      ctest --preset "$preset"
+    done
+    ;;
+  bench)
+    install_missing
+    build default
+    exec build/default/zelkon_bench "$@"
+    ;;
+  *)
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//' >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,33 @@
+// Time as the program sees it: a monotonic millisecond count, blocking waits, and the idle wait of
+// the event loop. Tests run on a virtual clock whose waits cost no real time.
+#pragma once
+
+#include <cstdint>
+
+namespace zelkon {
+
+class UiQueue;
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since an arbitrary start.
+  virtual int64_t NowMs() = 0;
+  // A blocking wait (the pause before each command, the pauses between commands).
+  virtual void SleepMs(int64_t ms) = 0;
+  // The event loop has nothing to do for `ms`: wait, waking early when work is posted to `queue`.
+  virtual void IdleWait(int64_t ms, UiQueue& queue) = 0;
+};
+
+class SteadyClock final : public Clock {
+ public:
+  SteadyClock();
+  int64_t NowMs() override;
+  void SleepMs(int64_t ms) override;
+  void IdleWait(int64_t ms, UiQueue& queue) override;
+
+ private:
+  int64_t start_;
+};
+
+}  // namespace zelkon

@@ -1,0 +1,29 @@
+// Modal message boxes and file dialogs. The user interface shows real ones; tests answer from a
+// script; a headless run prints the box and answers with the button that sends nothing.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zelkon {
+
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Icon { None, Information, Exclamation, Stop, Question };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+  std::string fileName;          // preset text of the file-name field
+  std::string defaultExtension;  // ".dat", added when the chosen name has none
+  std::string filter;            // "Data Files (*.dat)|*.dat|All Files (*.*)|*.*"
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
+                            Icon icon) = 0;
+  // The chosen path, or nothing when the operator cancels.
+  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace zelkon

@@ -1,0 +1,61 @@
+// The program-wide state shared by the windows, the poll loop and the decoders.
+//
+// Plain fields, written on the user-interface thread only. LinkReady is also read by a worker
+// thread that sends commands, so it is atomic. Everything else a window shows lives in its
+// controls.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "link/port_settings.h"
+
+namespace zelkon {
+
+inline constexpr int kChannelCount = 12;
+inline constexpr int kBreakResponseSize = 200;
+
+struct AppState {
+  // Link and start-up.
+  int32_t ComPortNumber = 0;
+  // A device path given instead of a port number (a USB adapter, a pseudo-terminal); empty when the
+  // port was chosen by number. Where a text shows "COM%d", it shows this path instead.
+  std::string DevicePath;
+  bool EngineeringMode = false;
+  std::atomic<bool> LinkReady{false};
+  uint32_t ReceivedByteCount = 0;
+
+  // Poll loop.
+  int32_t StartupCountdown = 0;
+  int32_t PollPhase = 0;
+  bool TxLedLit = false;
+  bool RxLedLit = false;
+  int32_t TimeCountdown = 0;
+  int32_t TimingStatusCountdown = 0;
+  std::array<int32_t, kChannelCount> TrackCountdown{};
+  std::array<int32_t, kChannelCount> SelectedSVs{};
+
+  // Start-up port set-up.
+  int32_t BreakCountdown = 0;
+  ::zelkon::PortSettings PortSettings;
+  std::array<uint8_t, kBreakResponseSize> BreakResponseText{};
+
+  // Recording and transfers.
+  bool RecordingActive = false;
+  std::FILE* RecordingFile = nullptr;
+  int32_t RecordingFlushCount = 0;
+  bool TransferCaptureFlag = false;
+  bool TimeToPcPending = false;
+  bool PositionDownloadPending = false;
+
+  // Display.
+  bool LatLonDegMin = false;
+
+  // "COM3", or the device path.
+  std::string PortLabel() const;
+};
+
+}  // namespace zelkon

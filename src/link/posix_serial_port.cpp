@@ -1,0 +1,197 @@
+#include "link/posix_serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+namespace zelkon {
+namespace {
+
+// How long a frame may take to be accepted by the device before the rest is abandoned. A frame of
+// the longest command takes about 0.6 s at 9600 baud; a stuck line must not hold the sender longer.
+constexpr auto kWriteBound = std::chrono::milliseconds(2000);
+
+speed_t SpeedFor(int rate) {
+  switch (rate) {
+    case 110:
+      return B110;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return B9600;
+  }
+}
+
+tcflag_t CharacterSize(int dataBits) {
+  switch (dataBits) {
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
+  }
+}
+
+}  // namespace
+
+std::string ComPortPath(int portNumber) { return "/dev/ttyS" + std::to_string(portNumber - 1); }
+
+PosixSerialPort::~PosixSerialPort() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool PosixSerialPort::Open(const std::string& path) {
+  if (fd_ >= 0) return false;
+  // O_NONBLOCK: neither the open (waiting for carrier) nor any read may wait.
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  if (!::isatty(fd)) {
+    ::close(fd);
+    return false;
+  }
+  // Two locks: the advisory lock keeps a second monitor off the port whoever runs it; TIOCEXCL
+  // makes the kernel refuse every further open by an ordinary user (other terminal programs
+  // included).
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+bool PosixSerialPort::SetQueueSizes(int /*receiveBytes*/, int /*transmitBytes*/) {
+  // The terminal driver keeps its own buffers (4 KiB or more); nothing to set.
+  return fd_ >= 0;
+}
+
+void PosixSerialPort::Purge() {
+  if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
+}
+
+void PosixSerialPort::SetNonWaitingReads() {
+  termios tio{};
+  if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0) return;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::tcsetattr(fd_, TCSANOW, &tio);
+}
+
+void ApplyLineSettings(termios& tio, const LineSettings& line) {
+  // Binary mode: no line editing, no character translation, no signals, no output processing.
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IXON | IXOFF | IXANY);
+  tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CharacterSize(line.dataBits) | CREAD | CLOCAL;
+  if (line.stopBits == 2) tio.c_cflag |= CSTOPB;
+  if (line.parity != Parity::None) {
+    tio.c_cflag |= PARENB;
+    if (line.parity == Parity::Odd) tio.c_cflag |= PARODD;
+    tio.c_iflag |= INPCK;  // parity checking on
+  } else {
+    tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
+  }
+
+  tio.c_cc[VSTART] = 0x11;  // XON/XOFF characters, unused while software flow control is off
+  tio.c_cc[VSTOP] = 0x13;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+
+  const speed_t speed = SpeedFor(line.baudRate);
+  ::cfsetispeed(&tio, speed);
+  ::cfsetospeed(&tio, speed);
+}
+
+int PosixSerialPort::Configure(const LineSettings& line) {
+  termios tio{};
+  if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0) return -1;
+  ApplyLineSettings(tio, line);
+  if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return -1;
+
+  // DTR and RTS on. Devices without modem lines (pseudo-terminals) refuse; that is not an error.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  ::ioctl(fd_, TIOCMBIS, &lines);
+  return 0;
+}
+
+int PosixSerialPort::BytesWaiting() {
+  int count = 0;
+  if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &count) != 0) return 0;
+  return count;
+}
+
+int PosixSerialPort::Read(uint8_t* buffer, int capacity) {
+  if (fd_ < 0 || capacity <= 0) return 0;
+  ssize_t n;
+  do {
+    n = ::read(fd_, buffer, static_cast<size_t>(capacity));
+  } while (n < 0 && errno == EINTR);
+  return n > 0 ? static_cast<int>(n) : 0;
+}
+
+void PosixSerialPort::Write(const uint8_t* bytes, int length) {
+  if (fd_ < 0) return;
+  const auto deadline = std::chrono::steady_clock::now() + kWriteBound;
+  int done = 0;
+  while (done < length) {
+    const ssize_t n = ::write(fd_, bytes + done, static_cast<size_t>(length - done));
+    if (n > 0) {
+      done += static_cast<int>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return;  // device error: abandon silently
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;  // the line is stuck: abandon the rest of the frame
+    pollfd p{fd_, POLLOUT, 0};
+    ::poll(&p, 1, static_cast<int>(left.count()));
+  }
+}
+
+void PosixSerialPort::Drain() {
+  if (fd_ >= 0) ::tcdrain(fd_);
+}
+
+bool PosixSerialPort::SetRts(bool on) {
+  if (fd_ < 0) return false;
+  int bits = TIOCM_RTS;
+  return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
+}
+
+void PosixSerialPort::Close() {
+  if (fd_ < 0) return;
+  ::tcflush(fd_, TCIOFLUSH);
+  ::ioctl(fd_, TIOCNXCL);  // the exclusive mode outlives this descriptor otherwise
+  ::close(fd_);            // also releases the advisory lock
+  fd_ = -1;
+}
+
+}  // namespace zelkon

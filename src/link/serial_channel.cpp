@@ -1,0 +1,73 @@
+#include "link/serial_channel.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kQueueBytes = 4096;
+
+}  // namespace
+
+SerialChannel::SerialChannel(SerialPort& port, uint32_t& receivedByteCount,
+                             const bool& transferCaptureFlag)
+    : port_(port),
+      receivedByteCount_(receivedByteCount),
+      transferCaptureFlag_(transferCaptureFlag) {}
+
+int SerialChannel::OpenChannel(const std::string& path) {
+  receiver_.ResetForOpen();
+  receivedByteCount_ = 0;
+  if (!port_.Open(path)) return -1;
+  if (!port_.SetQueueSizes(kQueueBytes, kQueueBytes)) {
+    port_.Close();
+    return -1;
+  }
+  port_.Purge();
+  port_.SetNonWaitingReads();
+  port_.Configure(LineSettings{9600, 8, Parity::Odd, 1});
+  open_ = true;
+  return 0;
+}
+
+void SerialChannel::ReadAndDispatch(PacketHandler handler, bool stopOnCapture) {
+  if (feeding_) return;
+  int count;
+  {
+    std::lock_guard lock(SerialLock);
+    if (port_.BytesWaiting() == 0) return;
+    count = port_.Read(receiver_.readBuffer, kReadBufferSize);
+  }
+  receiver_.readPosition = 0;
+  receiver_.bytesRemaining = static_cast<uint32_t>(count);
+  receivedByteCount_ += static_cast<uint32_t>(count);
+
+  feeding_ = true;
+  FeedReadBuffer(receiver_, handler, stopOnCapture ? &transferCaptureFlag_ : nullptr);
+  feeding_ = false;
+}
+
+void SerialChannel::FramePacket(int length, const uint8_t* bytes) {
+  if (length < 1 || length > kMaxPacketLength) return;
+  std::lock_guard lock(sendLock_);
+  const int frameLength = FrameBytes(bytes, length, txFrame_);
+  port_.Write(txFrame_, frameLength);
+}
+
+void SerialChannel::PulseRts() {
+  std::lock_guard lock(SerialLock);
+  if (port_.SetRts(true)) port_.SetRts(false);
+}
+
+int SerialChannel::CaptureRead() {
+  const int count = port_.Read(receiver_.readBuffer, kReadBufferSize);
+  receiver_.readPosition = 0;
+  receiver_.bytesRemaining = 0;  // captured bytes are never fed to the framing
+  return count;
+}
+
+void SerialChannel::CloseChannel() {
+  if (!open_) return;
+  port_.Close();
+  open_ = false;
+}
+
+}  // namespace zelkon

@@ -1,0 +1,65 @@
+// The one serial link to the receiver: the port, the receive state machine that de-frames what it
+// reads, and the single framed write path.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "link/framing.h"
+#include "link/serial_port.h"
+
+namespace zelkon {
+
+class SerialChannel {
+ public:
+  // `receivedByteCount` counts every byte read for dispatch; `transferCaptureFlag` ends a feed in
+  // stop-on-capture mode. Both are program-wide state owned by the caller.
+  SerialChannel(SerialPort& port, uint32_t& receivedByteCount, const bool& transferCaptureFlag);
+  SerialChannel(const SerialChannel&) = delete;
+  SerialChannel& operator=(const SerialChannel&) = delete;
+
+  // Opens `path`, sets 4096-byte queues, purges, sets non-waiting reads and 9600-8-O-1.
+  // 0, or -1 when the device cannot be opened (or its queues cannot be set).
+  int OpenChannel(const std::string& path);
+
+  // Reads what the port holds and feeds it to the receive state machine; `handler` gets every
+  // completed packet. A call made while an outer call is still feeding (a handler that runs a
+  // nested event loop) returns at once: the bytes stay in the port for the outer loop's next tick.
+  void ReadAndDispatch(PacketHandler handler, bool stopOnCapture);
+
+  // Frames one packet (id first) and writes it whole. Frames from different threads never
+  // interleave. Packets longer than kMaxPacketLength, or empty, are not sent.
+  void FramePacket(int length, const uint8_t* bytes);
+
+  // Raises RTS and, if that worked, lowers it at once: the event-input pulse.
+  void PulseRts();
+
+  // Reads straight into the read buffer, without the lock and without feeding: the start-up
+  // capture of a port-settings text. Returns the count read.
+  int CaptureRead();
+
+  int Configure(const LineSettings& line) { return port_.Configure(line); }
+  void Drain() { port_.Drain(); }
+  void CloseChannel();
+
+  bool IsOpen() const { return open_; }
+  PacketReceiver& Receiver() { return receiver_; }
+  const PacketReceiver& Receiver() const { return receiver_; }
+
+  // Guards the bytes-waiting query with its read, and the RTS pulse.
+  std::mutex SerialLock;
+
+ private:
+  SerialPort& port_;
+  uint32_t& receivedByteCount_;
+  const bool& transferCaptureFlag_;
+  PacketReceiver receiver_;
+  bool open_ = false;
+  bool feeding_ = false;
+
+  std::mutex sendLock_;  // guards txFrame_ and the write
+  uint8_t txFrame_[kMaxFrameLength] = {};
+};
+
+}  // namespace zelkon

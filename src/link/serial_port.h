@@ -1,0 +1,43 @@
+// The operations the program needs of a serial port. The real implementation drives a POSIX
+// terminal device; tests use a scripted one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/port_settings.h"
+
+namespace zelkon {
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+
+  // Opens the device for reading and writing with exclusive access; false when it cannot be opened
+  // or is already held by another program.
+  virtual bool Open(const std::string& path) = 0;
+  // Receive and transmit queue sizes; false makes the caller close the port again.
+  virtual bool SetQueueSizes(int receiveBytes, int transmitBytes) = 0;
+  // Discards pending input and output in both directions.
+  virtual void Purge() = 0;
+  // Reads return at once with whatever is waiting.
+  virtual void SetNonWaitingReads() = 0;
+  // Rate, data bits, parity and stop bits; binary (raw) mode, no flow control, DTR and RTS on.
+  // 0 on success, -1 when the device refused the settings (it keeps its previous ones).
+  virtual int Configure(const LineSettings& line) = 0;
+  // Bytes in the receive queue (0 on any error).
+  virtual int BytesWaiting() = 0;
+  // Up to `capacity` bytes without waiting; the count read (0 when none or on error).
+  virtual int Read(uint8_t* buffer, int capacity) = 0;
+  // Writes one whole frame and waits, within a bound, until the device has taken all of it.
+  // Errors and an incomplete write are not reported.
+  virtual void Write(const uint8_t* bytes, int length) = 0;
+  // Waits until queued output has been transmitted.
+  virtual void Drain() = 0;
+  // Raises or lowers RTS; false when the device cannot.
+  virtual bool SetRts(bool on) = 0;
+  // Discards pending data and closes the device.
+  virtual void Close() = 0;
+};
+
+}  // namespace zelkon

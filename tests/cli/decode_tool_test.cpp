@@ -1,0 +1,268 @@
+// End-to-end tests of the zelkon-decode executable: real files and standard input, exact output.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/framing.h"
+#include "sample_stream.h"
+
+extern char** environ;
+
+namespace zelkon {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The expected output line of one packet.
+std::string Line(uint8_t id, const Bytes& payload) {
+  char hex[4];
+  std::snprintf(hex, sizeof hex, "%02X", id);
+  std::string line = std::string(hex) + " " + std::to_string(payload.size());
+  for (uint8_t b : payload) {
+    std::snprintf(hex, sizeof hex, " %02X", b);
+    line += hex;
+  }
+  return line + "\n";
+}
+
+class DecodeToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = std::filesystem::temp_directory_path() / "zelkon-decode-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string WriteFile(const std::string& name, const Bytes& bytes) {
+    const std::string path = dir_ / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  // Runs zelkon-decode with `args` in `dir_`, standard input read from `stdinPath`.
+  Result Decode(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
+    const std::string outPath = dir_ / "stdout";
+    const std::string errPath = dir_ / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+    std::vector<char*> argv{const_cast<char*>(ZELKON_DECODE_PATH)};
+    for (const std::string& arg : args)
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    Result result;
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, ZELKON_DECODE_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(spawned, 0) << "cannot start " << ZELKON_DECODE_PATH;
+    if (spawned != 0) return result;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = ReadAll(outPath);
+    result.err = ReadAll(errPath);
+    return result;
+  }
+
+  // Decodes `bytes` three ways (file argument, standard input, '-' with standard input) and expects
+  // the same clean result from each.
+  void ExpectDecodes(const Bytes& bytes, const std::string& expected) {
+    const std::string path = WriteFile("input.rxb", bytes);
+    const std::pair<const char*, Result> runs[] = {
+        {"FILE", Decode({path})}, {"stdin", Decode({}, path)}, {"-", Decode({"-"}, path)}};
+    for (const auto& [how, run] : runs) {
+      SCOPED_TRACE(how);
+      EXPECT_EQ(run.exitCode, 0);
+      EXPECT_EQ(run.out, expected);
+      EXPECT_EQ(run.err, "");
+    }
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(DecodeToolTest, PrintsIdLengthAndDestuffedPayload) {
+  ExpectDecodes({0x10, 0x41, 0x01, 0x10, 0x10, 0x02, 0x10, 0x03}, "41 3 01 10 02\n");
+}
+
+TEST_F(DecodeToolTest, PrintsEveryPacketInOrderWithUpperCaseHex) {
+  Bytes payload300;
+  for (int i = 0; i < 300; ++i)
+    payload300.push_back(static_cast<uint8_t>(i * 7));
+  Bytes stream = {0x55, 0xAA, 0x03,                                // noise before the first frame
+                  0x10, 0x8F, 0xAB, 0xFF, 0x0A, 0x03, 0x10, 0x03,  // superpacket, lone 03 as data
+                  0x10, 0x46, 0x10, 0x03,                          // empty payload
+                  0x10, 0x5C};
+  for (uint8_t b : payload300) {
+    if (b == kDle) stream.push_back(kDle);
+    stream.push_back(b);
+  }
+  stream.insert(stream.end(), {0x10, 0x03});
+  ExpectDecodes(stream, "8F 4 AB FF 0A 03\n46 0\n" + Line(0x5C, payload300));
+}
+
+TEST_F(DecodeToolTest, ReassemblesFramesSplitAcrossTheReadBoundary) {
+  // Each case puts one byte of the frame at the last index of the first 8192-byte read.
+  struct Case {
+    const char* name;
+    Bytes frame;
+    size_t lastOfFirstRead;  // index in `frame`
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"closing DLE | ETX", {0x10, 0x41, 0x01, 0x02, 0x03, 0x10, 0x03}, 5, "41 3 01 02 03\n"},
+      {"stuffed DLE | DLE", {0x10, 0x41, 0xAA, 0x10, 0x10, 0xBB, 0x10, 0x03}, 3, "41 3 AA 10 BB\n"},
+      {"opening DLE | id", {0x10, 0x41, 0x01, 0x02, 0x03, 0x10, 0x03}, 0, "41 3 01 02 03\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes stream(kReadBufferSize - 1 - c.lastOfFirstRead, 0x55);  // noise without any DLE
+    stream.insert(stream.end(), c.frame.begin(), c.frame.end());
+    ASSERT_EQ(stream[kReadBufferSize - 1], 0x10);
+    stream.insert(stream.end(), {0x10, 0x42, 0x07, 0x10, 0x03});  // and the next frame still works
+    ExpectDecodes(stream, std::string(c.expected) + "42 1 07\n");
+  }
+}
+
+TEST_F(DecodeToolTest, EmptyInputPrintsNothing) { ExpectDecodes({}, ""); }
+
+TEST_F(DecodeToolTest, UnreadableInputFailsWithMessage) {
+  const std::string missing = dir_ / "no-such-file.rxb";
+  const Result noFile = Decode({missing});
+  EXPECT_EQ(noFile.exitCode, 1);
+  EXPECT_EQ(noFile.out, "");
+  EXPECT_NE(noFile.err.find(missing), std::string::npos) << noFile.err;
+
+  const Result directory = Decode({dir_});
+  EXPECT_EQ(directory.exitCode, 1);
+  EXPECT_EQ(directory.out, "");
+  EXPECT_NE(directory.err.find("zelkon-decode:"), std::string::npos) << directory.err;
+}
+
+TEST_F(DecodeToolTest, CommandLine) {
+  const Result help = Decode({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("Usage: zelkon-decode", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+
+  const std::string file = WriteFile("one.rxb", {0x10, 0x46, 0x00, 0x00, 0x10, 0x03});
+  const std::vector<std::vector<std::string>> badCommandLines = {
+      {"--bogus"}, {"-x", file}, {file, file}};
+  for (const std::vector<std::string>& bad : badCommandLines) {
+    SCOPED_TRACE(bad.front());
+    const Result run = Decode(bad);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("Usage: zelkon-decode"), std::string::npos) << run.err;
+  }
+
+  // After "--" a name that starts with '-' is a file.
+  WriteFile("-dashed.rxb", {0x10, 0x46, 0x00, 0x00, 0x10, 0x03});
+  const Result run = Decode({"--", "-dashed.rxb"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "46 2 00 00\n");
+}
+
+TEST_F(DecodeToolTest, SampleStreamDecodesToItsPacketList) {
+  // 120 rounds are about 75 KB: the frames straddle several read boundaries.
+  const std::vector<SamplePacket> packets = SampleReportPackets(120);
+  std::string expected;
+  for (const SamplePacket& p : packets)
+    expected += Line(p.id, p.payload);
+  ExpectDecodes(FramePackets(packets), expected);
+}
+
+TEST(SampleStream, RoundsHoldTheReportsWithTheLengthsTheirDecodersAccept) {
+  const std::vector<SamplePacket> packets = SampleReportPackets(3);
+  // (id, sub-code or -1, payload length) of one round.
+  std::vector<std::tuple<int, int, size_t>> round = {{0x8F, 0xAB, 17}, {0x8F, 0xAC, 68}};
+  for (int channel = 0; channel < 12; ++channel)
+    round.emplace_back(0x5C, -1, 24);
+  round.insert(round.end(), {{0x6D, -1, 17 + 12},
+                             {0x46, -1, 2},
+                             {0x41, -1, 10},
+                             {0x8F, 0x0B, 74},
+                             {0x5A, -1, 25},
+                             {0x5B, -1, 16}});
+  ASSERT_EQ(packets.size(), 3 * round.size());
+  for (size_t i = 0; i < packets.size(); ++i) {
+    const auto& [id, subCode, length] = round[i % round.size()];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(packets[i].id, id);
+    ASSERT_EQ(packets[i].payload.size(), length);
+    if (subCode >= 0) {
+      EXPECT_EQ(packets[i].payload[0], subCode);
+    }
+  }
+  // Every 0x5C reports a different channel, 0 to 11, in bits 7 to 3 of byte 1.
+  for (int channel = 0; channel < 12; ++channel) {
+    EXPECT_EQ(packets[2 + channel].payload[1], channel << 3);
+  }
+}
+
+TEST(SampleStream, IsDeterministicAndTicksOncePerRound) {
+  const std::vector<SamplePacket> three = SampleReportPackets(3);
+  const std::vector<SamplePacket> five = SampleReportPackets(5);
+  ASSERT_EQ(five.size(), three.size() * 5 / 3);
+  EXPECT_TRUE(std::equal(three.begin(), three.end(), five.begin()));
+  EXPECT_EQ(FramePackets(five), SampleReportStream(5));
+
+  // The time of week of 0x8F-AB (bytes 1 to 4) goes up by one second per round.
+  const size_t perRound = three.size() / 3;
+  auto tow = [&](size_t round) {
+    const Bytes& p = five[round * perRound].payload;
+    return (uint32_t{p[1]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 8) | p[4];
+  };
+  for (size_t round = 1; round < 5; ++round)
+    EXPECT_EQ(tow(round), tow(round - 1) + 1);
+}
+
+TEST(SampleStream, PayloadsNeedPlentyOfStuffing) {
+  size_t bytes = 0;
+  size_t dles = 0;
+  for (const SamplePacket& p : SampleReportPackets(60)) {
+    bytes += p.payload.size();
+    dles += static_cast<size_t>(std::count(p.payload.begin(), p.payload.end(), kDle));
+  }
+  // Random bytes would hold about 0.4 % of 0x10; the sample has several times that.
+  EXPECT_GT(dles * 100, bytes) << dles << " of " << bytes;
+}
+
+}  // namespace
+}  // namespace zelkon

@@ -1,0 +1,233 @@
+// The real terminal adapter, driven over a pseudo-terminal pair: the program holds the slave side
+// as its serial port, the test plays the receiver on the master side.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "link/posix_serial_port.h"
+#include "link/serial_channel.h"
+#include "support/fake_serial_port.h"
+
+namespace zelkon {
+namespace {
+
+using testing::Deframe;
+using testing::Frame;
+using testing::PacketBytes;
+using Bytes = std::vector<uint8_t>;
+
+class PtySerial : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+    path_ = name;
+    // Keep the slave open so the pair lives while ports open and close; make the master's
+    // reads non-waiting.
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  }
+  void TearDown() override {
+    ::close(master_);
+    ::close(slave_);
+  }
+
+  // Everything the program wrote, as the receiver sees it, waiting up to `ms` for `expected` bytes.
+  Bytes ReadMaster(size_t expected, int ms = 2000) {
+    Bytes bytes;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (bytes.size() < expected && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{master_, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      uint8_t buffer[4096];
+      const ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return bytes;
+  }
+
+  void WriteMaster(const Bytes& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+
+  // Waits until the slave side has `count` bytes waiting.
+  static bool WaitForWaiting(SerialPort& port, int count) {
+    for (int i = 0; i < 200; ++i) {
+      if (port.BytesWaiting() >= count) return true;
+      ::usleep(5000);
+    }
+    return false;
+  }
+
+  int master_ = -1;
+  int slave_ = -1;
+  std::string path_;
+};
+
+TEST(LineSettingsTermios, EachLineSettingMapsToItsTerminalFlags) {
+  termios tio{};
+  tio.c_iflag = IXON | IXOFF | ICRNL | ISTRIP;
+  tio.c_oflag = OPOST;
+  tio.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
+  tio.c_cflag = CRTSCTS | CS5 | HUPCL;
+  ApplyLineSettings(tio, LineSettings{9600, 8, Parity::Odd, 1});
+  EXPECT_EQ(::cfgetospeed(&tio), B9600);
+  EXPECT_EQ(::cfgetispeed(&tio), B9600);
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_TRUE(tio.c_cflag & PARENB);
+  EXPECT_TRUE(tio.c_cflag & PARODD);
+  EXPECT_TRUE(tio.c_iflag & INPCK);
+  EXPECT_FALSE(tio.c_cflag & CSTOPB);
+  EXPECT_FALSE(tio.c_cflag & CRTSCTS);
+  EXPECT_TRUE(tio.c_cflag & (CLOCAL | CREAD));
+  EXPECT_TRUE(tio.c_cflag & HUPCL);  // untouched
+  EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP));
+  EXPECT_FALSE(tio.c_oflag & OPOST);
+  EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+  EXPECT_EQ(tio.c_cc[VMIN], 0);
+  EXPECT_EQ(tio.c_cc[VTIME], 0);
+
+  ApplyLineSettings(tio, LineSettings{19200, 7, Parity::Even, 2});
+  EXPECT_EQ(::cfgetospeed(&tio), B19200);
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS7));
+  EXPECT_TRUE(tio.c_cflag & PARENB);
+  EXPECT_FALSE(tio.c_cflag & PARODD);
+  EXPECT_TRUE(tio.c_cflag & CSTOPB);
+
+  ApplyLineSettings(tio, LineSettings{110, 5, Parity::None, 1});
+  EXPECT_EQ(::cfgetospeed(&tio), B110);
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS5));
+  EXPECT_FALSE(tio.c_cflag & (PARENB | PARODD | CSTOPB));
+  EXPECT_FALSE(tio.c_iflag & INPCK);
+
+  ApplyLineSettings(tio, LineSettings{115200, 6, Parity::None, 1});
+  EXPECT_EQ(::cfgetospeed(&tio), B115200);
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS6));
+}
+
+// A pseudo-terminal keeps the rate, stop bits and raw mode it is given (it forces 8 bits and no
+// parity on itself), so those are what tcgetattr can show of a real configure.
+TEST_F(PtySerial, OpenAndConfigureAreVisibleToTcgetattr) {
+  PosixSerialPort port;
+  uint32_t received = 0;
+  bool capture = false;
+  SerialChannel channel(port, received, capture);
+  ASSERT_EQ(channel.OpenChannel(path_), 0);
+
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(port.Descriptor(), &tio), 0);
+  EXPECT_EQ(::cfgetospeed(&tio), B9600);
+  EXPECT_FALSE(tio.c_cflag & CSTOPB);
+  EXPECT_FALSE(tio.c_cflag & CRTSCTS);
+  EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF | ICRNL));
+  EXPECT_FALSE(tio.c_oflag & OPOST);
+  EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
+  EXPECT_EQ(tio.c_cc[VMIN], 0);
+  EXPECT_EQ(tio.c_cc[VTIME], 0);
+
+  ASSERT_EQ(channel.Configure(LineSettings{19200, 8, Parity::Even, 2}), 0);
+  ASSERT_EQ(::tcgetattr(port.Descriptor(), &tio), 0);
+  EXPECT_EQ(::cfgetospeed(&tio), B19200);
+  EXPECT_TRUE(tio.c_cflag & CSTOPB);
+
+  ASSERT_EQ(channel.Configure(LineSettings{4800, 8, Parity::None, 1}), 0);
+  ASSERT_EQ(::tcgetattr(port.Descriptor(), &tio), 0);
+  EXPECT_EQ(::cfgetospeed(&tio), B4800);
+  EXPECT_FALSE(tio.c_cflag & CSTOPB);
+}
+
+TEST_F(PtySerial, APortAlreadyHeldIsRefusedUntilItIsClosed) {
+  PosixSerialPort first;
+  ASSERT_TRUE(first.Open(path_));
+  PosixSerialPort second;
+  EXPECT_FALSE(second.Open(path_));
+  first.Close();
+  EXPECT_TRUE(second.Open(path_));
+}
+
+TEST_F(PtySerial, MissingDevicesAndNonTerminalsCannotBeOpened) {
+  PosixSerialPort port;
+  EXPECT_FALSE(port.Open("/dev/this-port-does-not-exist"));
+  EXPECT_FALSE(port.Open("/dev/null"));
+  EXPECT_EQ(ComPortPath(1), "/dev/ttyS0");
+  EXPECT_EQ(ComPortPath(12), "/dev/ttyS11");
+
+  uint32_t received = 7;
+  bool capture = false;
+  SerialChannel channel(port, received, capture);
+  EXPECT_EQ(channel.OpenChannel(ComPortPath(0)), -1);
+  EXPECT_FALSE(channel.IsOpen());
+}
+
+TEST_F(PtySerial, FramesWrittenByTheProgramArriveFramedOnTheOtherSide) {
+  PosixSerialPort port;
+  uint32_t received = 0;
+  bool capture = false;
+  SerialChannel channel(port, received, capture);
+  ASSERT_EQ(channel.OpenChannel(path_), 0);
+
+  const PacketBytes first{0x8E, 0x10, 0xAB};
+  const PacketBytes second{0xBC, 0x01, 0x07, 0x07, 0x03, 0x01, 0x00, 0x00, 0x02, 0x02, 0x00};
+  channel.FramePacket(static_cast<int>(first.size()), first.data());
+  channel.FramePacket(static_cast<int>(second.size()), second.data());
+
+  Bytes expected = Frame(first);
+  const Bytes secondFrame = Frame(second);
+  expected.insert(expected.end(), secondFrame.begin(), secondFrame.end());
+  EXPECT_EQ(ReadMaster(expected.size()), expected);
+}
+
+TEST_F(PtySerial, BytesFromTheReceiverAreReadCountedAndDecoded) {
+  PosixSerialPort port;
+  uint32_t received = 0;
+  bool capture = false;
+  SerialChannel channel(port, received, capture);
+  ASSERT_EQ(channel.OpenChannel(path_), 0);
+
+  std::vector<PacketBytes> packets;
+  auto handler = [&](const PacketReceiver& r) {
+    PacketBytes packet{r.Id()};
+    packet.insert(packet.end(), r.Payload(), r.Payload() + r.PayloadLength());
+    packets.push_back(packet);
+  };
+
+  channel.ReadAndDispatch(handler, false);  // nothing waiting: nothing read
+  EXPECT_EQ(received, 0u);
+
+  const Bytes stream = {0x10, 0x41, 0x01, 0x10, 0x10, 0x02, 0x10, 0x03, 0x10, 0x8F, 0xAB, 0x10};
+  WriteMaster(stream);
+  ASSERT_TRUE(WaitForWaiting(port, static_cast<int>(stream.size())));
+  channel.ReadAndDispatch(handler, false);
+  EXPECT_EQ(received, stream.size());
+  EXPECT_EQ(packets, (std::vector<PacketBytes>{{0x41, 0x01, 0x10, 0x02}}));
+
+  WriteMaster({0x03});  // completes the frame left open by the last read
+  ASSERT_TRUE(WaitForWaiting(port, 1));
+  channel.ReadAndDispatch(handler, false);
+  EXPECT_EQ(packets.back(), (PacketBytes{0x8F, 0xAB}));
+  EXPECT_EQ(received, stream.size() + 1);
+}
+
+TEST_F(PtySerial, PurgeDiscardsWaitingInputAndRtsIsRefusedQuietlyWithoutModemLines) {
+  PosixSerialPort port;
+  ASSERT_TRUE(port.Open(path_));
+  ASSERT_EQ(port.Configure(LineSettings{}), 0);
+  WriteMaster({1, 2, 3});
+  ASSERT_TRUE(WaitForWaiting(port, 3));
+  port.Purge();
+  EXPECT_EQ(port.BytesWaiting(), 0);
+  uint8_t buffer[8];
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0);  // never waits
+  port.Drain();
+  // A pseudo-terminal has no modem lines: the pulse reports failure instead of hanging.
+  EXPECT_FALSE(port.SetRts(true));
+}
+
+}  // namespace
+}  // namespace zelkon

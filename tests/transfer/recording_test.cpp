@@ -1,0 +1,77 @@
+#include "transfer/recording.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace zelkon {
+namespace {
+
+class Recording : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = ::testing::TempDir() + "recording_test.rxb";
+    state.RecordingFile = std::fopen(path_.c_str(), "wb");
+    ASSERT_NE(state.RecordingFile, nullptr);
+    state.RecordingActive = true;
+  }
+  void TearDown() override {
+    if (state.RecordingFile != nullptr) std::fclose(state.RecordingFile);
+    std::remove(path_.c_str());
+  }
+  // What is on disk now, without closing or flushing the file.
+  std::vector<uint8_t> OnDisk() const {
+    std::vector<uint8_t> bytes;
+    std::FILE* file = std::fopen(path_.c_str(), "rb");
+    for (int c; (c = std::fgetc(file)) != EOF;)
+      bytes.push_back(static_cast<uint8_t>(c));
+    std::fclose(file);
+    return bytes;
+  }
+  void Record(uint8_t id, std::vector<uint8_t> payload) {
+    RecordPacket(state, id, payload.data(), static_cast<int>(payload.size()));
+  }
+
+  AppState state;
+  std::string path_;
+};
+
+TEST_F(Recording, PacketsAreReframedWithEveryDleDoubled) {
+  Record(0x41, {0x10, 0x20});
+  Record(0x25, {});
+  std::fflush(state.RecordingFile);
+  EXPECT_EQ(OnDisk(), (std::vector<uint8_t>{0x10, 0x41, 0x10, 0x10, 0x20, 0x10, 0x03,  //
+                                            0x10, 0x25, 0x10, 0x03}));
+}
+
+TEST_F(Recording, TheLongestPayloadAllDleIsRecordedWhole) {
+  Record(0x58, std::vector<uint8_t>(511, 0x10));
+  std::fflush(state.RecordingFile);
+  const auto bytes = OnDisk();
+  ASSERT_EQ(bytes.size(), 4u + 2 * 511);
+  EXPECT_EQ(bytes[1], 0x58);
+  EXPECT_EQ(bytes[bytes.size() - 1], 0x03);
+}
+
+TEST_F(Recording, FileIsFlushedAfterEveryTwentyFirstPacketAndTheCountCarriesOver) {
+  state.RecordingFlushCount = 0;
+  for (int i = 0; i < 20; ++i)
+    Record(0x46, {0x00, 0x00});
+  EXPECT_EQ(state.RecordingFlushCount, 20);
+  EXPECT_TRUE(OnDisk().empty());  // still in the stream's buffer
+  Record(0x46, {0x00, 0x00});
+  EXPECT_EQ(state.RecordingFlushCount, 0);
+  EXPECT_EQ(OnDisk().size(), 21u * 6);
+
+  // A count left over from an earlier recording brings the first flush forward.
+  state.RecordingFlushCount = 19;
+  Record(0x46, {0x00, 0x00});
+  Record(0x46, {0x00, 0x00});
+  EXPECT_EQ(state.RecordingFlushCount, 0);
+  EXPECT_EQ(OnDisk().size(), 23u * 6);
+}
+
+}  // namespace
+}  // namespace zelkon
