@@ -1,4 +1,5 @@
-// The persistent settings of the program: string values under a key path.
+// The persistent settings of the program: named string values in the program's own store
+// (organisation "Kestrin", application "Zelkon").
 #pragma once
 
 #include <optional>
@@ -9,10 +10,10 @@ namespace zelkon {
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  // Nothing when the key or value is missing or empty, or the store cannot be read.
-  virtual std::optional<std::string> Read(const std::string& key, const std::string& name) = 0;
-  // Creates the key when missing; false on any failure.
-  virtual bool Write(const std::string& key, const std::string& name, const std::string& text) = 0;
+  // Nothing when the value is missing or empty, or the store cannot be read.
+  virtual std::optional<std::string> Read(const std::string& name) = 0;
+  // Creates the store when missing; false on any failure.
+  virtual bool Write(const std::string& name, const std::string& text) = 0;
 };
 
 }  // namespace zelkon

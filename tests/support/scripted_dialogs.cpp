@@ -34,16 +34,15 @@ std::optional<std::string> ScriptedDialogs::OpenFile(const FileDialogRequest& re
   return path;
 }
 
-std::optional<std::string> MemorySettings::Read(const std::string& key, const std::string& name) {
-  const auto it = values.find(key + "\\" + name);
+std::optional<std::string> MemorySettings::Read(const std::string& name) {
+  const auto it = values.find(name);
   if (it == values.end() || it->second.empty()) return std::nullopt;
   return it->second;
 }
 
-bool MemorySettings::Write(const std::string& key, const std::string& name,
-                           const std::string& text) {
+bool MemorySettings::Write(const std::string& name, const std::string& text) {
   if (failWrites) return false;
-  values[key + "\\" + name] = text;
+  values[name] = text;
   return true;
 }
 

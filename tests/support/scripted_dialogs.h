@@ -43,9 +43,9 @@ class ScriptedDialogs final : public Dialogs {
 
 class MemorySettings final : public SettingsStore {
  public:
-  std::optional<std::string> Read(const std::string& key, const std::string& name) override;
-  bool Write(const std::string& key, const std::string& name, const std::string& text) override;
-  std::map<std::string, std::string> values;  // "key\name" -> text
+  std::optional<std::string> Read(const std::string& name) override;
+  bool Write(const std::string& name, const std::string& text) override;
+  std::map<std::string, std::string> values;
   bool failWrites = false;
 };
 
