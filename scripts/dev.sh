@@ -27,9 +27,10 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
+# Build output goes to standard error: standard output belongs to the program.
 build() {
   cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1"
+  cmake --build --preset "$1" >&2
 }
 
 command=${1:-}
