@@ -26,9 +26,7 @@ class Feeder {
     FeedReadBuffer(
         *receiver_,
         [&](const PacketReceiver& r) {
-          PacketBytes packet{r.Id()};
-          packet.insert(packet.end(), r.Payload(), r.Payload() + r.PayloadLength());
-          packets.push_back(packet);
+          packets.push_back(testing::PacketOf(r));
           if (onPacket) onPacket();
         },
         stopFlag);
@@ -176,10 +174,7 @@ TEST(Framing, BatchedFeedMatchesFeedByteOnRandomStreams) {
       byByte->bytesRemaining = static_cast<uint32_t>(n);
       while (byByte->bytesRemaining > 0) {
         if (FeedByte(*byByte)) {
-          PacketBytes packet{byByte->Id()};
-          packet.insert(packet.end(), byByte->Payload(),
-                        byByte->Payload() + byByte->PayloadLength());
-          expected.push_back(packet);
+          expected.push_back(testing::PacketOf(*byByte));
         }
       }
       for (auto& packet : batched.Read(chunk))

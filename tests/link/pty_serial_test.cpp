@@ -68,6 +68,11 @@ class PtySerial : public ::testing::Test {
   int master_ = -1;
   int slave_ = -1;
   std::string path_;
+  // The program's side.
+  PosixSerialPort port;
+  uint32_t received = 0;
+  bool capture = false;
+  SerialChannel channel{port, received, capture};
 };
 
 TEST(LineSettingsTermios, EachLineSettingMapsToItsTerminalFlags) {
@@ -114,10 +119,6 @@ TEST(LineSettingsTermios, EachLineSettingMapsToItsTerminalFlags) {
 // A pseudo-terminal keeps the rate, stop bits and raw mode it is given (it forces 8 bits and no
 // parity on itself), so those are what tcgetattr can show of a real configure.
 TEST_F(PtySerial, OpenAndConfigureAreVisibleToTcgetattr) {
-  PosixSerialPort port;
-  uint32_t received = 0;
-  bool capture = false;
-  SerialChannel channel(port, received, capture);
   ASSERT_EQ(channel.OpenChannel(path_), 0);
 
   termios tio{};
@@ -152,24 +153,16 @@ TEST_F(PtySerial, APortAlreadyHeldIsRefusedUntilItIsClosed) {
 }
 
 TEST_F(PtySerial, MissingDevicesAndNonTerminalsCannotBeOpened) {
-  PosixSerialPort port;
   EXPECT_FALSE(port.Open("/dev/this-port-does-not-exist"));
   EXPECT_FALSE(port.Open("/dev/null"));
   EXPECT_EQ(ComPortPath(1), "/dev/ttyS0");
   EXPECT_EQ(ComPortPath(12), "/dev/ttyS11");
 
-  uint32_t received = 7;
-  bool capture = false;
-  SerialChannel channel(port, received, capture);
   EXPECT_EQ(channel.OpenChannel(ComPortPath(0)), -1);
   EXPECT_FALSE(channel.IsOpen());
 }
 
 TEST_F(PtySerial, FramesWrittenByTheProgramArriveFramedOnTheOtherSide) {
-  PosixSerialPort port;
-  uint32_t received = 0;
-  bool capture = false;
-  SerialChannel channel(port, received, capture);
   ASSERT_EQ(channel.OpenChannel(path_), 0);
 
   const PacketBytes first{0x8E, 0x10, 0xAB};
@@ -184,18 +177,10 @@ TEST_F(PtySerial, FramesWrittenByTheProgramArriveFramedOnTheOtherSide) {
 }
 
 TEST_F(PtySerial, BytesFromTheReceiverAreReadCountedAndDecoded) {
-  PosixSerialPort port;
-  uint32_t received = 0;
-  bool capture = false;
-  SerialChannel channel(port, received, capture);
   ASSERT_EQ(channel.OpenChannel(path_), 0);
 
   std::vector<PacketBytes> packets;
-  auto handler = [&](const PacketReceiver& r) {
-    PacketBytes packet{r.Id()};
-    packet.insert(packet.end(), r.Payload(), r.Payload() + r.PayloadLength());
-    packets.push_back(packet);
-  };
+  auto handler = [&](const PacketReceiver& r) { packets.push_back(testing::PacketOf(r)); };
 
   channel.ReadAndDispatch(handler, false);  // nothing waiting: nothing read
   EXPECT_EQ(received, 0u);
@@ -215,7 +200,6 @@ TEST_F(PtySerial, BytesFromTheReceiverAreReadCountedAndDecoded) {
 }
 
 TEST_F(PtySerial, PurgeDiscardsWaitingInputAndRtsIsRefusedQuietlyWithoutModemLines) {
-  PosixSerialPort port;
   ASSERT_TRUE(port.Open(path_));
   ASSERT_EQ(port.Configure(LineSettings{}), 0);
   WriteMaster({1, 2, 3});

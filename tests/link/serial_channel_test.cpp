@@ -26,9 +26,7 @@ class Channel : public ::testing::Test {
   void Dispatch(bool stopOnCapture = false) {
     channel.ReadAndDispatch(
         [&](const PacketReceiver& r) {
-          PacketBytes packet{r.Id()};
-          packet.insert(packet.end(), r.Payload(), r.Payload() + r.PayloadLength());
-          packets.push_back(packet);
+          packets.push_back(testing::PacketOf(r));
           if (onPacket) onPacket();
         },
         stopOnCapture);

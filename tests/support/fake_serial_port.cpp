@@ -8,6 +8,12 @@
 
 namespace zelkon::testing {
 
+PacketBytes PacketOf(const PacketReceiver& receiver) {
+  PacketBytes packet{receiver.Id()};
+  packet.insert(packet.end(), receiver.Payload(), receiver.Payload() + receiver.PayloadLength());
+  return packet;
+}
+
 std::vector<PacketBytes> Deframe(const std::vector<uint8_t>& stream) {
   std::vector<PacketBytes> packets;
   auto receiver = std::make_unique<PacketReceiver>();
@@ -16,11 +22,7 @@ std::vector<PacketBytes> Deframe(const std::vector<uint8_t>& stream) {
     std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(start), n, receiver->readBuffer);
     receiver->readPosition = 0;
     receiver->bytesRemaining = static_cast<uint32_t>(n);
-    FeedReadBuffer(*receiver, [&](const PacketReceiver& r) {
-      PacketBytes packet{r.Id()};
-      packet.insert(packet.end(), r.Payload(), r.Payload() + r.PayloadLength());
-      packets.push_back(std::move(packet));
-    });
+    FeedReadBuffer(*receiver, [&](const PacketReceiver& r) { packets.push_back(PacketOf(r)); });
   }
   return packets;
 }

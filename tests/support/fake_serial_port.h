@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "link/framing.h"
 #include "link/serial_port.h"
 
 namespace zelkon::testing {
@@ -17,6 +18,8 @@ namespace zelkon::testing {
 // One packet as it travels: the id, then the payload.
 using PacketBytes = std::vector<uint8_t>;
 
+// The packet a receiver just completed.
+PacketBytes PacketOf(const PacketReceiver& receiver);
 // De-frames a byte stream with the program's own receive state machine.
 std::vector<PacketBytes> Deframe(const std::vector<uint8_t>& stream);
 // Frames one packet (id first) as the program writes it.
