@@ -107,6 +107,8 @@ int main(int argc, char** argv) {
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
+      // A terminal whose other side went away (an emulator or adapter that stopped) ends the input.
+      if (errno == EIO && isatty(fd)) break;
       const int error = errno;
       if (fromStdin) {
         std::fprintf(stderr, "zelkon-decode: cannot read standard input: %s\n",
@@ -119,6 +121,10 @@ int main(int argc, char** argv) {
     receiver.readPosition = 0;
     receiver.bytesRemaining = static_cast<uint32_t>(n);
     zelkon::FeedReadBuffer(receiver, print);
+    // A short read means the input is waiting for more: a live port or pipe. Show what came so far.
+    if (!writeFailed && n < zelkon::kReadBufferSize) {
+      writeFailed = !writer.Flush() || std::fflush(stdout) != 0;
+    }
     if (writeFailed) break;
   }
   if (!fromStdin) close(fd);

@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -57,6 +59,14 @@ tcflag_t CharacterSize(int dataBits) {
   }
 }
 
+// Devices of the pseudo-terminal slaves (Unix98 numbering).
+bool IsPseudoTerminal(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+  const unsigned int deviceMajor = major(info.st_rdev);
+  return deviceMajor >= 136 && deviceMajor <= 143;
+}
+
 }  // namespace
 
 std::string ComPortPath(int portNumber) { return "/dev/ttyS" + std::to_string(portNumber - 1); }
@@ -82,6 +92,7 @@ bool PosixSerialPort::Open(const std::string& path) {
     return false;
   }
   fd_ = fd;
+  pseudoTerminal_ = IsPseudoTerminal(fd);
   return true;
 }
 
@@ -182,6 +193,7 @@ void PosixSerialPort::Drain() {
 
 bool PosixSerialPort::SetRts(bool on) {
   if (fd_ < 0) return false;
+  if (pseudoTerminal_) return ::tcflow(fd_, on ? TCOOFF : TCOON) == 0;
   int bits = TIOCM_RTS;
   return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
 }

@@ -23,6 +23,8 @@ class PosixSerialPort final : public SerialPort {
   int Read(uint8_t* buffer, int capacity) override;
   void Write(const uint8_t* bytes, int length) override;
   void Drain() override;
+  // On a pseudo-terminal, which has no modem lines, output flow control stands in for RTS: the
+  // other side sees a stop (on) and a start (off) in packet mode.
   bool SetRts(bool on) override;
   void Close() override;
 
@@ -30,6 +32,7 @@ class PosixSerialPort final : public SerialPort {
 
  private:
   int fd_ = -1;
+  bool pseudoTerminal_ = false;
 };
 
 // Raw mode with the given rate, data bits, parity and stop bits, no flow control, reads that

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -199,7 +200,7 @@ TEST_F(PtySerial, BytesFromTheReceiverAreReadCountedAndDecoded) {
   EXPECT_EQ(received, stream.size() + 1);
 }
 
-TEST_F(PtySerial, PurgeDiscardsWaitingInputAndRtsIsRefusedQuietlyWithoutModemLines) {
+TEST_F(PtySerial, PurgeDiscardsWaitingInput) {
   ASSERT_TRUE(port.Open(path_));
   ASSERT_EQ(port.Configure(LineSettings{}), 0);
   WriteMaster({1, 2, 3});
@@ -209,8 +210,29 @@ TEST_F(PtySerial, PurgeDiscardsWaitingInputAndRtsIsRefusedQuietlyWithoutModemLin
   uint8_t buffer[8];
   EXPECT_EQ(port.Read(buffer, sizeof buffer), 0);  // never waits
   port.Drain();
-  // A pseudo-terminal has no modem lines: the pulse reports failure instead of hanging.
-  EXPECT_FALSE(port.SetRts(true));
+}
+
+// A pseudo-terminal has no modem lines: the pulse goes out as a flow-control stop and start, which
+// the other side sees as status bytes in packet mode.
+TEST_F(PtySerial, RtsPulseReachesTheOtherSideAsStopAndStart) {
+  int on = 1;
+  ASSERT_EQ(::ioctl(master_, TIOCPKT, &on), 0);
+  ASSERT_EQ(channel.OpenChannel(path_), 0);
+  ReadMaster(1, 100);  // status bytes of the open and purge
+  channel.PulseRts();
+  // The stop may be overtaken by the start before this side reads: the start always arrives.
+  const Bytes status = ReadMaster(1, 1000);
+  ASSERT_FALSE(status.empty());
+  EXPECT_TRUE(status.back() & TIOCPKT_START);
+
+  // Data still flows afterwards, as packet-mode data (a leading 0).
+  const PacketBytes query{0x21};
+  channel.FramePacket(1, query.data());
+  Bytes data = ReadMaster(5, 1000);
+  ASSERT_FALSE(data.empty());
+  EXPECT_EQ(data[0], TIOCPKT_DATA);
+  data.erase(data.begin());
+  EXPECT_EQ(data, Frame(query));
 }
 
 }  // namespace
