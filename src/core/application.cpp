@@ -1,8 +1,12 @@
 #include "core/application.h"
 
+#include "core/main_menu.h"
 #include "core/poll_loop.h"
 #include "core/port_setup.h"
 #include "link/posix_serial_port.h"
+#include "transfer/position_transfer.h"
+#include "transfer/time_transfer.h"
+#include "views/monitoring_windows.h"
 
 namespace zelkon {
 
@@ -15,6 +19,11 @@ Application::Application(const Platform& platform)
       uiThread_(std::this_thread::get_id()) {
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
   Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };
+  WireMainWindow(*this);
+  WireSatelliteWindows(*this);
+  WireInfoWindows(*this);
+  WireInitialPositionWindow(*this);
+  WireInitialTimeWindow(*this);
 }
 
 Application::~Application() { MainFormClose(); }
@@ -63,7 +72,11 @@ void Application::SendCommand(int length, const uint8_t* bytes) {
   channel.FramePacket(length, bytes);
 }
 
-std::vector<Form*> Application::Forms() { return {&Form_Main}; }
+std::vector<Form*> Application::Forms() {
+  return {&Form_Main,      &Form_Track,     &Form_RawMeas,     &Form_EphemStat,   &Form_Product,
+          &Form_VelPos,    &Form_AddTiming, &Form_InitialPos,  &Form_InitialTime, &Form_Altitude,
+          &Form_TimingOut, &Form_Serial,    &Form_PacketMasks, &Form_Diagnostics};
+}
 
 std::vector<Timer*> Application::Timers() {
   std::vector<Timer*> timers;

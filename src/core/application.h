@@ -7,7 +7,11 @@
 #include <thread>
 #include <vector>
 
+#include "config/altitude_form.h"
 #include "config/command_sender.h"
+#include "config/packet_masks_form.h"
+#include "config/serial_form.h"
+#include "config/timing_out_form.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/main_form.h"
@@ -17,7 +21,17 @@
 #include "core/ui_queue.h"
 #include "link/serial_channel.h"
 #include "link/serial_port.h"
+#include "tools/diagnostics_form.h"
 #include "tools/reset_test.h"
+#include "tools/segment_readback.h"
+#include "transfer/initial_pos_form.h"
+#include "transfer/initial_time_form.h"
+#include "views/add_timing_form.h"
+#include "views/ephem_stat_form.h"
+#include "views/product_form.h"
+#include "views/raw_meas_form.h"
+#include "views/track_form.h"
+#include "views/vel_pos_form.h"
 
 namespace zelkon {
 
@@ -25,6 +39,8 @@ namespace zelkon {
 inline constexpr int kSendWaitMs = 100;
 // The pause between the commands of one action.
 inline constexpr int kCommandPauseMs = 200;
+// Text of the help file the Help menu opens.
+inline constexpr const char* kHelpFile = "Zelkon.hlp";
 
 // The platform services the application uses; each has a real and a test implementation.
 struct Platform {
@@ -71,11 +87,26 @@ class Application final : public CommandSender {
   UiQueue ui;
   SerialChannel channel;
   ResetTest resetTest;
+  SegmentReadback segmentReadback;
 
   // The application title: "Corvane Receiver Monitor" at launch, "%d Zelkon" once the port is open.
   std::string Title = "Corvane Receiver Monitor";
 
+  // The windows, created once and shown and hidden, never re-created.
   TForm_Main Form_Main;
+  TForm_Track Form_Track;
+  TForm_RawMeas Form_RawMeas;
+  TForm_EphemStat Form_EphemStat;
+  TForm_Product Form_Product;
+  TForm_VelPos Form_VelPos;
+  TForm_AddTiming Form_AddTiming;
+  TForm_InitialPos Form_InitialPos;
+  TForm_InitialTime Form_InitialTime;
+  TForm_Altitude Form_Altitude;
+  TForm_TimingOut Form_TimingOut;
+  TForm_Serial Form_Serial;
+  TForm_PacketMasks Form_PacketMasks;
+  TForm_Diagnostics Form_Diagnostics;
 
  private:
   std::thread::id uiThread_;

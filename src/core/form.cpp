@@ -2,8 +2,8 @@
 
 namespace zelkon {
 
-Form::Form(std::string className, std::string caption)
-    : className_(std::move(className)), caption_(std::move(caption)) {}
+Form::Form(std::string className, std::string caption, std::string hint)
+    : className_(std::move(className)), caption_(std::move(caption)), hint_(std::move(hint)) {}
 
 void Form::SetCaption(const std::string& caption) {
   if (caption_ == caption) return;

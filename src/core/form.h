@@ -19,7 +19,7 @@ class FormObserver : public ControlObserver {
 
 class Form {
  public:
-  Form(std::string className, std::string caption);
+  Form(std::string className, std::string caption, std::string hint = "");
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
   virtual ~Form() = default;
@@ -28,6 +28,9 @@ class Form {
   const std::string& ClassName() const { return className_; }
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
+
+  // The window's own hint, shown where none of its controls has one.
+  const std::string& Hint() const { return hint_; }
 
   bool Visible() const { return visible_; }
   // Makes a hidden window visible and fires OnShow. Windows are shown and hidden, never re-created.
@@ -54,6 +57,7 @@ class Form {
 
   std::string className_;
   std::string caption_;
+  std::string hint_;
   bool visible_ = false;
   FormObserver* observer_ = nullptr;
   std::vector<Control*> controls_;

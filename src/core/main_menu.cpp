@@ -1,0 +1,7 @@
+#include "core/main_menu.h"
+
+namespace zelkon {
+
+void WireMainWindow(Application&) {}
+
+}  // namespace zelkon

@@ -1,0 +1,1 @@
+#include "core/receiver_type.h"

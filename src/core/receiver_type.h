@@ -1,0 +1,29 @@
+// The receiver type: which menu items exist, whether the timing superpackets are polled, which
+// controls of the setup windows can be used, and, for the two types that can feed an NTP server,
+// the question whether they do.
+#pragma once
+
+namespace zelkon {
+
+class Application;
+
+// Receiver types 1 to 5; any other number does nothing.
+enum ReceiverType : int {
+  kTypeT2K = 1,
+  kTypeNetrel = 2,
+  kTypeHarvane = 3,
+  kTypeTpv2 = 4,
+  kTypeVarnel = 5,
+};
+
+void ConfigureReceiverType(Application& app, int type);
+
+// The checked receiver type, or 0 before the first selection.
+int CheckedReceiverType(Application& app);
+
+// The persistent "NTP" setting: 1 the receiver feeds an NTP server (timing packets not polled),
+// 0 it does not; -1 when it is missing, empty or not a number.
+int ReadNtpSetting(Application& app);
+void WriteNtpSetting(Application& app, int value);
+
+}  // namespace zelkon

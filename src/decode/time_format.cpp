@@ -1,0 +1,1 @@
+#include "decode/time_format.h"

@@ -1,0 +1,39 @@
+// The texts of GPS time, dates and geodetic angles, shared by the decoders.
+#pragma once
+
+#include <string>
+
+namespace zelkon {
+
+class Application;
+class Panel;
+
+// 180 / 3.14159 and its inverse: every radian-degree conversion of the program uses these, not pi.
+inline constexpr double DegreesPerRadian = 57.295827908797776;
+inline constexpr double RadiansPerDegree = 0.017453277777777776;
+
+extern const char* const DayNames[7];     // "Sun" .. "Sat"
+extern const char* const MonthNames[13];  // "???", "Jan" .. "Dec"
+
+// MonthNames[month] for 1..12, "???" for anything else.
+const char* MonthName(int month);
+
+// Seconds of the GPS week as "HH:MM:SS" (timeOnly) or "Day HH:MM:SS"; "<No time yet>" for
+// exactly -1, "<Bad time>" outside one week either side.
+std::string WeekTimeText(float seconds, bool timeOnly);
+void FormatWeekTime(float seconds, Panel& panel, bool timeOnly);
+
+// "H:MM:SS.sssssssss" of seconds of the week or of the day; the same two special texts.
+std::string TimeOfDayText(double seconds);
+void FormatTimeOfDay(double seconds, Panel& panel);
+
+// " Mon D, YYYY" (with a leading blank) of seconds since 6 January 1980 00:00.
+std::string GpsDateText(double gpsSeconds);
+void FormatGpsDate(double gpsSeconds, Panel& panel);
+
+// One angle in degrees: "%.6f", or degrees, minutes and seconds ("37° 30' 0.000").
+std::string LatLonText(double degrees, bool degreesMinutesSeconds);
+// Panel_Latitude and Panel_Longitude of the main window, in the style LatLonDegMin chooses.
+void FormatLatLon(Application& app, double latitudeDeg, double longitudeDeg);
+
+}  // namespace zelkon

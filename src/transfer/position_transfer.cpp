@@ -1,0 +1,7 @@
+#include "transfer/position_transfer.h"
+
+namespace zelkon {
+
+void WireInitialPositionWindow(Application&) {}
+
+}  // namespace zelkon

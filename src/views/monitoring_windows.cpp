@@ -1,0 +1,8 @@
+#include "views/monitoring_windows.h"
+
+namespace zelkon {
+
+void WireSatelliteWindows(Application&) {}
+void WireInfoWindows(Application&) {}
+
+}  // namespace zelkon
