@@ -11,7 +11,8 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev)
+PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
 
 install_missing() {
   local missing=() p

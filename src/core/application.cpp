@@ -10,6 +10,8 @@
 
 namespace zelkon {
 
+const char* ProgramVersion() { return ZELKON_VERSION; }
+
 Application::Application(const Platform& platform)
     : clock(platform.clock),
       dialogs(platform.dialogs),
@@ -24,6 +26,7 @@ Application::Application(const Platform& platform)
   WireInfoWindows(*this);
   WireInitialPositionWindow(*this);
   WireInitialTimeWindow(*this);
+  Form_About.Button_OK.OnClick = [this] { Form_About.Close(); };
 }
 
 Application::~Application() { MainFormClose(); }

@@ -12,6 +12,7 @@
 #include "config/packet_masks_form.h"
 #include "config/serial_form.h"
 #include "config/timing_out_form.h"
+#include "core/about_form.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/main_form.h"
@@ -107,6 +108,7 @@ class Application final : public CommandSender {
   TForm_Serial Form_Serial;
   TForm_PacketMasks Form_PacketMasks;
   TForm_Diagnostics Form_Diagnostics;
+  TForm_About Form_About;
 
  private:
   std::thread::id uiThread_;

@@ -8,6 +8,7 @@
 namespace zelkon {
 
 class Application;
+class Panel;
 
 using Decoder = void (*)(Application& app, const uint8_t* payload, int length);
 
@@ -37,6 +38,9 @@ void DecodeTrackingStatus(Application& app, const uint8_t* payload, int length);
 void DecodeSatelliteSelection(Application& app, const uint8_t* payload, int length);  // 0x6D
 // Blanks the satellite rows of channels no tracking report refreshed for five poll rounds.
 void ExpireTrackingChannels(Application& app);
+// Paints a main-window satellite panel from the last selection list: green used for fixes,
+// yellow excluded (TRAIM reject), window background otherwise.
+void ColourSvPanel(Application& app, int prn, Panel& panel);
 
 // Configuration read-back.
 void DecodeIoOptions(Application& app, const uint8_t* payload, int length);           // 0x55

@@ -1,6 +1,7 @@
 // The texts of GPS time, dates and geodetic angles, shared by the decoders.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zelkon {
@@ -18,6 +19,10 @@ extern const char* const MonthNames[13];  // "???", "Jan" .. "Dec"
 // MonthNames[month] for 1..12, "???" for anything else.
 const char* MonthName(int month);
 
+// A value truncated toward zero; NaN gives 0 and values beyond int saturate, so a report field
+// holding anything at all can be shown.
+int TruncToInt(double value);
+
 // Seconds of the GPS week as "HH:MM:SS" (timeOnly) or "Day HH:MM:SS"; "<No time yet>" for
 // exactly -1, "<Bad time>" outside one week either side.
 std::string WeekTimeText(float seconds, bool timeOnly);
@@ -27,7 +32,17 @@ void FormatWeekTime(float seconds, Panel& panel, bool timeOnly);
 std::string TimeOfDayText(double seconds);
 void FormatTimeOfDay(double seconds, Panel& panel);
 
-// " Mon D, YYYY" (with a leading blank) of seconds since 6 January 1980 00:00.
+struct CalendarDate {
+  int year;
+  int month;  // 1..12
+  int day;    // 1..31
+};
+// The date of a day count from the GPS epoch (day 0 is 6 January 1980). The tables cover 1980 to
+// 2035; later years, and days before the epoch, follow the Gregorian rules.
+CalendarDate GpsDayToDate(int32_t gpsDay);
+
+// " Mon D, YYYY" (with a leading blank) of seconds since 6 January 1980 00:00; the day count is
+// truncated toward zero. "<Bad time>" when the day count is no number or does not fit 32 bits.
 std::string GpsDateText(double gpsSeconds);
 void FormatGpsDate(double gpsSeconds, Panel& panel);
 

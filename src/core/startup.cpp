@@ -1,0 +1,114 @@
+#include "core/startup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+namespace zelkon {
+
+const char* LaunchUsage() {
+  return R"(Usage: zelkon [-cN] [-d] [--device PATH | --demo] [--headless] [OPTION]...
+Monitor and configuration tool for GPS timing receivers on a serial port.
+
+  -cN                   open serial port N (/dev/ttyS<N-1>); without a port the chooser is shown
+  -d                    engineering mode: the diagnostics and test windows and keys
+  --device PATH         open any serial device, e.g. /dev/ttyUSB0
+  --demo                run on the built-in receiver emulator
+  --headless            no window: after every poll round print the main window's state as one
+                        line of JSON on standard output; message boxes go to standard error and are
+                        answered with the button that sends nothing
+  --screenshot FILE     render the main window to a PNG after --after SECONDS (default 3), exit
+  --screenshot-dir DIR  render every window to DIR/<window class>.png, exit
+  --help                show this text
+  --version             show the version
+)";
+}
+
+std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv) {
+  LaunchOptions options;
+  std::vector<std::string_view> shortArgs;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.size() < 2 || arg.substr(0, 2) != "--") {
+      shortArgs.push_back(arg);
+      continue;
+    }
+    auto value = [&](std::string& out) -> bool {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--help") {
+      options.showHelp = true;
+    } else if (arg == "--version") {
+      options.showVersion = true;
+    } else if (arg == "--demo") {
+      options.demo = true;
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--device") {
+      if (!value(options.devicePath)) return std::string("--device needs a device path");
+    } else if (arg == "--screenshot") {
+      if (!value(options.screenshotFile)) return std::string("--screenshot needs a file name");
+    } else if (arg == "--screenshot-dir") {
+      if (!value(options.screenshotDir)) return std::string("--screenshot-dir needs a folder");
+    } else if (arg == "--after") {
+      if (!value(text)) return std::string("--after needs a number of seconds");
+      char* end = nullptr;
+      options.screenshotAfter = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || options.screenshotAfter < 0) {
+        return "--after needs a number of seconds, not '" + text + "'";
+      }
+    } else {
+      return "unknown option '" + std::string(arg) + "'";
+    }
+  }
+
+  // The first argument whose second character is 'd' switches on engineering mode.
+  for (std::string_view arg : shortArgs) {
+    if (arg.size() >= 2 && arg[1] == 'd') {
+      options.engineeringMode = true;
+      break;
+    }
+  }
+  // The first argument whose second character is 'c' gives the port number, read as "%d".
+  for (std::string_view arg : shortArgs) {
+    if (arg.size() >= 2 && arg[1] == 'c') {
+      int port = 0;
+      const std::string rest(arg.substr(2));
+      if (std::sscanf(rest.c_str(), "%d", &port) != 1) port = 0;
+      options.comPort = port;
+      break;
+    }
+  }
+
+  const int choices =
+      (options.comPort ? 1 : 0) + (options.devicePath.empty() ? 0 : 1) + (options.demo ? 1 : 0);
+  if (choices > 1) return std::string("give only one of -c, --device and --demo");
+  return options;
+}
+
+std::vector<std::string> ListSerialDevices() {
+  namespace fs = std::filesystem;
+  std::vector<std::string> stable;
+  std::vector<std::string> plain;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/dev/serial/by-id", error)) {
+    stable.push_back(entry.path().string());
+  }
+  for (const auto& entry : fs::directory_iterator("/dev", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("ttyUSB", 0) == 0 || name.rfind("ttyACM", 0) == 0) {
+      plain.push_back(entry.path().string());
+    }
+  }
+  std::sort(stable.begin(), stable.end());
+  std::sort(plain.begin(), plain.end());
+  stable.insert(stable.end(), plain.begin(), plain.end());
+  return stable;
+}
+
+}  // namespace zelkon

@@ -1,0 +1,47 @@
+// Program entry: the command line, the choice of port, and what a run without windows prints.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace zelkon {
+
+struct LaunchOptions {
+  // -d (any argument whose second character is 'd'): engineering mode.
+  bool engineeringMode = false;
+  // -c<n> (the first argument whose second character is 'c'): the port number; 0 when the text
+  // after the two characters is not a number.
+  std::optional<int> comPort;
+  // --device PATH: any serial device, in place of a port number.
+  std::string devicePath;
+  // --demo: the built-in receiver emulator.
+  bool demo = false;
+  // --headless: no window; one line of JSON per poll round on standard output.
+  bool headless = false;
+  // --screenshot FILE [--after SECONDS]: the main window to a PNG after that long, then exit;
+  // --screenshot-dir DIR: every window.
+  std::string screenshotFile;
+  std::string screenshotDir;
+  double screenshotAfter = 3.0;
+  bool showHelp = false;
+  bool showVersion = false;
+
+  // A port (or the emulator) was chosen on the command line.
+  bool HasPort() const { return comPort.has_value() || !devicePath.empty() || demo; }
+};
+
+// The options of a command line, or an error message. Long options ("--...") never take part in
+// the -d and -c scans, nor do their values.
+std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv);
+const char* LaunchUsage();
+
+// Serial devices present on this system, for the port chooser: the stable names of USB
+// adapters (/dev/serial/by-id/...), then /dev/ttyUSB*, /dev/ttyACM*, sorted.
+std::vector<std::string> ListSerialDevices();
+
+// The chooser's entry that stands for the built-in emulator.
+inline constexpr const char* kEmulatorEntry = "Receiver emulator (demo)";
+
+}  // namespace zelkon
