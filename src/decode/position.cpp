@@ -117,9 +117,8 @@ void DecodeReferenceAltitude(Application& app, const uint8_t* payload, int lengt
 
 void DecodeTimeAccepted(Application& app, const uint8_t* payload, int length) {
   if (length != kTimeAcceptedLength) return;
-  app.Form_InitialTime.Shape_TimeAccepted.SetBrushColor(payload[0] == kTimeAccepted
-                                                            ? colours::kGreen
-                                                            : colours::kRed);
+  app.Form_InitialTime.Shape_TimeAccepted.SetBrushColor(
+      payload[0] == kTimeAccepted ? colours::kGreen : colours::kRed);
 }
 
 void DecodeEnuVelocity(Application& app, const uint8_t* payload, int length) {
@@ -191,10 +190,9 @@ void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int lengt
   form.Panel_TOW.SetCaption(Printf("%.2f", t));
   form.Panel_Date.SetCaption(Printf("%s %d, %d", MonthName(month), day, year));
 
-  const char* modeText =
-      mode >= 0 && mode < static_cast<int>(kComprehensiveModeTexts.size())
-          ? kComprehensiveModeTexts[static_cast<size_t>(mode)]
-          : "Invalid Mode";
+  const char* modeText = mode >= 0 && mode < static_cast<int>(kComprehensiveModeTexts.size())
+                             ? kComprehensiveModeTexts[static_cast<size_t>(mode)]
+                             : "Invalid Mode";
   const bool timingPackets = app.Form_Main.ControlPollingTimingPkts.Checked();
   form.Panel_RecMode.SetCaption(modeText);
   if (!timingPackets) app.Form_Main.Panel_Mode.SetCaption(modeText);
@@ -206,8 +204,7 @@ void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int lengt
 
   ShowHemisphere(latitudeDeg, 'N', 'S', form.Panel_LatDeg, form.Panel_LatMin,
                  form.Panel_NorthSouth);
-  ShowHemisphere(longitudeDeg, 'E', 'W', form.Panel_LonDeg, form.Panel_LonMin,
-                 form.Panel_EastWest);
+  ShowHemisphere(longitudeDeg, 'E', 'W', form.Panel_LonDeg, form.Panel_LonMin, form.Panel_EastWest);
   form.Panel_Alt.SetCaption(Printf("%.3f", altitude));
 
   for (size_t i = 0; i < form.Panel_SV.size(); ++i) {

@@ -99,9 +99,9 @@ void DecodeTrackingStatus(Application& app, const uint8_t* payload, int length) 
   const double elevation = ReadSingle(payload + 12) * DegreesPerRadian;
   const double azimuth = ReadSingle(payload + 16) * DegreesPerRadian;
   // Fixed-width columns under the window's headings SV, Chan, Acq, Eph, AMU, Time, Elev, Azim.
-  const std::string text = Printf("%3d%4d%5d%4d", prn, channel + 1, payload[2], payload[3]) +
-                           Printf("%8.1f%10.1f%6.1f%7.1f", signal, lastMeasurement, elevation,
-                                  azimuth);
+  const std::string text =
+      Printf("%3d%4d%5d%4d", prn, channel + 1, payload[2], payload[3]) +
+      Printf("%8.1f%10.1f%6.1f%7.1f", signal, lastMeasurement, elevation, azimuth);
   app.Form_Track.Panel_TS[row].SetCaption(text);
 
   Panel& svPanel = app.Form_Main.Panel_SV[row];

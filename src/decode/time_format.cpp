@@ -17,7 +17,7 @@ const char* const MonthNames[13] = {"???", "Jan", "Feb", "Mar", "Apr", "May", "J
 namespace {
 
 constexpr int kFirstYear = 1980;
-constexpr int kTableYears = 56;  // 1980 .. 2035
+constexpr int kTableYears = 56;     // 1980 .. 2035
 constexpr int kEpochDayOfYear = 5;  // the GPS epoch is 6 January 1980
 constexpr int32_t kDaysPer400Years = 146097;
 constexpr double kSecondsPerWeek = 604800.0;

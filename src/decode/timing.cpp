@@ -51,10 +51,10 @@ constexpr std::array<const char*, 17> kStatusTexts = {
 };
 
 constexpr std::array<const char*, 14> kUtcStatusTexts = {
-    "Navigating",         "Timing (1 SV)",      "Approximate Time",  "Need Time",
-    "Need Initialization", "PDOP Too High",     "Satellite Unusable", "No Usable SVs",
-    "Only 1 Usable SV",   "Only 2 Usable SVs",  "Only 3 Usable SVs", "Invalid Solution",
-    "Differential Corr.", "Overdetermined Fixes",
+    "Navigating",          "Timing (1 SV)",        "Approximate Time",   "Need Time",
+    "Need Initialization", "PDOP Too High",        "Satellite Unusable", "No Usable SVs",
+    "Only 1 Usable SV",    "Only 2 Usable SVs",    "Only 3 Usable SVs",  "Invalid Solution",
+    "Differential Corr.",  "Overdetermined Fixes",
 };
 
 template <size_t N>

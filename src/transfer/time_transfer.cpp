@@ -30,8 +30,7 @@ const int64_t kGpsEpochDay = DaysFromCivil(1980, 1, 6);
 // The seconds a clock can be set to: a day count that fits the calendar routine.
 bool SettableSeconds(double seconds) {
   const double days = std::floor(seconds / kSecondsPerDay);
-  return days >= std::numeric_limits<int32_t>::min() &&
-         days <= std::numeric_limits<int32_t>::max();
+  return days >= std::numeric_limits<int32_t>::min() && days <= std::numeric_limits<int32_t>::max();
 }
 
 }  // namespace

@@ -72,15 +72,14 @@ void QueryAdditionalTiming(Application& app) {
 // next comprehensive time report.
 void ClearAdditionalTiming(Application& app) {
   TForm_AddTiming& f = app.Form_AddTiming;
-  SetCaptions({&f.Panel_PrimaryUTCTime, &f.Panel_UTCDate,    &f.Panel_Status,
-               &f.Panel_EventCounter,   &f.Panel_EventTime,  &f.Panel_GPSTime,
-               &f.Panel_UTCTime,        &f.Panel_TOW,        &f.Panel_Date,
-               &f.Panel_UTCOffset,      &f.Panel_RecMode,    &f.Panel_Bias,
-               &f.Panel_BiasUnc,        &f.Panel_DriftRate,  &f.Panel_DriftUnc,
-               &f.Panel_NorthSouth,     &f.Panel_LatDeg,     &f.Panel_LatMin,
-               &f.Panel_EastWest,       &f.Panel_LonDeg,     &f.Panel_LonMin,
-               &f.Panel_Alt},
-              " ");
+  SetCaptions(
+      {&f.Panel_PrimaryUTCTime, &f.Panel_UTCDate,   &f.Panel_Status,   &f.Panel_EventCounter,
+       &f.Panel_EventTime,      &f.Panel_GPSTime,   &f.Panel_UTCTime,  &f.Panel_TOW,
+       &f.Panel_Date,           &f.Panel_UTCOffset, &f.Panel_RecMode,  &f.Panel_Bias,
+       &f.Panel_BiasUnc,        &f.Panel_DriftRate, &f.Panel_DriftUnc, &f.Panel_NorthSouth,
+       &f.Panel_LatDeg,         &f.Panel_LatMin,    &f.Panel_EastWest, &f.Panel_LonDeg,
+       &f.Panel_LonMin,         &f.Panel_Alt},
+      " ");
   for (size_t i = 0; i < f.Panel_SV.size(); ++i)
     f.Panel_SV[i].SetCaption(" ");
   for (Shape* led : f.Leds())

@@ -1,1 +1,239 @@
-// (being written)
+#include "transfer/position_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "decode/decoders.h"
+#include "decode/time_format.h"
+#include "link/codec.h"
+#include "support/test_rig.h"
+
+namespace zelkon {
+namespace {
+
+using testing::PacketBytes;
+
+std::string ReadFile(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+PacketBytes ThreeSingles(uint8_t id, float a, float b, float c) {
+  PacketBytes p(13);
+  p[0] = id;
+  WriteSingle(a, &p[1]);
+  WriteSingle(b, &p[5]);
+  WriteSingle(c, &p[9]);
+  return p;
+}
+
+TEST(PositionRecord, ParseAndFormat) {
+  struct Case {
+    const char* text;
+    std::optional<std::array<float, 4>> record;  // kind, a, b, c
+  };
+  const Case cases[] = {
+      {"0 37.50000 -122.25000 10.0", {{0, 37.5f, -122.25f, 10.0f}}},
+      {"1\n-2700000.5\t4300000.25   3850000", {{1, -2700000.5f, 4300000.25f, 3850000.0f}}},
+      {"2 1 2 3", std::nullopt},
+      {"-1 1 2 3", std::nullopt},
+      {"0 1 2", std::nullopt},
+      {"0 1 two 3", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const auto record = ParsePositionRecord(c.text);
+    ASSERT_EQ(record.has_value(), c.record.has_value()) << c.text;
+    if (record) {
+      EXPECT_EQ(
+          (std::array<float, 4>{static_cast<float>(record->kind), record->a, record->b, record->c}),
+          *c.record);
+    }
+  }
+  EXPECT_EQ(FormatPositionRecord(-33.123456, 151.2, -5.55), "0 -33.12346 151.20000 -5.5");
+}
+
+class PositionTransfer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
+    std::remove(path.c_str());
+  }
+  void TearDown() override { std::remove(path.c_str()); }
+
+  // A supplemental timing report carrying this position.
+  void DecodeSupplemental(double latitudeDeg, double longitudeDeg, double altitude) {
+    std::vector<uint8_t> p(68);
+    p[0] = 0xAC;
+    WriteDouble(latitudeDeg / DegreesPerRadian, &p[36]);
+    WriteDouble(longitudeDeg / DegreesPerRadian, &p[44]);
+    WriteDouble(altitude, &p[52]);
+    DecodeTimingSupplemental(app, p.data(), static_cast<int>(p.size()));
+  }
+  void ReadFromFile(const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+    rig.dialogs.ChooseFile(path);
+    form.Button_File.Click();
+  }
+
+  testing::TestRig rig;
+  Application& app = rig.app;
+  TForm_InitialPos& form = rig.app.Form_InitialPos;
+  std::string path = ::testing::TempDir() + "position_transfer_test.dat";
+};
+
+TEST_F(PositionTransfer, DownloadWritesTheNextPositionWithTimingPacketsAndReadsBack) {
+  app.Form_Main.ControlPollingTimingPkts.SetChecked(false);
+  app.state.PositionDownloadPending = true;
+  DecodeSupplemental(10, 20, 30);  // waits for timing packets
+  EXPECT_TRUE(rig.dialogs.FileRequests().empty());
+
+  app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
+  rig.dialogs.ChooseFile(path);
+  rig.dialogs.Answer(Answer::Ok);
+  DecodeSupplemental(37.123456, -122.987654, 56.78);
+  DecodeSupplemental(1, 2, 3);  // once only
+
+  EXPECT_FALSE(app.state.PositionDownloadPending);
+  ASSERT_EQ(rig.dialogs.FileRequests().size(), 1u);
+  EXPECT_EQ(rig.dialogs.FileRequests()[0].fileName, " ");
+  EXPECT_EQ(rig.dialogs.FileRequests()[0].defaultExtension, ".dat");
+  EXPECT_EQ(rig.dialogs.FileRequests()[0].filter, "Data Files (*.dat)|*.dat|All Files (*.*)|*.*");
+  EXPECT_EQ(ReadFile(path), "0 37.12346 -122.98765 56.8");
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(rig.dialogs.Boxes()[0].text,
+            "Position successfully downloaded.\n\nLat: 37.12346\nLon: -122.98765\nAlt: 56.8");
+  EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "Success");
+
+  // Read back through "From File": the LLA panel, latitude and longitude to 3 decimals.
+  rig.dialogs.ChooseFile(path);
+  form.Button_File.Click();
+  EXPECT_EQ(form.Edit_Lat.Text(), "37.123");
+  EXPECT_EQ(form.Edit_Lon.Text(), "-122.988");
+  EXPECT_EQ(form.Edit_Alt.Text(), "56.8");
+  EXPECT_EQ(form.Edit_X.Text(), "");
+}
+
+TEST(PositionDownload, CancelAndFailures) {
+  struct Case {
+    std::optional<std::string> path;
+    const char* text;  // nullptr: no box
+  };
+  const Case cases[] = {
+      {std::nullopt, nullptr},  // cancelled: the request is dropped
+      {::testing::TempDir() + "no such directory/position.dat", "Unable to open data file."},
+      {"/dev/full", "Unable to write data file."},  // the data never reaches the disk
+  };
+  for (const Case& c : cases) {
+    testing::TestRig rig;
+    rig.app.state.PositionDownloadPending = true;
+    rig.dialogs.ChooseFile(c.path);
+    if (c.text != nullptr) rig.dialogs.Answer(Answer::Ok);
+    PositionDownloadStep(rig.app, 1, 2, 3);
+    EXPECT_FALSE(rig.app.state.PositionDownloadPending);
+    ASSERT_EQ(rig.dialogs.Boxes().size(), c.text != nullptr ? 1u : 0u);
+    if (c.text == nullptr) continue;
+    EXPECT_EQ(rig.dialogs.Boxes()[0].text, c.text);
+    EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "Error");
+    EXPECT_EQ(rig.dialogs.Boxes()[0].icon, Icon::Exclamation);
+  }
+}
+
+TEST_F(PositionTransfer, FromFileFillsOnePanelOrReportsAnError) {
+  ReadFromFile("1 -2700000.126 4300000.5 3850000\n");
+  EXPECT_EQ(form.Edit_X.Text(), "-2700000.25");  // read as a 32-bit float
+  EXPECT_EQ(form.Edit_Y.Text(), "4300000.50");
+  EXPECT_EQ(form.Edit_Z.Text(), "3850000.00");
+  EXPECT_EQ(form.Edit_Lat.Text(), "");
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());
+  EXPECT_TRUE(rig.port.SentPackets().empty());
+
+  for (const char* contents : {"2 1 2 3", "0 1 2", ""}) {
+    rig.dialogs.Answer(Answer::Ok);
+    ReadFromFile(contents);
+    EXPECT_EQ(rig.dialogs.Boxes().back().text, "Position data file format incorrect");
+  }
+  std::remove(path.c_str());
+  rig.dialogs.ChooseFile(path);
+  rig.dialogs.Answer(Answer::Ok);
+  form.Button_File.Click();
+  EXPECT_EQ(rig.dialogs.Boxes().back().text, "Couldn't open position data file.");
+  rig.dialogs.ChooseFile(std::nullopt);
+  form.Button_File.Click();
+
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 4u);
+  for (const auto& box : rig.dialogs.Boxes()) {
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.buttons, Buttons::Ok);
+  }
+  EXPECT_EQ(form.Edit_X.Text(), "-2700000.25");
+  EXPECT_EQ(form.Edit_Lat.Text(), "");
+}
+
+TEST_F(PositionTransfer, SetButtonsSendThePosition) {
+  ASSERT_TRUE(rig.Start());
+  form.Edit_Lat.SetText("90");
+  form.Edit_Lon.SetText("-45.5");
+  form.Edit_Alt.SetText("100.25");
+  form.Button_SetLLA.Click();
+  form.Edit_X.SetText("-2700000.5");
+  form.Edit_Y.SetText(" 4300000");
+  form.Edit_Z.SetText("3.85e6");
+  form.Button_SetECEF.Click();
+
+  // 90 degrees is 1.570795 radians with 3.14159 / 180, not pi / 2.
+  EXPECT_EQ(
+      rig.port.SentPackets(),
+      (std::vector<PacketBytes>{
+          ThreeSingles(0x32, 1.570795f, static_cast<float>(-45.5 * RadiansPerDegree), 100.25f),
+          ThreeSingles(0x31, -2700000.5f, 4300000.0f, 3850000.0f),
+      }));
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());
+}
+
+TEST_F(PositionTransfer, SetButtonsWarnAboutTheFirstUnreadableField) {
+  ASSERT_TRUE(rig.Start());
+  struct Case {
+    std::array<const char*, 3> fields;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {{"", "", ""}, "Latitude must be a floating point number."},
+      {{"x", "1", "1"}, "Latitude must be a floating point number."},
+      {{"1", "", "1"}, "Longitude must be a floating point number."},
+      {{"1", "1", "m"}, "Altitude must be a floating point number."},
+  };
+  const std::array<Edit*, 3> lla = {&form.Edit_Lat, &form.Edit_Lon, &form.Edit_Alt};
+  const std::array<Edit*, 3> ecef = {&form.Edit_X, &form.Edit_Y, &form.Edit_Z};
+  for (const auto& [button, edits] :
+       {std::pair{&form.Button_SetLLA, lla}, std::pair{&form.Button_SetECEF, ecef}}) {
+    for (const Case& c : cases) {
+      for (size_t i = 0; i < 3; ++i)
+        edits[i]->SetText(c.fields[i]);
+      rig.dialogs.Answer(Answer::Ok);
+      button->Click();
+      ASSERT_FALSE(rig.dialogs.Boxes().empty());
+      EXPECT_EQ(rig.dialogs.Boxes().back().text, c.warning) << button->Name();
+      EXPECT_EQ(rig.dialogs.Boxes().back().caption, "Warning");
+      EXPECT_EQ(rig.dialogs.Boxes().back().icon, Icon::Exclamation);
+    }
+  }
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 8u);
+  EXPECT_TRUE(rig.port.SentPackets().empty());
+
+  form.Show();
+  form.Button_Close.Click();
+  EXPECT_FALSE(form.Visible());
+}
+
+}  // namespace
+}  // namespace zelkon

@@ -1,0 +1,145 @@
+#include "core/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/headless.h"
+#include "core/receiver_type.h"
+#include "support/test_rig.h"
+
+namespace zelkon {
+namespace {
+
+using testing::TestRig;
+
+std::variant<LaunchOptions, std::string> Parse(std::vector<std::string> args) {
+  args.insert(args.begin(), "zelkon");
+  std::vector<char*> argv;
+  for (auto& arg : args)
+    argv.push_back(arg.data());
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+LaunchOptions Options(std::vector<std::string> args) {
+  auto parsed = Parse(std::move(args));
+  if (auto* error = std::get_if<std::string>(&parsed)) {
+    ADD_FAILURE() << *error;
+    return {};
+  }
+  return std::get<LaunchOptions>(parsed);
+}
+
+TEST(CommandLine, PortAndEngineeringSwitchesGoBySecondCharacter) {
+  EXPECT_EQ(Options({"-c5"}).comPort, 5);
+  EXPECT_FALSE(Options({"-c5"}).engineeringMode);
+  EXPECT_EQ(Options({"/c5"}).comPort, 5);
+  const LaunchOptions both = Options({"-d", "-c2"});
+  EXPECT_TRUE(both.engineeringMode);
+  EXPECT_EQ(both.comPort, 2);
+  EXPECT_TRUE(Options({"xd"}).engineeringMode);
+  EXPECT_EQ(Options({"-cx"}).comPort, 0);  // opens "COM0", which fails with its message
+  EXPECT_EQ(Options({"-c3", "-c9"}).comPort, 3);
+  EXPECT_FALSE(Options({"d"}).engineeringMode);  // shorter than two characters
+  EXPECT_FALSE(Options({}).HasPort());
+}
+
+TEST(CommandLine, LongOptionsAndTheirValuesNeverTakePartInTheScans) {
+  const LaunchOptions device = Options({"--device", "/dev/ttyUSB0"});
+  EXPECT_EQ(device.devicePath, "/dev/ttyUSB0");
+  EXPECT_FALSE(device.engineeringMode);  // "/dev..." has 'd' second
+  EXPECT_FALSE(device.comPort.has_value());
+  EXPECT_TRUE(device.HasPort());
+
+  const LaunchOptions demo =
+      Options({"--demo", "--headless", "--screenshot", "/tmp/xd.png", "--after", "2.5"});
+  EXPECT_TRUE(demo.demo && demo.headless);
+  EXPECT_EQ(demo.screenshotFile, "/tmp/xd.png");
+  EXPECT_DOUBLE_EQ(demo.screenshotAfter, 2.5);
+  EXPECT_FALSE(demo.engineeringMode);
+  EXPECT_TRUE(Options({"--help"}).showHelp);
+  EXPECT_TRUE(Options({"--version"}).showVersion);
+}
+
+TEST(CommandLine, MistakesAreRefusedWithAMessage) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--device"},
+                                             {"--colour"},
+                                             {"--after", "soon"},
+                                             {"-c1", "--demo"},
+                                             {"--device", "/dev/ttyS0", "--demo"}}) {
+    const auto parsed = Parse(args);
+    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << args[0];
+    EXPECT_FALSE(std::get<std::string>(parsed).empty());
+  }
+}
+
+TEST(Headless, MainWindowStateAsOneJsonObject) {
+  TestRig rig;
+  ASSERT_TRUE(rig.Start(3));
+  TForm_Main& f = rig.app.Form_Main;
+  f.Panel_TOW.SetCaption("318000");
+  f.Panel_Status.SetCaption("Say \"hi\"\\");
+  f.Panel_Latitude.SetCaption("37\u00B0 30' 0.000");
+  f.Shape_RxLED.SetBrushColor(colours::kGreen);
+
+  std::string json = MainWindowJson(rig.app);
+  EXPECT_EQ(json.find('\n'), std::string::npos);
+  EXPECT_EQ(
+      json.rfind("{\"title\":\"3 Zelkon\",\"receiverType\":null,\"pollTimingPackets\":false,", 0),
+      0u)
+      << json;
+  EXPECT_NE(json.find("\"Panel_TOW\":\"318000\""), std::string::npos);
+  EXPECT_NE(json.find("\"Panel_Status\":\"Say \\\"hi\\\"\\\\\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"Panel_Latitude\":\"37\u00B0 30' 0.000\""), std::string::npos);
+  EXPECT_NE(json.find("\"Panel_SV12\":\"0\""), std::string::npos);
+  EXPECT_NE(json.find("\"Shape_RxLED\":\"#00FF00\""), std::string::npos);
+  EXPECT_NE(json.find("\"Shape_Bit11\":\"#808080\""), std::string::npos);
+  EXPECT_EQ(json.back(), '}');
+
+  rig.settings.values["NTP"] = "0";
+  ConfigureReceiverType(rig.app, kTypeT2K);
+  json = MainWindowJson(rig.app);
+  EXPECT_NE(json.find("\"receiverType\":\"&Tempavo Opal/2000\",\"pollTimingPackets\":true"),
+            std::string::npos);
+}
+
+// Counts lines and asks the run to stop after the third.
+class LineCounter : public std::stringbuf {
+ public:
+  explicit LineCounter(std::atomic<bool>& stop) : stop_(stop) {}
+  int sync() override {
+    if (str().size() > 0 && ++lines_ >= 3) stop_ = true;
+    return 0;
+  }
+  int lines_ = 0;
+
+ private:
+  std::atomic<bool>& stop_;
+};
+
+TEST(Headless, PrintsOneLineAfterEveryPollRound) {
+  TestRig rig;
+  ASSERT_TRUE(rig.Start());
+  std::atomic<bool> stop{false};
+  LineCounter buffer(stop);
+  std::ostream out(&buffer);
+  RunHeadless(rig.app, rig.loop, out, stop);
+
+  const std::string text = buffer.str();
+  std::vector<std::string> lines;
+  std::istringstream split(text);
+  for (std::string line; std::getline(split, line);)
+    lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u);
+  for (const auto& line : lines)
+    EXPECT_EQ(line.rfind("{\"title\":\"1 Zelkon\"", 0), 0u);
+  // The poll loop starts after the start-up set-up (about 1.56 s); six ticks of 200 ms per line.
+  EXPECT_GE(rig.clock.NowMs(), 1560 + 3 * 6 * 200);
+  EXPECT_LT(rig.clock.NowMs(), 1560 + 3 * 6 * 200 + 2000);
+}
+
+}  // namespace
+}  // namespace zelkon

@@ -1,0 +1,69 @@
+// A serial port whose other end is the receiver emulator's engine, on the same clock: the monitor
+// and the receiver run together on virtual time, a minute of traffic in a few milliseconds.
+#pragma once
+
+#include <algorithm>
+#include <deque>
+
+#include "core/clock.h"
+#include "engine.h"
+#include "link/serial_port.h"
+
+namespace zelkon::testing {
+
+class SimulatedSerialPort final : public SerialPort {
+ public:
+  SimulatedSerialPort(Clock& clock, const sim::SimOptions& options, double startGps)
+      : clock_(clock), options_(options), engine(options_, startGps), startGps_(startGps) {}
+
+  bool Open(const std::string&) override { return true; }
+  bool SetQueueSizes(int, int) override { return true; }
+  void Purge() override {
+    Pump();
+    incoming_.clear();
+  }
+  void SetNonWaitingReads() override {}
+  int Configure(const LineSettings&) override { return 0; }
+  int BytesWaiting() override {
+    Pump();
+    return static_cast<int>(incoming_.size());
+  }
+  int Read(uint8_t* buffer, int capacity) override {
+    Pump();
+    const int n = std::min(capacity, static_cast<int>(incoming_.size()));
+    std::copy_n(incoming_.begin(), n, buffer);
+    incoming_.erase(incoming_.begin(), incoming_.begin() + n);
+    return n;
+  }
+  void Write(const uint8_t* bytes, int length) override {
+    Pump();
+    engine.Receive(bytes, static_cast<size_t>(length));
+    Pump();
+  }
+  void Drain() override {}
+  // The event pulse reaches the receiver's event input.
+  bool SetRts(bool on) override {
+    if (!on) engine.Event();
+    return true;
+  }
+  void Close() override {}
+
+ private:
+  void Pump() {
+    engine.Advance(startGps_ + static_cast<double>(clock_.NowMs()) / 1000.0 * options_.speed);
+    const auto output = engine.TakeOutput();
+    incoming_.insert(incoming_.end(), output.begin(), output.end());
+  }
+
+  Clock& clock_;
+  sim::SimOptions options_;
+
+ public:
+  sim::Engine engine;
+
+ private:
+  double startGps_;
+  std::deque<uint8_t> incoming_;
+};
+
+}  // namespace zelkon::testing
