@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Zelkon's one entry point for building, running and testing on Debian 12.
 #
-#   scripts/dev.sh run [ARGS...]  install what is missing, build, run the program
+#   scripts/dev.sh run [ARGS...]  install what is missing, build, run the monitor (default
+#                                 arguments: --demo, the built-in receiver emulator)
 #   scripts/dev.sh test           install what is missing, build and run every test:
 #                                 the plain suite, then the suite under AddressSanitizer +
 #                                 UndefinedBehaviorSanitizer, then under ThreadSanitizer
@@ -40,11 +41,10 @@ case "$command" in
   run)
     install_missing
     build default
-    if [[ $# -eq 0 ]]; then
-      # Until the monitor window exists: decode the sample recording the build wrote.
-      set -- build/default/sample.rxb
-    fi
-    exec build/default/zelkon-decode "$@"
+    # Without arguments: the monitor on the built-in receiver emulator (without a display, the
+    # same monitor headless, printing its state as JSON lines).
+    [[ $# -gt 0 ]] || set -- --demo
+    exec build/default/zelkon "$@"
     ;;
   test)
     install_missing
@@ -60,7 +60,7 @@ case "$command" in
     exec build/default/zelkon_bench "$@"
     ;;
   *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
     ;;
 esac

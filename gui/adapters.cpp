@@ -1,0 +1,124 @@
+#include "adapters.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QStringList>
+#include <filesystem>
+
+#include "core/headless_dialogs.h"
+
+namespace zelkon::gui {
+namespace {
+
+QMessageBox::Icon QtIcon(Icon icon) {
+  switch (icon) {
+    case Icon::None:
+      return QMessageBox::NoIcon;
+    case Icon::Information:
+      return QMessageBox::Information;
+    case Icon::Exclamation:
+      return QMessageBox::Warning;
+    case Icon::Stop:
+      return QMessageBox::Critical;
+    case Icon::Question:
+      return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtButtons(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return QMessageBox::Ok;
+    case Buttons::OkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+  }
+  return QMessageBox::Ok;
+}
+
+}  // namespace
+
+Answer QtDialogs::MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
+                             Icon icon) {
+  QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                  QtButtons(buttons), QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  switch (box.exec()) {
+    case QMessageBox::Ok:
+      return Answer::Ok;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return SafeAnswer(buttons);  // closed without a button
+  }
+}
+
+std::optional<std::string> QtDialogs::OpenFile(const FileDialogRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // The file may be one still to be written (a download names its file here too).
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(QtNameFilters(request.filter).split(";;"));
+  // A preset of blanks only is an empty field.
+  const QString preset = QString::fromStdString(request.fileName).trimmed();
+  if (!preset.isEmpty()) dialog.selectFile(preset);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return WithDefaultExtension(dialog.selectedFiles().front().toStdString(),
+                              request.defaultExtension);
+}
+
+QString QtNameFilters(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    // Qt reads the patterns from the parentheses at the end of the description, separated by
+    // blanks; the description's own parenthesised list is replaced by the real patterns.
+    QString description = parts[i].trimmed();
+    description.remove(QRegularExpression(R"(\s*\([^()]*\)\s*$)"));
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+      const QString trimmed = pattern.trimmed();
+      patterns.append(trimmed == "*.*" ? QStringLiteral("*") : trimmed);
+    }
+    filters.append(description + " (" + patterns.join(' ') + ")");
+  }
+  return filters.join(";;");
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
+  if (extension.empty()) return path;
+  const std::filesystem::path file(path);
+  if (file.has_extension()) return path;
+  return path + (extension.front() == '.' ? extension : "." + extension);
+}
+
+std::optional<std::string> QtSettingsStore::Read(const std::string& name) {
+  settings_.sync();
+  if (settings_.status() != QSettings::NoError) return std::nullopt;
+  const QString value = settings_.value(QString::fromStdString(name)).toString();
+  if (value.isEmpty()) return std::nullopt;
+  return value.toStdString();
+}
+
+bool QtSettingsStore::Write(const std::string& name, const std::string& text) {
+  settings_.setValue(QString::fromStdString(name), QString::fromStdString(text));
+  settings_.sync();
+  return settings_.status() == QSettings::NoError;
+}
+
+void DrainOnPost(UiQueue& queue, QObject& context) {
+  queue.SetWakeHandler([&queue, &context] {
+    QMetaObject::invokeMethod(
+        &context, [&queue] { queue.Drain(); }, Qt::QueuedConnection);
+  });
+}
+
+}  // namespace zelkon::gui

@@ -1,0 +1,332 @@
+// zelkon: the monitor. With a display, the windows; without one (or with --headless), the same
+// application driven by the core's event loop, printing the main window's state as JSON lines.
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "adapters.h"
+#include "core/application.h"
+#include "core/comm_form.h"
+#include "core/event_loop.h"
+#include "core/headless.h"
+#include "core/headless_dialogs.h"
+#include "core/ini_settings.h"
+#include "core/startup.h"
+#include "demo.h"
+#include "link/posix_serial_port.h"
+#include "windows.h"
+
+namespace {
+
+using namespace zelkon;
+
+constexpr int kUsageError = 2;
+// The interface font size the windows are laid out for.
+constexpr int kInterfaceFontPixels = 11;
+
+std::atomic<bool> stopRequested{false};
+
+void RequestStop(int) { stopRequested = true; }
+
+bool HasDisplay() {
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+// The port the run opens: a number, a device path, or the emulator (which gives a device path).
+struct PortChoice {
+  int number = 0;
+  std::string devicePath;
+  bool demo = false;
+};
+
+PortChoice ChoiceFromOptions(const LaunchOptions& options) {
+  PortChoice choice;
+  choice.number = options.comPort.value_or(0);
+  choice.devicePath = options.devicePath;
+  choice.demo = options.demo;
+  return choice;
+}
+
+// Starts the emulator when the choice asks for it; false when it cannot start.
+bool StartDemo(PortChoice& choice, std::unique_ptr<sim::DemoReceiver>& demo) {
+  if (!choice.demo) return true;
+  demo = std::make_unique<sim::DemoReceiver>();
+  choice.devicePath = demo->Start();
+  if (choice.devicePath.empty()) {
+    std::cerr << "zelkon: the receiver emulator could not start\n";
+    return false;
+  }
+  return true;
+}
+
+void ApplyChoice(Application& app, const PortChoice& choice, bool engineeringMode) {
+  app.state.ComPortNumber = choice.number;
+  app.state.DevicePath = choice.devicePath;
+  app.state.EngineeringMode = engineeringMode;
+}
+
+// ---- Without windows ----------------------------------------------------------------------------
+
+int RunWithoutWindows(const LaunchOptions& options) {
+  if (!options.HasPort()) {
+    std::cerr << "zelkon: a run without windows needs a port: -cN, --device PATH or --demo\n";
+    return kUsageError;
+  }
+  // Interrupting is a normal end from the start on (a shell may start us with SIGINT ignored).
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  PortChoice choice = ChoiceFromOptions(options);
+  std::unique_ptr<sim::DemoReceiver> demo;
+  if (!StartDemo(choice, demo)) return 1;
+
+  PosixSerialPort port;
+  SteadyClock clock;
+  HeadlessDialogs dialogs(std::cerr);
+  IniSettingsStore settings(IniSettingsStore::DefaultPath());
+  PosixSystemTime systemTime;
+  Application app(Platform{port, clock, dialogs, settings, systemTime});
+  ApplyChoice(app, choice, options.engineeringMode);
+  if (!app.MainFormCreate()) return 1;
+
+  EventLoop loop(clock, app.ui, app.Timers());
+  RunHeadless(app, loop, std::cout, stopRequested);
+  app.MainFormClose();
+  if (demo) demo->Stop();
+  return 0;
+}
+
+// ---- With windows -------------------------------------------------------------------------------
+
+// Ends the program with the message of an exception that escaped an event handler.
+class MonitorApplication final : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      Fail(error.what());
+    } catch (...) {
+      Fail("unknown exception");
+    }
+    return false;
+  }
+
+  static void Fail(const QString& text) {
+    QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), text);
+    QCoreApplication::exit(1);
+  }
+};
+
+// The port chooser: "COM 1" .. "COM 20", the serial devices found, the emulator. Nothing when the
+// operator cancels.
+std::optional<PortChoice> ChoosePort() {
+  std::vector<std::string> extra = ListSerialDevices();
+  extra.push_back(kEmulatorEntry);
+  TForm_Comm chooser(extra);
+  const gui::WindowType* type = gui::FindWindowType(chooser.ClassName());
+  gui::BoundWindow window = gui::CreateBoundWindow(*type, chooser, nullptr);
+  bool accepted = false;
+  chooser.Button_Continue.OnClick = [&] {
+    accepted = true;
+    chooser.Close();
+  };
+  chooser.Button_Cancel.OnClick = [&] { chooser.Close(); };
+  window.binder->RunModal();
+  if (!accepted) return std::nullopt;
+
+  PortChoice choice;
+  const int index = chooser.ComboBox_Com.ItemIndex();
+  if (index < TForm_Comm::kNumberedPorts) {
+    choice.number = index + 1;
+  } else if (chooser.ComboBox_Com.Text() == kEmulatorEntry) {
+    choice.demo = true;
+  } else {
+    choice.devicePath = chooser.ComboBox_Com.Text();
+  }
+  return choice;
+}
+
+bool SavePng(QWidget& widget, const QString& file) {
+  if (widget.grab().save(file, "PNG")) return true;
+  std::cerr << "zelkon: could not write " << file.toStdString() << "\n";
+  return false;
+}
+
+// Renders the main window, or every registered window, once the run has gone on long enough.
+void ScheduleScreenshots(const LaunchOptions& options, std::vector<gui::BoundWindow>& windows,
+                         const std::vector<std::string>& chooserItems) {
+  const int afterMs = static_cast<int>(options.screenshotAfter * 1000);
+  QTimer::singleShot(afterMs, qApp, [&options, &windows, chooserItems] {
+    bool saved = true;
+    if (!options.screenshotFile.empty()) {
+      saved = SavePng(*windows.front().widget, QString::fromStdString(options.screenshotFile));
+    }
+    if (!options.screenshotDir.empty()) {
+      const QDir dir(QString::fromStdString(options.screenshotDir));
+      if (!dir.mkpath(".")) {
+        std::cerr << "zelkon: could not create " << options.screenshotDir << "\n";
+        QCoreApplication::exit(1);
+        return;
+      }
+      for (gui::BoundWindow& window : windows)
+        window.binder->form().Show();
+      // The chooser exists only before the application; a fresh one stands in for it.
+      TForm_Comm chooser(chooserItems);
+      gui::BoundWindow chooserWindow =
+          gui::CreateBoundWindow(*gui::FindWindowType(chooser.ClassName()), chooser, nullptr);
+      chooser.Show();
+      QCoreApplication::processEvents();
+      const auto save = [&](gui::BoundWindow& window) {
+        const std::string file = window.binder->form().ClassName() + ".png";
+        saved &= SavePng(*window.widget, dir.filePath(QString::fromStdString(file)));
+      };
+      save(chooserWindow);
+      for (gui::BoundWindow& window : windows)
+        save(window);
+    }
+    QCoreApplication::exit(saved ? 0 : 1);
+  });
+}
+
+// Settings read from a store, written only for the rest of this run.
+class SessionSettings final : public SettingsStore {
+ public:
+  explicit SessionSettings(SettingsStore& stored) : stored_(stored) {}
+  std::optional<std::string> Read(const std::string& name) override {
+    const auto written = written_.find(name);
+    if (written != written_.end()) {
+      if (written->second.empty()) return std::nullopt;
+      return written->second;
+    }
+    return stored_.Read(name);
+  }
+  bool Write(const std::string& name, const std::string& text) override {
+    written_[name] = text;
+    return true;
+  }
+
+ private:
+  SettingsStore& stored_;
+  std::map<std::string, std::string> written_;
+};
+
+int RunWithWindows(const LaunchOptions& options) {
+  const bool screenshot = !options.screenshotFile.empty() || !options.screenshotDir.empty();
+  std::vector<std::string> chooserItems = ListSerialDevices();
+  chooserItems.push_back(kEmulatorEntry);
+
+  PortChoice choice = ChoiceFromOptions(options);
+  if (!options.HasPort()) {
+    if (screenshot) {
+      std::cerr << "zelkon: a screenshot needs a port: -cN, --device PATH or --demo\n";
+      return kUsageError;
+    }
+    const std::optional<PortChoice> chosen = ChoosePort();
+    if (!chosen) return 0;
+    choice = *chosen;
+  }
+  std::unique_ptr<sim::DemoReceiver> demo;
+  if (!StartDemo(choice, demo)) return 1;
+
+  PosixSerialPort port;
+  SteadyClock clock;
+  // A screenshot run shows no boxes that wait for an answer: they are printed and answered with
+  // the button that sends nothing.
+  gui::QtDialogs qtDialogs;
+  HeadlessDialogs printedDialogs(std::cerr);
+  Dialogs& dialogs = screenshot ? static_cast<Dialogs&>(printedDialogs) : qtDialogs;
+  gui::QtSettingsStore storedSettings;
+  // A screenshot run reads the stored settings but keeps its own answers to itself.
+  SessionSettings sessionSettings(storedSettings);
+  SettingsStore& settings =
+      screenshot ? static_cast<SettingsStore&>(sessionSettings) : storedSettings;
+  PosixSystemTime systemTime;
+  Application app(Platform{port, clock, dialogs, settings, systemTime});
+  gui::DrainOnPost(app.ui, *qApp);
+  ApplyChoice(app, choice, options.engineeringMode);
+
+  std::vector<gui::BoundWindow> windows = gui::CreateWindows(app);
+  if (!app.MainFormCreate()) {
+    if (demo) demo->Stop();
+    return 1;
+  }
+  QApplication::setApplicationDisplayName(QString::fromStdString(app.Title));
+
+  // Closing the main window ends the run.
+  const Handler closeMain = app.Form_Main.OnClose;
+  app.Form_Main.OnClose = [closeMain] {
+    if (closeMain) closeMain();
+    QCoreApplication::exit(0);
+  };
+  app.Form_Main.Show();
+  if (screenshot) ScheduleScreenshots(options, windows, chooserItems);
+
+  const int result = QApplication::exec();
+  app.MainFormClose();
+  if (demo) demo->Stop();
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto parsed = ParseCommandLine(argc, argv);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::cerr << "zelkon: " << *error << "\nTry 'zelkon --help'.\n";
+    return kUsageError;
+  }
+  const LaunchOptions& options = std::get<LaunchOptions>(parsed);
+  if (options.showHelp) {
+    std::cout << LaunchUsage();
+    return 0;
+  }
+  if (options.showVersion) {
+    std::cout << "zelkon " << ProgramVersion() << "\n";
+    return 0;
+  }
+
+  const bool screenshot = !options.screenshotFile.empty() || !options.screenshotDir.empty();
+  if (options.headless) return RunWithoutWindows(options);
+  if (!screenshot && !HasDisplay()) {
+    std::cerr << "zelkon: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); running without "
+                 "windows\n";
+    return RunWithoutWindows(options);
+  }
+
+  // Screenshots render off screen unless a platform was chosen.
+  if (screenshot && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  MonitorApplication qapp(argc, argv);
+  // The windows are laid out in pixels for a compact interface font of 11 pixels: the platform's
+  // own family, at that size.
+  QFont interfaceFont = QApplication::font();
+  interfaceFont.setPixelSize(kInterfaceFontPixels);
+  QApplication::setFont(interfaceFont);
+  QApplication::setOrganizationName("Kestrin");
+  QApplication::setApplicationName("Zelkon");
+  QApplication::setApplicationDisplayName("Corvane Receiver Monitor");
+  try {
+    return RunWithWindows(options);
+  } catch (const std::exception& error) {
+    MonitorApplication::Fail(error.what());
+    return 1;
+  }
+}
