@@ -9,17 +9,16 @@
 #include "core/receiver_type.h"
 #include "decode/decoders.h"
 #include "link/codec.h"
+#include "support/decoder_helpers.h"
 #include "support/test_rig.h"
 
 namespace zelkon {
 namespace {
 
+using testing::Decode;
+
 using testing::TestRig;
 using Bytes = std::vector<uint8_t>;
-
-void Decode(Decoder decoder, Application& app, const Bytes& payload) {
-  decoder(app, payload.data(), static_cast<int>(payload.size()));
-}
 
 // Versions 2.05 of 6/15/2006 and 1.03 of 3/1/2005; the long form adds build 17 at 13:04:09.
 Bytes SoftwareVersion(size_t length) {

@@ -6,17 +6,16 @@
 
 #include "decode/decoders.h"
 #include "link/codec.h"
+#include "support/decoder_helpers.h"
 #include "support/test_rig.h"
 
 namespace zelkon {
 namespace {
 
+using testing::Decode;
+
 using testing::TestRig;
 using Bytes = std::vector<uint8_t>;
-
-void Decode(Decoder decoder, Application& app, const Bytes& payload) {
-  decoder(app, payload.data(), static_cast<int>(payload.size()));
-}
 
 Bytes Health(int code) { return {static_cast<uint8_t>(code), 0x00}; }
 

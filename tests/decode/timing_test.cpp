@@ -9,33 +9,15 @@
 #include "decode/decoders.h"
 #include "decode/time_format.h"
 #include "link/codec.h"
+#include "support/decoder_helpers.h"
 #include "support/test_rig.h"
 
 namespace zelkon {
 namespace {
 
+using testing::ChangeLog;
+
 using Bytes = std::vector<uint8_t>;
-
-// Every property change of every window, as "TForm_X.Control", in order.
-class ChangeLog final : public FormObserver {
- public:
-  explicit ChangeLog(Application& app) : app_(app) {
-    for (Form* form : app_.Forms())
-      form->SetObserver(this);
-  }
-  ~ChangeLog() override {
-    for (Form* form : app_.Forms())
-      form->SetObserver(nullptr);
-  }
-  void ControlChanged(Control& control, Property) override {
-    changes.push_back(control.Owner().ClassName() + "." + control.Name());
-  }
-  void FormChanged(Form& form, Property) override { changes.push_back(form.ClassName()); }
-  std::vector<std::string> changes;
-
- private:
-  Application& app_;
-};
 
 struct PrimaryFields {
   uint32_t timeOfWeek = 3600;
