@@ -81,9 +81,7 @@ Bytes PrimaryUtc(const UtcFields& f) {
 
 class TimingReports : public ::testing::Test {
  protected:
-  void Decode(Decoder decoder, const Bytes& payload) {
-    decoder(app, payload.data(), static_cast<int>(payload.size()));
-  }
+  void Decode(Decoder decoder, const Bytes& payload) { testing::Decode(decoder, app, payload); }
   void SetTimingPackets(bool on) { main.ControlPollingTimingPkts.SetChecked(on); }
 
   testing::TestRig rig;
