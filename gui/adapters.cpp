@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <filesystem>
 
-#include "core/headless_dialogs.h"
+#include "platform/headless_dialogs.h"
 
 namespace zelkon::gui {
 namespace {

@@ -5,9 +5,9 @@
 #include <QSettings>
 #include <QString>
 
-#include "core/dialogs.h"
-#include "core/settings_store.h"
-#include "core/ui_queue.h"
+#include "platform/dialogs.h"
+#include "platform/settings_store.h"
+#include "platform/ui_queue.h"
 
 class QObject;
 

@@ -32,7 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/form.h"
+#include "model/form.h"
 
 class QEventLoop;
 class QKeyEvent;

@@ -16,15 +16,15 @@
 #include <optional>
 
 #include "adapters.h"
-#include "core/application.h"
-#include "core/comm_form.h"
-#include "core/event_loop.h"
 #include "core/headless.h"
-#include "core/headless_dialogs.h"
-#include "core/ini_settings.h"
+#include "core/monitor.h"
 #include "core/startup.h"
 #include "demo.h"
 #include "link/posix_serial_port.h"
+#include "main/comm_form.h"
+#include "platform/event_loop.h"
+#include "platform/headless_dialogs.h"
+#include "platform/ini_settings.h"
 #include "windows.h"
 
 namespace {
@@ -99,7 +99,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   HeadlessDialogs dialogs(std::cerr);
   IniSettingsStore settings(IniSettingsStore::DefaultPath());
   PosixSystemTime systemTime;
-  Application app(Platform{port, clock, dialogs, settings, systemTime});
+  Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   ApplyChoice(app, choice, options.engineeringMode);
   if (!app.MainFormCreate()) return 1;
 
@@ -258,7 +258,7 @@ int RunWithWindows(const LaunchOptions& options) {
   SettingsStore& settings =
       screenshot ? static_cast<SettingsStore&>(sessionSettings) : storedSettings;
   PosixSystemTime systemTime;
-  Application app(Platform{port, clock, dialogs, settings, systemTime});
+  Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   gui::DrainOnPost(app.ui, *qApp);
   ApplyChoice(app, choice, options.engineeringMode);
 

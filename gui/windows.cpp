@@ -3,48 +3,39 @@
 #include <QDialog>
 #include <QMainWindow>
 
-#include "core/application.h"
-#include "ui_TForm_About.h"
-#include "ui_TForm_AddTiming.h"
-#include "ui_TForm_Comm.h"
-#include "ui_TForm_EphemStat.h"
-#include "ui_TForm_InitialPos.h"
-#include "ui_TForm_InitialTime.h"
-#include "ui_TForm_Main.h"
-#include "ui_TForm_Product.h"
-#include "ui_TForm_RawMeas.h"
-#include "ui_TForm_Track.h"
-#include "ui_TForm_VelPos.h"
+#include "core/monitor.h"
+#include "main/comm_form.h"
+#include "ui_forms.h"
 
 namespace zelkon::gui {
 namespace {
 
-template <class Ui, class Root>
+// The main window has the menus; every other window is a dialog.
+template <class Model>
+using RootOf = std::conditional_t<std::is_same_v<Model, TForm_Main>, QMainWindow, QDialog>;
+
+template <class Model, class Ui>
 QWidget* Create() {
-  auto* root = new Root;
+  auto* root = new RootOf<Model>;
   Ui ui;
   ui.setupUi(root);
   return root;
 }
 
-#define ZELKON_WINDOW(ClassName, Root) \
-  WindowType { #ClassName, &Create < Ui::ClassName, Root> }
-
 }  // namespace
 
 const std::vector<WindowType>& WindowTypes() {
+#define ZELKON_QT_WINDOW(Class, ...) WindowType{#Class, &Create<Class, Ui::Class>},
+#define ZELKON_QT_NO_WINDOW(Class, member)
+  // The registry's windows, then the port chooser, which exists before the application.
   static const std::vector<WindowType> types = {
-      ZELKON_WINDOW(TForm_Main, QMainWindow),    ZELKON_WINDOW(TForm_Comm, QDialog),
-      ZELKON_WINDOW(TForm_About, QDialog),       ZELKON_WINDOW(TForm_Track, QDialog),
-      ZELKON_WINDOW(TForm_RawMeas, QDialog),     ZELKON_WINDOW(TForm_EphemStat, QDialog),
-      ZELKON_WINDOW(TForm_Product, QDialog),     ZELKON_WINDOW(TForm_VelPos, QDialog),
-      ZELKON_WINDOW(TForm_AddTiming, QDialog),   ZELKON_WINDOW(TForm_InitialPos, QDialog),
-      ZELKON_WINDOW(TForm_InitialTime, QDialog),
+      ZELKON_WINDOWS(ZELKON_QT_WINDOW, ZELKON_QT_NO_WINDOW)  //
+      WindowType{"TForm_Comm", &Create<TForm_Comm, Ui::TForm_Comm>},
   };
+#undef ZELKON_QT_WINDOW
+#undef ZELKON_QT_NO_WINDOW
   return types;
 }
-
-#undef ZELKON_WINDOW
 
 const WindowType* FindWindowType(std::string_view className) {
   for (const WindowType& type : WindowTypes()) {
@@ -54,9 +45,7 @@ const WindowType* FindWindowType(std::string_view className) {
 }
 
 Form* FindForm(Application& app, std::string_view className) {
-  std::vector<Form*> forms = app.Forms();
-  forms.push_back(&app.Form_About);
-  for (Form* form : forms) {
+  for (Form* form : app.Forms()) {
     if (form->ClassName() == className) return form;
   }
   return nullptr;
@@ -69,7 +58,7 @@ BoundWindow CreateBoundWindow(const WindowType& type, Form& form, Panel* hintPan
   return window;
 }
 
-std::vector<BoundWindow> CreateWindows(Application& app) {
+std::vector<BoundWindow> CreateWindows(Monitor& app) {
   std::vector<BoundWindow> windows;
   for (const WindowType& type : WindowTypes()) {
     if (Form* form = FindForm(app, type.className)) {

@@ -11,7 +11,8 @@
 
 namespace zelkon {
 class Application;
-}
+class Monitor;
+}  // namespace zelkon
 
 namespace zelkon::gui {
 
@@ -40,6 +41,6 @@ BoundWindow CreateBoundWindow(const WindowType& type, Form& form, Panel* hintPan
 
 // Creates and binds every registered window the application has a model for, the main window
 // first, each hidden until its model shows it. Hints go to the main window's status field.
-std::vector<BoundWindow> CreateWindows(Application& app);
+std::vector<BoundWindow> CreateWindows(Monitor& app);
 
 }  // namespace zelkon::gui

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "core/clock.h"
+#include "platform/clock.h"
 #include "server.h"
 #include "sim_options.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <variant>
 
-#include "core/clock.h"
 #include "gps_time.h"
+#include "platform/clock.h"
 #include "server.h"
 #include "sim_options.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
 #include "engine.h"
 #include "link/posix_serial_port.h"
+#include "platform/clock.h"
 #include "sim_options.h"
 
 namespace zelkon::sim {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/form.h"
-#include "core/main_form.h"
+#include "main/main_form.h"
+#include "model/form.h"
 
 namespace zelkon {
 namespace {

@@ -98,7 +98,7 @@ TEST(Dispatcher, LlaReportGoesByLengthAndErrorReportsBySubCodeAndMode) {
 TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   TestRig rig;
   ASSERT_TRUE(rig.Start());
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   std::FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
   app.state.RecordingFile = file;
@@ -109,13 +109,13 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   const PacketBytes unknown{0x99, 0x01};
   rig.port.ReceivePacket(health);
   rig.port.ReceivePacket(unknown);
-  ReadAndDispatchReports(app);
+  app.ReadAndDispatchReports();
   EXPECT_EQ(app.Form_Main.Shape_RxLED.BrushColor(), colours::kGreen);
   EXPECT_FALSE(app.resetTest.ResetTestPacketSeen);  // the test is not running
 
   app.resetTest.running = true;
   rig.port.ReceivePacket({0x4B, 0x00});
-  ReadAndDispatchReports(app);
+  app.ReadAndDispatchReports();
   EXPECT_TRUE(app.resetTest.ResetTestPacketSeen);
 
   // The recording holds all three, re-framed as on the wire.

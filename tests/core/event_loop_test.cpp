@@ -1,11 +1,11 @@
-#include "core/event_loop.h"
+#include "platform/event_loop.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
 
-#include "core/form.h"
+#include "model/form.h"
 #include "support/virtual_clock.h"
 
 namespace zelkon {

@@ -1,4 +1,4 @@
-#include "core/main_menu.h"
+#include "menu/main_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/receiver_type.h"
+#include "receiver/receiver_type.h"
 #include "support/test_rig.h"
 
 namespace zelkon {

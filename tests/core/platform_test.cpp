@@ -8,11 +8,11 @@
 #include <sstream>
 #include <thread>
 
-#include "core/clock.h"
-#include "core/headless_dialogs.h"
-#include "core/ini_settings.h"
-#include "core/system_time.h"
-#include "core/ui_queue.h"
+#include "platform/clock.h"
+#include "platform/headless_dialogs.h"
+#include "platform/ini_settings.h"
+#include "platform/system_time.h"
+#include "platform/ui_queue.h"
 
 namespace zelkon {
 namespace {

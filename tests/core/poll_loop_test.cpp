@@ -1,5 +1,5 @@
 #include "core/poll_loop.h"
-#include "core/main_display.h"
+#include "main/main_display.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST(PollLoop, StartupAndRoundRobinScheduleWithoutTimingPackets) {
 
 TEST(PollLoop, RoundRobinWithTimingPacketsAndSwitchingModeMidRound) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   ASSERT_TRUE(rig.Start());
   app.state.StartupCountdown = -1;
   app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
@@ -88,7 +88,7 @@ TEST(PollLoop, RoundRobinWithTimingPacketsAndSwitchingModeMidRound) {
 
 TEST(PollLoop, StartupQueriesGoOutOnTheThirdAndFourthTickOnly) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   ASSERT_TRUE(rig.Start());
   app.state.LinkReady = true;
   std::vector<std::vector<PacketBytes>> perTick;
@@ -109,7 +109,7 @@ TEST(PollLoop, StartupQueriesGoOutOnTheThirdAndFourthTickOnly) {
 
 TEST(PollLoop, LedsStayLitForTheRestOfTheTickAndTheNextAndGoGreyOnTheTickAfter) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   ASSERT_TRUE(rig.Start());
   app.state.StartupCountdown = -1;
   app.state.LinkReady = false;  // no queries: only the packet lights an LED

@@ -1,4 +1,4 @@
-#include "core/receiver_type.h"
+#include "receiver/receiver_type.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "config/commands.h"
+#include "commands/commands.h"
 #include "support/test_rig.h"
 
 namespace zelkon {

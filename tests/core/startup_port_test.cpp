@@ -1,4 +1,5 @@
 #include "core/port_setup.h"
+#include "main/port_follow.h"
 
 #include <gtest/gtest.h>
 
@@ -111,7 +112,7 @@ TEST(MainFormCreate, OpensThePortAndArmsTheStartupSetup) {
   TestRig rig;
   rig.app.state.EngineeringMode = true;
   ASSERT_TRUE(rig.Start(3));
-  const Application& app = rig.app;
+  const Monitor& app = rig.app;
   EXPECT_EQ(rig.port.openedPath, "/dev/ttyS2");
   EXPECT_EQ(app.Title, "3 Zelkon");
   EXPECT_EQ(app.Form_Main.Panel_Serial.Caption(), "COM3 9600, 8-Odd-1");

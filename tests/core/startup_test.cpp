@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/headless.h"
-#include "core/receiver_type.h"
+#include "receiver/receiver_type.h"
 #include "support/test_rig.h"
 
 namespace zelkon {

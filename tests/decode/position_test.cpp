@@ -8,10 +8,10 @@
 
 #include "core/dispatcher.h"
 #include "decode/decoders.h"
-#include "decode/time_format.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
+#include "text/time_format.h"
 
 namespace zelkon {
 namespace {
@@ -85,7 +85,7 @@ class PositionReports : public ::testing::Test {
   void SetTimingPackets(bool on) { main.ControlPollingTimingPkts.SetChecked(on); }
 
   testing::TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Main& main = rig.app.Form_Main;
   TForm_VelPos& velPos = rig.app.Form_VelPos;
   TForm_AddTiming& add = rig.app.Form_AddTiming;
@@ -238,7 +238,7 @@ TEST_F(PositionReports, LlaAndReferenceAltitudeFromTheWireGoByLength) {
   const Bytes a = Singles({9.0f, 0, 0});
   altitude.insert(altitude.end(), a.begin(), a.begin() + 9);
   rig.port.ReceivePacket(altitude);
-  ReadAndDispatchReports(app);
+  app.ReadAndDispatchReports();
   EXPECT_EQ(app.Form_Altitude.Edit_Altitude.Text(), "9.000");
   EXPECT_EQ(velPos.Panel_Altitude.Caption(), "");
 
@@ -246,7 +246,7 @@ TEST_F(PositionReports, LlaAndReferenceAltitudeFromTheWireGoByLength) {
   const Bytes l = Singles({0.5f, 0.5f, 2.26f, 0.0f, 0.0f});
   lla.insert(lla.end(), l.begin(), l.end());
   rig.port.ReceivePacket(lla);
-  ReadAndDispatchReports(app);
+  app.ReadAndDispatchReports();
   EXPECT_EQ(velPos.Panel_Latitude.Caption(), "28.647914");
   EXPECT_EQ(velPos.Panel_Altitude.Caption(), "2.3");
   EXPECT_EQ(app.Form_Altitude.Edit_Altitude.Text(), "9.000");

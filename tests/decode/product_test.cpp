@@ -6,9 +6,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/receiver_type.h"
 #include "decode/decoders.h"
 #include "link/codec.h"
+#include "receiver/receiver_type.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
 
@@ -64,7 +64,7 @@ Bytes Production(int premiumOptions, int machineId) {
 
 TEST(SoftwareVersion, ShortAndLongForms) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Product& f = app.Form_Product;
   f.Panel_NavHour.SetCaption("before");
 
@@ -84,7 +84,7 @@ TEST(SoftwareVersion, ShortAndLongForms) {
 
 TEST(SoftwareVersion, EngineeringModeShowsTheBuildNumberWhereTheReportHasOne) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   app.state.EngineeringMode = true;
   TForm_Product& f = app.Form_Product;
 
@@ -98,7 +98,7 @@ TEST(SoftwareVersion, EngineeringModeShowsTheBuildNumberWhereTheReportHasOne) {
 
 TEST(SoftwareVersion, OtherLengthsAreIgnored) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   for (size_t length : {9u, 11u, 23u, 95u, 97u})
     Decode(DecodeSoftwareVersion, app, SoftwareVersion(length));
   EXPECT_EQ(app.Form_Product.Panel_NavVersion.Caption(), "");
@@ -110,7 +110,7 @@ TEST(SoftwareVersion, OtherLengthsAreIgnored) {
 
 TEST(ManufacturingParams, PanelsAndTheCenturyOfTheBuildDate) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Product& f = app.Form_Product;
 
   const std::vector<std::tuple<int, int, int, std::string>> dates = {
@@ -140,7 +140,7 @@ TEST(ManufacturingParams, PanelsAndTheCenturyOfTheBuildDate) {
 
 TEST(ProductionParams, SevenValuesWithThePremiumOptionsInTheirBoxCaption) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Product& f = app.Form_Product;
   Decode(DecodeProductionParams, app, Production(0x8001, 98));
 
@@ -168,7 +168,7 @@ TEST(ProductionParams, PremiumOptionsCheckTheProductTypeOfTheDiagnosticsWindow) 
       {0x0102, &TForm_Diagnostics::RadioButton_Standard},
   };
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Diagnostics& d = app.Form_Diagnostics;
   for (const Case& c : cases) {
     Decode(DecodeProductionParams, app, Production(c.premiumOptions, 98));
@@ -203,7 +203,7 @@ TEST(ProductionParams, SelectsTheReceiverTypeByMachineNumberThenPremiumOptions) 
   for (const Case& c : cases) {
     for (int before : {0, int{kTypeTpv2}, int{kTypeVarnel}}) {
       TestRig rig;
-      Application& app = rig.app;
+      Monitor& app = rig.app;
       rig.settings.values["NTP"] = "0";  // answered before: no question
       if (before != 0) ConfigureReceiverType(app, before);
 
@@ -216,7 +216,7 @@ TEST(ProductionParams, SelectsTheReceiverTypeByMachineNumberThenPremiumOptions) 
 
 TEST(ProductionParams, SelectingATypeConfiguresItAsTheMenuWould) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   // A first run: the Tempavo Opal/2000 asks once whether it feeds an NTP server.
   rig.dialogs.Answer(Answer::No);
   Decode(DecodeProductionParams, app, Production(0, 7));
@@ -232,7 +232,7 @@ TEST(ProductionParams, SelectingATypeConfiguresItAsTheMenuWould) {
 
 TEST(ProductionParams, OtherLengthsChangeNothing) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   for (size_t length : {18u, 20u}) {
     Bytes report = Production(0, 7);
     report.resize(length);

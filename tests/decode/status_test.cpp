@@ -80,7 +80,7 @@ struct SatelliteDisplay {
   bool operator==(const SatelliteDisplay&) const = default;
 };
 
-SatelliteDisplay Snapshot(Application& app) {
+SatelliteDisplay Snapshot(Monitor& app) {
   SatelliteDisplay d;
   for (size_t i = 0; i < kChannelCount; ++i) {
     d.texts.push_back(app.Form_Track.Panel_TS[i].Caption());
@@ -140,7 +140,7 @@ TEST(HealthReport, IgnoredAtOtherLengthsAndWhileTimingPacketsArePolled) {
 
 TEST(TrackingStatus, RowLinesUpUnderTheHeadingsAndFillsTheMainWindowChannel) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   // Bits 2 to 0 of the channel byte are not part of the channel number.
   for (uint8_t channelByte : {uint8_t{0x18}, uint8_t{0x1F}}) {
     Decode(DecodeTrackingStatus, app, Tracking(14, channelByte, 12.5f, 3.0f, 0.5f, 1.0f));
@@ -162,7 +162,7 @@ TEST(TrackingStatus, RowLinesUpUnderTheHeadingsAndFillsTheMainWindowChannel) {
 
 TEST(TrackingStatus, WideValuesAndTheLastChannel) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   // Negative angles (below the horizon, west of north) and a long time keep their own widths.
   Decode(DecodeTrackingStatus, app,
          Tracking(7, ChannelByte(11), 0.0f, 123456.7f, -0.1f, -3.0f, 2, 0));
@@ -174,7 +174,7 @@ TEST(TrackingStatus, WideValuesAndTheLastChannel) {
 
 TEST(TrackingStatus, ChannelsBeyondTwelveAndWrongLengthsChangeNothing) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   Decode(DecodeTrackingStatus, app, Tracking(14, ChannelByte(3), 12.5f));
   const SatelliteDisplay before = Snapshot(app);
 
@@ -192,7 +192,7 @@ TEST(TrackingStatus, ChannelsBeyondTwelveAndWrongLengthsChangeNothing) {
 
 TEST(TrackingStatus, SatelliteColourFollowsTheLastSelectionAtTheChannelsNextReport) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   Panel& sv1 = app.Form_Main.Panel_SV[0];
   Decode(DecodeSatelliteSelection, app, Selection({14, -9}));
 
@@ -218,7 +218,7 @@ TEST(TrackingStatus, SatelliteColourFollowsTheLastSelectionAtTheChannelsNextRepo
 
 TEST(ColourSvPanel, FirstMatchingEntryDecides) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   Panel& panel = app.Form_Main.Panel_SV[5];
   app.state.SelectedSVs = {1, 2, -5, 5, 0, 0, 0, 0, 0, 0, 0, 30};
   ColourSvPanel(app, 5, panel);
@@ -233,7 +233,7 @@ TEST(ColourSvPanel, FirstMatchingEntryDecides) {
 
 TEST(SatelliteSelection, DilutionsListAndSelectedSatellites) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Track& track = app.Form_Track;
   Decode(DecodeSatelliteSelection, app, Selection({14, -9, 127, -128}, 2.25f, 1.04f, 10.0f, 0.96f));
 
@@ -248,7 +248,7 @@ TEST(SatelliteSelection, DilutionsListAndSelectedSatellites) {
 
 TEST(SatelliteSelection, EachListReplacesTheWholeSelectionAndShortReportsAreIgnored) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   Decode(DecodeSatelliteSelection, app, Selection({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   Decode(DecodeSatelliteSelection, app, Selection({20}));
   EXPECT_EQ(app.state.SelectedSVs,
@@ -271,7 +271,7 @@ TEST(SatelliteSelection, EachListReplacesTheWholeSelectionAndShortReportsAreIgno
 
 TEST(SatelliteSelection, MoreThanTwelveAreAllListedButOnlyTwelveSelected) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   std::vector<int> prns;
   std::string list;
   for (int prn = 1; prn <= 14; ++prn) {
@@ -292,7 +292,7 @@ TEST(SatelliteSelection, MoreThanTwelveAreAllListedButOnlyTwelveSelected) {
 
 TEST(ExpireTrackingChannels, ClearsAChannelOnTheFifthRoundWithoutAReport) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   Decode(DecodeSatelliteSelection, app, Selection({14, 22}));
   Decode(DecodeTrackingStatus, app, Tracking(14, ChannelByte(0), 40.0f));
   Decode(DecodeTrackingStatus, app, Tracking(22, ChannelByte(5), 35.0f));
@@ -347,7 +347,7 @@ TEST(ExpireTrackingChannels, PollLoopClearsAChannelSilentForSixSeconds) {
 
 TEST(RawMeasurement, ShowsOnlyTheSatelliteOfTheSelectedTab) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_RawMeas& f = app.Form_RawMeas;
   f.TabControl_SV.SetTabIndex(6);  // PRN 7
 
@@ -376,7 +376,7 @@ TEST(RawMeasurement, ShowsOnlyTheSatelliteOfTheSelectedTab) {
 
 TEST(EphemerisStatus, MovesTheSelectorToItsSatelliteAndFillsTheSixPanels) {
   TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_EphemStat& f = app.Form_EphemStat;
 
   Decode(DecodeEphemerisStatus, app, EphemerisStatus(7, 86400.125f, 0, 5, 93600.0f, 0, 2.8f));

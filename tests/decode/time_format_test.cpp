@@ -1,4 +1,4 @@
-#include "decode/time_format.h"
+#include "text/time_format.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "main/main_display.h"
 #include "support/test_rig.h"
 
 namespace zelkon {

@@ -7,10 +7,10 @@
 
 #include "core/dispatcher.h"
 #include "decode/decoders.h"
-#include "decode/time_format.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
+#include "text/time_format.h"
 
 namespace zelkon {
 namespace {
@@ -85,7 +85,7 @@ class TimingReports : public ::testing::Test {
   void SetTimingPackets(bool on) { main.ControlPollingTimingPkts.SetChecked(on); }
 
   testing::TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_Main& main = rig.app.Form_Main;
   TForm_AddTiming& add = rig.app.Form_AddTiming;
 };
@@ -289,7 +289,7 @@ TEST_F(TimingReports, SuperpacketsFromTheWireReachTheirDecoders) {
     std::copy(payload.begin(), payload.end(), packet.begin() + 1);
     rig.port.ReceivePacket(packet);
   }
-  ReadAndDispatchReports(app);
+  app.ReadAndDispatchReports();
   EXPECT_EQ(main.Panel_TOW.Caption(), "269488144");
   EXPECT_EQ(main.Panel_WeekNum.Caption(), "4112");
   EXPECT_EQ(main.Panel_Time.Caption(), "16:05:03");

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/application.h"
-#include "core/event_loop.h"
-#include "core/main_menu.h"
-#include "core/receiver_type.h"
+#include "core/monitor.h"
 #include "demo.h"
 #include "e2e/simulated_port.h"
+#include "menu/main_menu.h"
+#include "platform/event_loop.h"
+#include "receiver/receiver_type.h"
 #include "sim/sim_harness.h"
 #include "support/scripted_dialogs.h"
 #include "support/virtual_clock.h"
@@ -47,7 +47,7 @@ struct MonitorOnEmulator {
   testing::ScriptedDialogs dialogs;
   testing::MemorySettings settings;
   testing::FakeSystemTime systemTime;
-  Application app{Platform{port, clock, dialogs, settings, systemTime}};
+  Monitor app{Platform{port, clock, dialogs, settings, systemTime}};
   EventLoop loop{clock, app.ui, app.Timers()};
 };
 
@@ -191,7 +191,7 @@ TEST(MonitorOnEmulator, OverAPseudoTerminalInRealTime) {
   testing::MemorySettings settings;
   settings.values["NTP"] = "0";
   testing::FakeSystemTime systemTime;
-  Application app(Platform{port, clock, dialogs, settings, systemTime});
+  Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   app.state.DevicePath = path;
   ASSERT_TRUE(app.MainFormCreate());
   EventLoop loop(clock, app.ui, app.Timers());

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <deque>
 
-#include "core/clock.h"
 #include "engine.h"
 #include "link/serial_port.h"
+#include "platform/clock.h"
 
 namespace zelkon::testing {
 

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <thread>
 
-#include "core/ini_settings.h"
+#include "platform/ini_settings.h"
 
 namespace zelkon::gui {
 namespace {

@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QTest>
 
-#include "core/receiver_type.h"
 #include "led_widget.h"
+#include "receiver/receiver_type.h"
 #include "support/test_rig.h"
 #include "windows.h"
 

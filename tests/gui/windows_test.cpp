@@ -8,8 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "core/comm_form.h"
 #include "core/startup.h"
+#include "main/comm_form.h"
 #include "support/test_rig.h"
 
 namespace zelkon::gui {

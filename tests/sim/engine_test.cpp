@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "config/commands.h"
+#include "commands/commands.h"
 #include "link/codec.h"
 #include "link/port_settings.h"
 #include "sim/sim_harness.h"

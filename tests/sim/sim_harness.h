@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "config/command_sender.h"
+#include "commands/command_sender.h"
 #include "engine.h"
 #include "gps_time.h"
 #include "support/fake_serial_port.h"

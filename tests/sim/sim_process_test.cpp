@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "config/commands.h"
+#include "commands/commands.h"
 #include "link/codec.h"
 #include "link/posix_serial_port.h"
 #include "link/serial_channel.h"

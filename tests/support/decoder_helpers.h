@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/application.h"
+#include "core/monitor.h"
 #include "decode/decoders.h"
 
 namespace zelkon::testing {

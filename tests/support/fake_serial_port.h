@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
 #include "link/framing.h"
 #include "link/serial_port.h"
+#include "platform/clock.h"
 
 namespace zelkon::testing {
 

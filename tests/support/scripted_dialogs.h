@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/dialogs.h"
-#include "core/settings_store.h"
-#include "core/system_time.h"
+#include "platform/dialogs.h"
+#include "platform/settings_store.h"
+#include "platform/system_time.h"
 
 namespace zelkon::testing {
 

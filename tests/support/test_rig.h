@@ -1,8 +1,8 @@
 // A fresh application on test seams: virtual time, a scripted port, scripted dialogs.
 #pragma once
 
-#include "core/application.h"
-#include "core/event_loop.h"
+#include "core/monitor.h"
+#include "platform/event_loop.h"
 #include "support/fake_serial_port.h"
 #include "support/scripted_dialogs.h"
 #include "support/virtual_clock.h"
@@ -15,7 +15,7 @@ struct TestRig {
   ScriptedDialogs dialogs;
   MemorySettings settings;
   FakeSystemTime systemTime;
-  Application app{Platform{port, clock, dialogs, settings, systemTime}};
+  Monitor app{Platform{port, clock, dialogs, settings, systemTime}};
   EventLoop loop{clock, app.ui, app.Timers()};
 
   // Opens COM1 as main-window creation does; the start-up port set-up runs on the first

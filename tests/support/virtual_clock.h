@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/clock.h"
+#include "platform/clock.h"
 
 namespace zelkon::testing {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "decode/decoders.h"
-#include "decode/time_format.h"
 #include "link/codec.h"
 #include "support/test_rig.h"
+#include "text/time_format.h"
 
 namespace zelkon {
 namespace {
@@ -86,7 +86,7 @@ class PositionTransfer : public ::testing::Test {
   }
 
   testing::TestRig rig;
-  Application& app = rig.app;
+  Monitor& app = rig.app;
   TForm_InitialPos& form = rig.app.Form_InitialPos;
   std::string path = ::testing::TempDir() + "position_transfer_test.dat";
 };

@@ -57,7 +57,7 @@ std::vector<std::string> NotShowing(const std::vector<Panel*>& panels, const std
   return names;
 }
 
-void DeliverRawMeasurement(Application& app, int prn) {
+void DeliverRawMeasurement(Monitor& app, int prn) {
   uint8_t payload[25] = {static_cast<uint8_t>(prn)};
   WriteSingle(20.0f, &payload[1]);
   DecodeRawMeasurement(app, payload, sizeof payload);

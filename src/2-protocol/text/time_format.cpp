@@ -1,0 +1,162 @@
+#include "text/time_format.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "text/printf.h"
+
+namespace zelkon {
+
+const char* const DayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const MonthNames[13] = {"???", "Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+namespace {
+
+constexpr int kFirstYear = 1980;
+constexpr int kTableYears = 56;     // 1980 .. 2035
+constexpr int kEpochDayOfYear = 5;  // the GPS epoch is 6 January 1980
+constexpr int32_t kDaysPer400Years = 146097;
+constexpr double kSecondsPerWeek = 604800.0;
+constexpr double kSecondsPerDay = 86400.0;
+constexpr const char* kNoTimeYet = "<No time yet>";
+constexpr const char* kBadTime = "<Bad time>";
+
+// Days of each year counted from the GPS epoch: 1980 from 6 January, every later year whole.
+constexpr int32_t YearLengths[kTableYears] = {
+    361, 365, 365, 365, 366, 365, 365, 365, 366, 365, 365, 365, 366, 365,  // 1980 .. 1993
+    365, 365, 366, 365, 365, 365, 366, 365, 365, 365, 366, 365, 365, 365,  // 1994 .. 2007
+    366, 365, 365, 365, 366, 365, 365, 365, 366, 365, 365, 365, 366, 365,  // 2008 .. 2021
+    365, 365, 366, 365, 365, 365, 366, 365, 365, 365, 366, 365, 365, 365,  // 2022 .. 2035
+};
+constexpr uint8_t LeapYearFlags[kTableYears] = {
+    1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+    1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+};
+constexpr int32_t MonthLengths[2][12] = {
+    {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
+    {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
+};
+
+// Years outside the tables follow the Gregorian rules.
+constexpr bool IsLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+constexpr int32_t DaysInYear(int year) { return IsLeapYear(year) ? 366 : 365; }
+
+// Walks the months of one year; `dayOfYear` counts from 1 January.
+CalendarDate MonthAndDay(int year, int32_t dayOfYear, bool leap) {
+  const int32_t* lengths = MonthLengths[leap ? 1 : 0];
+  int month = 0;
+  while (month < 11 && dayOfYear >= lengths[month]) {
+    dayOfYear -= lengths[month];
+    ++month;
+  }
+  return {year, month + 1, static_cast<int>(dayOfYear) + 1};
+}
+
+// The truncated day count of `seconds`, or nothing when it is no number or beyond 32 bits.
+std::optional<int32_t> DayCount(double seconds) {
+  const double days = std::trunc(seconds * (1.0 / kSecondsPerDay));
+  if (!(days >= std::numeric_limits<int32_t>::min() &&
+        days <= std::numeric_limits<int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(days);
+}
+
+}  // namespace
+
+int TruncToInt(double value) {
+  if (std::isnan(value)) return 0;
+  if (value <= std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  if (value >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  return static_cast<int>(value);
+}
+
+const char* MonthName(int month) { return month >= 1 && month <= 12 ? MonthNames[month] : "???"; }
+
+std::string WeekTimeText(float seconds, bool timeOnly) {
+  float x = seconds;
+  if (x == -1.0f) return kNoTimeYet;
+  if (x < 0) x += static_cast<float>(kSecondsPerWeek);
+  if (!(x >= 0 && x < static_cast<float>(kSecondsPerWeek))) return kBadTime;  // NaN too
+  const double wide = x;
+  const auto day = static_cast<int16_t>(wide * (1.0 / kSecondsPerDay));
+  const auto hour = static_cast<int16_t>(std::fmod(wide * (1.0 / 3600), 24));
+  const auto minute = static_cast<int16_t>(std::fmod(wide * (1.0 / 60), 60));
+  const auto second = static_cast<float>(std::fmod(wide, 60));
+  if (timeOnly) return Printf("%02d:%02d:%02.0f", hour, minute, second);
+  return Printf("%s %02d:%02d:%02.0f", DayNames[day], hour, minute, second);
+}
+
+std::string TimeOfDayText(double seconds) {
+  double x = seconds;
+  if (x == -1.0) return kNoTimeYet;
+  if (x < 0) x += kSecondsPerWeek;
+  if (!(x >= 0 && x < kSecondsPerWeek)) return kBadTime;  // NaN too
+  const auto hour = static_cast<int>(std::fmod(x * (1.0 / 3600), 24));
+  const auto minute = static_cast<int>(std::fmod(x * (1.0 / 60), 60));
+  const double second = std::fmod(x, 60);
+  return Printf("%d:%02d:%012.9f", hour, minute, second);
+}
+
+CalendarDate GpsDayToDate(int32_t gpsDay) {
+  if (gpsDay < 0) {
+    // Before the epoch: whole years back from 1 January 1980.
+    int64_t dayOfYear = int64_t{gpsDay} + kEpochDayOfYear;
+    int year = kFirstYear;
+    if (dayOfYear < -kDaysPer400Years) {
+      const int64_t cycles = -dayOfYear / kDaysPer400Years;
+      dayOfYear += cycles * kDaysPer400Years;
+      year -= static_cast<int>(cycles * 400);
+    }
+    while (dayOfYear < 0) {
+      --year;
+      dayOfYear += DaysInYear(year);
+    }
+    return MonthAndDay(year, static_cast<int32_t>(dayOfYear), IsLeapYear(year));
+  }
+
+  int32_t days = gpsDay;
+  int index = 0;
+  while (index < kTableYears && YearLengths[index] <= days) {
+    days -= YearLengths[index];
+    ++index;
+  }
+  if (index < kTableYears) {
+    if (index == 0) days += kEpochDayOfYear;
+    return MonthAndDay(kFirstYear + index, days, LeapYearFlags[index] != 0);
+  }
+
+  // After 2035.
+  int year = kFirstYear + kTableYears;
+  year += days / kDaysPer400Years * 400;
+  days %= kDaysPer400Years;
+  while (days >= DaysInYear(year)) {
+    days -= DaysInYear(year);
+    ++year;
+  }
+  return MonthAndDay(year, days, IsLeapYear(year));
+}
+
+std::string GpsDateText(double gpsSeconds) {
+  const std::optional<int32_t> days = DayCount(gpsSeconds);
+  if (!days) return kBadTime;
+  const CalendarDate date = GpsDayToDate(*days);
+  return Printf(" %s %d, %d", MonthNames[date.month], date.day, date.year);
+}
+
+std::string LatLonText(double degrees, bool degreesMinutesSeconds) {
+  if (!degreesMinutesSeconds) return Printf("%.6f", degrees);
+  const int deg = TruncToInt(degrees);
+  float m = static_cast<float>((degrees - deg) * 60);
+  if (m < 0) m = -m;
+  const int min = TruncToInt(m);
+  const float sec = (m - static_cast<float>(min)) * 60;
+  return Printf("%d\u00B0 %d' %.3f", deg, min, sec);
+}
+
+}  // namespace zelkon

@@ -1,0 +1,181 @@
+#include "model/controls.h"
+
+#include "model/form.h"
+
+namespace zelkon {
+
+const char* KindName(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Panel:
+      return "Panel";
+    case ControlKind::Label:
+      return "Label";
+    case ControlKind::Shape:
+      return "Shape";
+    case ControlKind::Edit:
+      return "Edit";
+    case ControlKind::ComboBox:
+      return "ComboBox";
+    case ControlKind::CheckBox:
+      return "CheckBox";
+    case ControlKind::RadioButton:
+      return "RadioButton";
+    case ControlKind::RadioGroup:
+      return "RadioGroup";
+    case ControlKind::Button:
+      return "Button";
+    case ControlKind::Memo:
+      return "Memo";
+    case ControlKind::TabControl:
+      return "TabControl";
+    case ControlKind::MenuItem:
+      return "MenuItem";
+    case ControlKind::Timer:
+      return "Timer";
+  }
+  return "?";
+}
+
+Control::Control(Form& owner, std::string name, ControlKind kind)
+    : owner_(owner), name_(std::move(name)), kind_(kind) {
+  owner.Register(this);
+}
+
+VisualControl::VisualControl(Form& owner, std::string name, ControlKind kind, const Design& design)
+    : Control(owner, std::move(name), kind),
+      visible_(design.visible),
+      enabled_(design.enabled),
+      hint_(design.hint),
+      top_(design.top) {}
+
+Panel::Panel(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Panel, design),
+      caption_(design.text),
+      colour_(design.colour) {}
+
+Label::Label(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Label, design),
+      caption_(design.text),
+      fontColour_(design.fontColour) {}
+
+Shape::Shape(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Shape, design), brush_(design.colour) {}
+
+Edit::Edit(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Edit, design),
+      text_(design.text),
+      colour_(design.colour) {}
+
+ComboBox::ComboBox(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::ComboBox, design), items_(design.items) {
+  SetItemIndex(design.itemIndex);
+}
+
+void ComboBox::SetItems(const std::vector<std::string>& items) {
+  if (items_ == items) return;
+  items_ = items;
+  Notify(Property::Items);
+  SetItemIndex(-1);
+}
+
+void ComboBox::SetItemIndex(int index) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) index = -1;
+  const std::string text = index >= 0 ? items_[static_cast<size_t>(index)] : std::string();
+  const bool indexChanged = index != itemIndex_;
+  const bool textChanged = text != text_;
+  itemIndex_ = index;
+  text_ = text;
+  if (indexChanged) Notify(Property::ItemIndex);
+  if (textChanged) Notify(Property::Text);
+}
+
+void ComboBox::SetText(const std::string& text) {
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i] == text) {
+      SetItemIndex(static_cast<int>(i));
+      return;
+    }
+  }
+  const bool indexChanged = itemIndex_ != -1;
+  itemIndex_ = -1;
+  if (indexChanged) Notify(Property::ItemIndex);
+  Assign(text_, text, Property::Text);
+}
+
+CheckBox::CheckBox(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::CheckBox, design),
+      caption_(design.text),
+      checked_(design.checked) {}
+
+void CheckBox::SetChecked(bool checked) {
+  if (checked_ == checked) return;
+  checked_ = checked;
+  Notify(Property::Checked);
+  Fire(OnClick);
+}
+
+RadioButton::RadioButton(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::RadioButton, design),
+      caption_(design.text),
+      checked_(design.checked),
+      group_(design.group) {}
+
+void RadioButton::SetChecked(bool checked) {
+  if (checked_ == checked) return;
+  checked_ = checked;
+  Notify(Property::Checked);
+  if (!checked) return;
+  for (Control* control : Owner().Controls()) {
+    if (control == this || control->Kind() != ControlKind::RadioButton) continue;
+    auto* other = static_cast<RadioButton*>(control);
+    if (other->group_ == group_) other->SetChecked(false);
+  }
+  Fire(OnClick);
+}
+
+RadioGroup::RadioGroup(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::RadioGroup, design),
+      caption_(design.text),
+      items_(design.items),
+      itemIndex_(design.itemIndex) {}
+
+void RadioGroup::SetItemIndex(int index) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) index = -1;
+  Assign(itemIndex_, index, Property::ItemIndex);
+}
+
+Button::Button(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Button, design), caption_(design.text) {}
+
+Memo::Memo(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Memo, design), text_(design.text) {}
+
+TabControl::TabControl(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::TabControl, design),
+      tabs_(design.items),
+      tabIndex_(design.itemIndex) {}
+
+void TabControl::SetTabIndex(int index) {
+  if (index < 0 || index >= static_cast<int>(tabs_.size())) index = -1;
+  Assign(tabIndex_, index, Property::ItemIndex);
+}
+
+MenuItem::MenuItem(Form& owner, std::string name, const MenuDesign& design)
+    : Control(owner, std::move(name), ControlKind::MenuItem),
+      caption_(design.caption),
+      shortCut_(design.shortCut),
+      checked_(design.checked),
+      visible_(design.visible),
+      enabled_(design.enabled) {}
+
+Timer::Timer(Form& owner, std::string name, int intervalMs)
+    : Control(owner, std::move(name), ControlKind::Timer), interval_(intervalMs) {}
+
+void Timer::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  if (enabled) ++enableCount_;
+  Notify(Property::Enabled);
+}
+
+}  // namespace zelkon

@@ -1,0 +1,379 @@
+// The controls of the window models.
+//
+// A window is a plain object holding named controls: panels, labels, shapes, edits, combo boxes,
+// check boxes, radio buttons, radio groups, buttons, memos, tab controls, menu items and timers.
+// Each control carries exactly the properties the program reads or writes and the event slots its
+// handlers use. Decoders and handlers work on these models only; a user interface binds each
+// control to the widget of the same name through the one optional observer, which is told of every
+// property change (model to widget), and feeds user input back through the setters and the event
+// methods (widget to model).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/colour.h"
+
+namespace zelkon {
+
+class Form;
+class Control;
+
+enum class ControlKind {
+  Panel,
+  Label,
+  Shape,
+  Edit,
+  ComboBox,
+  CheckBox,
+  RadioButton,
+  RadioGroup,
+  Button,
+  Memo,
+  TabControl,
+  MenuItem,
+  Timer,
+};
+
+const char* KindName(ControlKind kind);
+
+enum class Property {
+  Text,        // caption or text
+  Colour,      // background or brush colour
+  FontColour,  // text colour
+  Checked,
+  Items,  // list items, tabs
+  ItemIndex,
+  Enabled,
+  Visible,
+  Hint,
+  Top,
+  Interval,
+};
+
+class ControlObserver {
+ public:
+  virtual ~ControlObserver() = default;
+  virtual void ControlChanged(Control& control, Property property) = 0;
+};
+
+using Handler = std::function<void()>;
+using KeyHandler = std::function<void(char& key)>;
+
+// Design-time values of a visual control, set fluently: Design().Text("0").Hint("...").
+// Each kind reads the fields it has.
+struct Design {
+  // The control's position is the layout's, not managed by the model.
+  static constexpr int kDesignTop = -1;
+
+  std::string text;
+  Colour colour = colours::kWindow;
+  Colour fontColour = colours::kWindowText;
+  std::string hint;
+  bool visible = true;
+  bool enabled = true;
+  bool checked = false;
+  int top = kDesignTop;
+  std::vector<std::string> items;
+  int itemIndex = -1;
+  std::string group;  // radio buttons: the buttons of one group exclude each other
+
+  Design& Text(std::string value) { return text = std::move(value), *this; }
+  Design& Color(Colour value) { return colour = value, *this; }
+  Design& FontColor(Colour value) { return fontColour = value, *this; }
+  Design& Hint(std::string value) { return hint = std::move(value), *this; }
+  Design& Hidden() { return visible = false, *this; }
+  Design& Disabled() { return enabled = false, *this; }
+  Design& Checked() { return checked = true, *this; }
+  Design& Top(int value) { return top = value, *this; }
+  Design& Items(std::vector<std::string> value) { return items = std::move(value), *this; }
+  Design& ItemIndex(int value) { return itemIndex = value, *this; }
+  Design& Group(std::string value) { return group = std::move(value), *this; }
+};
+
+class Control {
+ public:
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+  virtual ~Control() = default;
+
+  const std::string& Name() const { return name_; }
+  ControlKind Kind() const { return kind_; }
+  Form& Owner() const { return owner_; }
+
+  void SetObserver(ControlObserver* observer) { observer_ = observer; }
+  ControlObserver* Observer() const { return observer_; }
+
+ protected:
+  Control(Form& owner, std::string name, ControlKind kind);
+
+  template <class T>
+  void Assign(T& field, const T& value, Property property) {
+    if (field == value) return;
+    field = value;
+    Notify(property);
+  }
+  void Notify(Property property) {
+    if (observer_ != nullptr) observer_->ControlChanged(*this, property);
+  }
+  static void Fire(const Handler& handler) {
+    if (handler) handler();
+  }
+
+ private:
+  Form& owner_;
+  std::string name_;
+  ControlKind kind_;
+  ControlObserver* observer_ = nullptr;
+};
+
+// Properties every control on a window has.
+class VisualControl : public Control {
+ public:
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { Assign(visible_, visible, Property::Visible); }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { Assign(enabled_, enabled, Property::Enabled); }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint) { Assign(hint_, hint, Property::Hint); }
+  // Design::kDesignTop until the program moves the control.
+  int Top() const { return top_; }
+  void SetTop(int top) { Assign(top_, top, Property::Top); }
+
+ protected:
+  VisualControl(Form& owner, std::string name, ControlKind kind, const Design& design);
+
+ private:
+  bool visible_;
+  bool enabled_;
+  std::string hint_;
+  int top_;
+};
+
+// A sunken value field or a group frame: text on a background colour.
+class Panel final : public VisualControl {
+ public:
+  Panel(Form& owner, std::string name, const Design& design = {});
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  Colour Color() const { return colour_; }
+  void SetColor(Colour colour) { Assign(colour_, colour, Property::Colour); }
+  Handler OnClick;
+  void Click() { Fire(OnClick); }
+
+ private:
+  std::string caption_;
+  Colour colour_;
+};
+
+class Label final : public VisualControl {
+ public:
+  Label(Form& owner, std::string name, const Design& design = {});
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  Colour FontColor() const { return fontColour_; }
+  void SetFontColor(Colour colour) { Assign(fontColour_, colour, Property::FontColour); }
+  Handler OnClick;
+  void Click() { Fire(OnClick); }
+
+ private:
+  std::string caption_;
+  Colour fontColour_;
+};
+
+// A small circle: the LEDs.
+class Shape final : public VisualControl {
+ public:
+  Shape(Form& owner, std::string name, const Design& design = {});
+  Colour BrushColor() const { return brush_; }
+  void SetBrushColor(Colour colour) { Assign(brush_, colour, Property::Colour); }
+
+ private:
+  Colour brush_;
+};
+
+class Edit final : public VisualControl {
+ public:
+  Edit(Form& owner, std::string name, const Design& design = {});
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& text) { Assign(text_, text, Property::Text); }
+  Colour Color() const { return colour_; }
+  void SetColor(Colour colour) { Assign(colour_, colour, Property::Colour); }
+  Handler OnExit;
+  KeyHandler OnKeyPress;
+  void Exit() { Fire(OnExit); }
+  void KeyPress(char& key) {
+    if (OnKeyPress) OnKeyPress(key);
+  }
+
+ private:
+  std::string text_;
+  Colour colour_;
+};
+
+// A drop-down list. Selecting an index the list does not hold leaves it without a selection;
+// a text that is no item (such as "unknown") is shown with no item selected.
+class ComboBox final : public VisualControl {
+ public:
+  ComboBox(Form& owner, std::string name, const Design& design = {});
+  const std::vector<std::string>& Items() const { return items_; }
+  void SetItems(const std::vector<std::string>& items);
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& text);
+  // Fired by a selection the user makes, not by SetItemIndex.
+  Handler OnChange;
+  void Change() { Fire(OnChange); }
+
+ private:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+  std::string text_;
+};
+
+// Setting Checked to a new value fires OnClick, as a click by the user does.
+class CheckBox final : public VisualControl {
+ public:
+  CheckBox(Form& owner, std::string name, const Design& design = {});
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked);
+  Handler OnClick;
+
+ private:
+  std::string caption_;
+  bool checked_;
+};
+
+// Checking a radio button unchecks the others of its group and fires its OnClick.
+class RadioButton final : public VisualControl {
+ public:
+  RadioButton(Form& owner, std::string name, const Design& design = {});
+  const std::string& Caption() const { return caption_; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked);
+  const std::string& Group() const { return group_; }
+  Handler OnClick;
+
+ private:
+  std::string caption_;
+  bool checked_;
+  std::string group_;
+};
+
+// A captioned group of radio items, one of them selected.
+class RadioGroup final : public VisualControl {
+ public:
+  RadioGroup(Form& owner, std::string name, const Design& design = {});
+  const std::string& Caption() const { return caption_; }
+  const std::vector<std::string>& Items() const { return items_; }
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);
+
+ private:
+  std::string caption_;
+  std::vector<std::string> items_;
+  int itemIndex_;
+};
+
+class Button final : public VisualControl {
+ public:
+  Button(Form& owner, std::string name, const Design& design = {});
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  Handler OnClick;
+  void Click() { Fire(OnClick); }
+
+ private:
+  std::string caption_;
+};
+
+// A multi-line text; lines end in "\r\n".
+class Memo final : public VisualControl {
+ public:
+  Memo(Form& owner, std::string name, const Design& design = {});
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& text) { Assign(text_, text, Property::Text); }
+
+ private:
+  std::string text_;
+};
+
+class TabControl final : public VisualControl {
+ public:
+  TabControl(Form& owner, std::string name, const Design& design = {});
+  const std::vector<std::string>& Tabs() const { return tabs_; }
+  int TabIndex() const { return tabIndex_; }
+  void SetTabIndex(int index);
+  // Fired by a tab the user selects, not by SetTabIndex.
+  Handler OnChange;
+  void Change() { Fire(OnChange); }
+
+ private:
+  std::vector<std::string> tabs_;
+  int tabIndex_;
+};
+
+// Design-time values of a menu item: MenuDesign("&Cold Reset").ShortCut("Ctrl+K").
+struct MenuDesign {
+  explicit MenuDesign(std::string itemCaption) : caption(std::move(itemCaption)) {}
+
+  std::string caption;
+  std::string shortCut;  // "Ctrl+K", "F2"; empty for none
+  bool checked = false;
+  bool visible = true;
+  bool enabled = true;
+
+  MenuDesign& ShortCut(std::string value) { return shortCut = std::move(value), *this; }
+  MenuDesign& Checked() { return checked = true, *this; }
+  MenuDesign& Hidden() { return visible = false, *this; }
+  MenuDesign& Disabled() { return enabled = false, *this; }
+};
+
+// A menu item. Hidden items keep their shortcut keys: the user interface must still fire them.
+class MenuItem final : public Control {
+ public:
+  MenuItem(Form& owner, std::string name, const MenuDesign& design);
+  const std::string& Caption() const { return caption_; }
+  const std::string& ShortCut() const { return shortCut_; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked) { Assign(checked_, checked, Property::Checked); }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { Assign(visible_, visible, Property::Visible); }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { Assign(enabled_, enabled, Property::Enabled); }
+  Handler OnClick;
+  void Click() { Fire(OnClick); }
+
+ private:
+  std::string caption_;
+  std::string shortCut_;
+  bool checked_;
+  bool visible_;
+  bool enabled_;
+};
+
+// A periodic timer; disabled at creation. Whoever drives the window's timers (the user interface's
+// event loop, or EventLoop without one) calls Tick() every Interval() ms while it is enabled, the
+// first time one interval after it was enabled.
+class Timer final : public Control {
+ public:
+  Timer(Form& owner, std::string name, int intervalMs);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  int Interval() const { return interval_; }
+  // Counts the times the timer was switched on, so a driver notices an off-and-on within one tick.
+  unsigned EnableCount() const { return enableCount_; }
+  Handler OnTimer;
+  void Tick() { Fire(OnTimer); }
+
+ private:
+  bool enabled_ = false;
+  int interval_;
+  unsigned enableCount_ = 0;
+};
+
+}  // namespace zelkon

@@ -1,0 +1,30 @@
+#include "base/application.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zelkon {
+
+Application::Application(const Platform& platform)
+    : clock(platform.clock),
+      dialogs(platform.dialogs),
+      settings(platform.settings),
+      systemTime(platform.systemTime),
+      channel(platform.port, state.ReceivedByteCount, state.TransferCaptureFlag),
+      uiThread_(std::this_thread::get_id()) {}
+
+void Application::RegisterWindow(const std::type_info& type, Form& form) {
+  windows_.emplace_back(type, &form);
+  forms_.push_back(&form);
+}
+
+Form& Application::WindowOf(const std::type_info& type) const {
+  const std::type_index wanted(type);
+  for (const auto& [index, form] : windows_) {
+    if (index == wanted) return *form;
+  }
+  std::fprintf(stderr, "zelkon: no window of class %s is registered\n", type.name());
+  std::abort();
+}
+
+}  // namespace zelkon

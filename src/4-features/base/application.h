@@ -1,0 +1,103 @@
+// The application as every feature sees it: the program-wide state, the serial channel, the
+// platform seams, the single send path and the windows, found by their model class. Decoders and
+// window handlers take this; the application layer builds the one concrete application
+// (core/monitor.h), which creates every window of the window registry.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <typeindex>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include "base/reset_watch.h"
+#include "base/segment_readback.h"
+#include "base/state.h"
+#include "commands/command_sender.h"
+#include "link/serial_channel.h"
+#include "link/serial_port.h"
+#include "model/form.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/settings_store.h"
+#include "platform/system_time.h"
+#include "platform/ui_queue.h"
+
+namespace zelkon {
+
+// The pause every command waits before it is written.
+inline constexpr int kSendWaitMs = 100;
+// The pause between the commands of one action.
+inline constexpr int kCommandPauseMs = 200;
+// Text of the help file the Help menu opens.
+inline constexpr const char* kHelpFile = "Zelkon.hlp";
+
+// The platform services the application uses; each has a real and a test implementation.
+struct Platform {
+  SerialPort& port;
+  Clock& clock;
+  Dialogs& dialogs;
+  SettingsStore& settings;
+  SystemTime& systemTime;
+};
+
+class Application : public CommandSender {
+ public:
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+  ~Application() override = default;
+
+  // The window whose model class is T. Every window exists from start-up to the end.
+  template <class T>
+  T& Window() const {
+    return static_cast<T&>(WindowOf(typeid(T)));
+  }
+
+  // Every window of the program, the main window first.
+  const std::vector<Form*>& Forms() const { return forms_; }
+
+  // The single send path of every command (CommandSender::SendCommand), and the poll loop's read:
+  // what the port holds is read and every completed packet dispatched to its decoder.
+  virtual void ReadAndDispatchReports() = 0;
+
+  // Runs `task` on the user-interface thread once the packet loop has finished feeding. A decoder
+  // never blocks: a question, a message or a file dialog it needs goes here, and while that box is
+  // open the poll loop goes on reading and the windows keep updating.
+  void AfterPacketLoop(std::function<void()> task) { ui.Post(std::move(task)); }
+
+  bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
+
+  Clock& clock;
+  Dialogs& dialogs;
+  SettingsStore& settings;
+  SystemTime& systemTime;
+
+  AppState state;
+  UiQueue ui;
+  SerialChannel channel;
+  ResetTest resetTest;
+  SegmentReadback segmentReadback;
+
+  // The application title: "Corvane Receiver Monitor" at launch, "%d Zelkon" once the port is open.
+  std::string Title = "Corvane Receiver Monitor";
+
+ protected:
+  // Must be constructed on the user-interface thread.
+  explicit Application(const Platform& platform);
+
+  // Makes `form` the window of model class `type`; the first registered is the main window.
+  void RegisterWindow(const std::type_info& type, Form& form);
+
+ private:
+  // Ends the program when no window of that class was registered: a fault of the window registry
+  // that every test run finds at once.
+  Form& WindowOf(const std::type_info& type) const;
+
+  std::vector<std::pair<std::type_index, Form*>> windows_;
+  std::vector<Form*> forms_;
+  std::thread::id uiThread_;
+};
+
+}  // namespace zelkon

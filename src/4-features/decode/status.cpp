@@ -1,0 +1,160 @@
+// Status, satellite and measurement reports: receiver health, the raw measurement and the
+// ephemeris status of one satellite, the tracking status of one channel and the satellite
+// selection, and the upkeep of the main window's twelve-channel satellite display.
+#include <cstdlib>
+#include <string>
+
+#include "base/application.h"
+#include "decode/decoders.h"
+#include "link/codec.h"
+#include "main/main_form.h"
+#include "text/printf.h"
+#include "text/time_format.h"
+#include "views/ephem_stat_form.h"
+#include "views/raw_meas_form.h"
+#include "views/track_form.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kHealthLength = 2;
+constexpr int kRawMeasurementLength = 25;
+constexpr int kEphemerisStatusLength = 16;
+constexpr int kTrackingStatusLength = 24;
+constexpr int kSelectionHeaderLength = 17;  // an unused byte and the four dilutions
+constexpr int32_t kTrackRounds = 5;
+
+// The 0x46 status code in words; codes the receiver does not define give an empty text. The
+// wording is this report's own and differs from the supplemental timing report's.
+const char* HealthText(int code) {
+  switch (code) {
+    case 0:
+      return "Doing Fixes";
+    case 1:
+      return "Don't have GPS time";
+    case 2:
+      return "Need initialization";
+    case 3:
+      return "PDOP too high";
+    case 8:
+      return "No usable satellites";
+    case 9:
+      return "Only 1 usable SV";
+    case 10:
+      return "Only 2 usable SVs";
+    case 11:
+      return "Only 3 usable SVs";
+    case 12:
+      return "Choosen SV is unusable";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+// Report 0x4B is accepted and deliberately not shown.
+void DecodeIgnoredStatus(Application&, const uint8_t*, int) {}
+
+void DecodeHealth(Application& app, const uint8_t* payload, int length) {
+  TForm_Main& main = app.Window<TForm_Main>();
+  // While the timing superpackets are polled, the supplemental timing report owns the status.
+  if (length != kHealthLength || main.ControlPollingTimingPkts.Checked()) return;
+  main.Panel_Status.SetCaption(HealthText(payload[0]));
+  main.Panel_ModeAndStatus.SetHint("Mode and Status: Packets 0x46, 8F-0B");
+}
+
+void DecodeRawMeasurement(Application& app, const uint8_t* payload, int length) {
+  TForm_RawMeas& form = app.Window<TForm_RawMeas>();
+  if (length != kRawMeasurementLength) return;
+  // Only the satellite whose tab is shown is displayed.
+  const int tab = form.TabControl_SV.TabIndex();
+  if (tab < 0 || payload[0] != tab + 1) return;
+  form.Panel_SampleLen.SetCaption(Printf("%2f", ReadSingle(payload + 1)));
+  form.Panel_SignalLevel.SetCaption(Printf("%.1f", ReadSingle(payload + 5)));
+  form.Panel_CodePhase.SetCaption(Printf("%8f", ReadSingle(payload + 9)));
+  form.Panel_Doppler.SetCaption(Printf("%.2f", ReadSingle(payload + 13)));
+  form.Panel_Time.SetCaption(Printf("%.2f", ReadDouble(payload + 17)));
+}
+
+void DecodeEphemerisStatus(Application& app, const uint8_t* payload, int length) {
+  TForm_EphemStat& form = app.Window<TForm_EphemStat>();
+  if (length != kEphemerisStatusLength) return;
+  // Every report moves the selector to its own satellite; a PRN outside 1..32 leaves it empty.
+  form.ComboBox_SV.SetItemIndex(payload[0] - 1);
+  form.Panel_Time.SetCaption(Printf("%.2f", ReadSingle(payload + 1)));
+  form.Panel_Health.SetCaption(Printf("%X", payload[5]));
+  form.Panel_IODE.SetCaption(Printf("%02X", payload[6]));
+  form.Panel_toe.SetCaption(Printf("%.2f", ReadSingle(payload + 7)));
+  form.Panel_FitFlag.SetCaption(Printf("%X", payload[11]));
+  form.Panel_Accuracy.SetCaption(Printf("%.2f", ReadSingle(payload + 12)));
+}
+
+void DecodeTrackingStatus(Application& app, const uint8_t* payload, int length) {
+  if (length != kTrackingStatusLength) return;
+  const int channel = payload[1] >> 3;
+  if (channel >= kChannelCount) return;  // no row for it
+  const auto row = static_cast<size_t>(channel);
+  app.state.TrackCountdown[row] = kTrackRounds;
+
+  const int prn = payload[0];
+  const float signal = ReadSingle(payload + 4);
+  const float lastMeasurement = ReadSingle(payload + 8);
+  const double elevation = ReadSingle(payload + 12) * DegreesPerRadian;
+  const double azimuth = ReadSingle(payload + 16) * DegreesPerRadian;
+  // Fixed-width columns under the window's headings SV, Chan, Acq, Eph, AMU, Time, Elev, Azim.
+  const std::string text =
+      Printf("%3d%4d%5d%4d", prn, channel + 1, payload[2], payload[3]) +
+      Printf("%8.1f%10.1f%6.1f%7.1f", signal, lastMeasurement, elevation, azimuth);
+  app.Window<TForm_Track>().Panel_TS[row].SetCaption(text);
+
+  Panel& svPanel = app.Window<TForm_Main>().Panel_SV[row];
+  svPanel.SetCaption(Printf("%2d", prn));
+  app.Window<TForm_Main>().Panel_AMU[row].SetCaption(Printf("%5.1f", signal));
+  ColourSvPanel(app, prn, svPanel);
+}
+
+void ColourSvPanel(Application& app, int prn, Panel& panel) {
+  Colour colour = colours::kWindow;
+  if (prn != 0) {
+    for (const int32_t selected : app.state.SelectedSVs) {
+      if (std::abs(selected) != prn) continue;
+      colour = selected < 0 ? colours::kYellow : colours::kGreen;
+      break;
+    }
+  }
+  panel.SetColor(colour);
+}
+
+void DecodeSatelliteSelection(Application& app, const uint8_t* payload, int length) {
+  TForm_Track& track = app.Window<TForm_Track>();
+  if (length < kSelectionHeaderLength) return;
+  track.Panel_PDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 1)));
+  track.Panel_HDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 5)));
+  track.Panel_VDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 9)));
+  track.Panel_TDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 13)));
+
+  // The list shows every PRN the report carries; the colouring keeps the first twelve. A
+  // negative PRN is a satellite the receiver excludes.
+  app.state.SelectedSVs.fill(0);
+  std::string list;
+  for (int i = 0; i < length - kSelectionHeaderLength; ++i) {
+    const int prn = static_cast<int8_t>(payload[kSelectionHeaderLength + i]);
+    if (i < kChannelCount) app.state.SelectedSVs[static_cast<size_t>(i)] = prn;
+    list += Printf("%4d", prn);
+  }
+  track.Panel_SVSel.SetCaption(list);
+}
+
+void ExpireTrackingChannels(Application& app) {
+  for (size_t channel = 0; channel < kChannelCount; ++channel) {
+    int32_t& countdown = app.state.TrackCountdown[channel];
+    if (countdown <= 0 || --countdown > 0) continue;
+    app.Window<TForm_Track>().Panel_TS[channel].SetCaption("");
+    app.Window<TForm_Main>().Panel_SV[channel].SetCaption("0");
+    app.Window<TForm_Main>().Panel_SV[channel].SetColor(colours::kWindow);
+    app.Window<TForm_Main>().Panel_AMU[channel].SetCaption("0.0");
+  }
+}
+
+}  // namespace zelkon

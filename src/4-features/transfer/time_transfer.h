@@ -1,0 +1,22 @@
+// Time between PC and receiver: setting the PC clock from receiver time, and the PC clock as the
+// receiver's initial time. Both work on seconds since the GPS epoch (6 January 1980 00:00).
+#pragma once
+
+#include "platform/system_time.h"
+
+namespace zelkon {
+
+class Application;
+class TForm_InitialTime;
+
+// Sets the PC clock to UTC = gpsSeconds - utcOffset and reports the result in a message box.
+void SetPcClock(Application& app, double gpsSeconds, float utcOffset);
+// Calendar fields of seconds since the GPS epoch, for setting the clock.
+UtcTime GpsSecondsToCalendar(double seconds);
+// The PC clock (UTC) as seconds since the GPS epoch.
+double PcClockToGpsSeconds(SystemTime& clock);
+
+// Connects the handlers of TForm_InitialTime.
+void WireInitialTimeWindow(Application& app, TForm_InitialTime& form);
+
+}  // namespace zelkon

@@ -1,0 +1,24 @@
+// The monitor without windows: the same application, driven by the toolkit-free event loop, with
+// the main window's state printed as one line of JSON after every poll round.
+#pragma once
+
+#include <atomic>
+#include <ostream>
+#include <string>
+
+namespace zelkon {
+
+class Monitor;
+class EventLoop;
+
+// {"title": ..., "receiverType": ..., "pollTimingPackets": ..., "panels": {...}, "leds": {...}}:
+// every panel text of TForm_Main by control name, every LED's colour as "#RRGGBB", the check
+// state of "Poll Timing P&ackets", the caption of the checked receiver type (null before one is
+// chosen) and the application title.
+std::string MainWindowJson(Monitor& app);
+
+// Runs the application until `stop` becomes true, writing MainWindowJson after every sixth tick
+// of the poll timer. The application's port must be open (MainFormCreate).
+void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop);
+
+}  // namespace zelkon

@@ -1,0 +1,95 @@
+#include "core/monitor.h"
+
+#include "core/dispatcher.h"
+#include "core/poll_loop.h"
+#include "core/port_setup.h"
+#include "link/posix_serial_port.h"
+
+namespace zelkon {
+namespace {
+
+// The opener's click shows the window.
+void ShowOnClick(TForm_Main& main, MenuItem TForm_Main::*opener, Form& window) {
+  if (opener != nullptr) (main.*opener).OnClick = [&window] { window.Show(); };
+}
+
+}  // namespace
+
+Monitor::Monitor(const Platform& platform) : Application(platform) {
+#define ZELKON_REGISTER(Class, member, ...) RegisterWindow(typeid(Class), member);
+  ZELKON_WINDOWS(ZELKON_REGISTER, ZELKON_REGISTER)
+#undef ZELKON_REGISTER
+
+  Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
+  Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };
+
+#define ZELKON_CONNECT(Class, member, opener, wire) \
+  ShowOnClick(Form_Main, opener, member);           \
+  wire(*this, member);
+#define ZELKON_NOTHING_TO_CONNECT(Class, member)
+  ZELKON_WINDOWS(ZELKON_CONNECT, ZELKON_NOTHING_TO_CONNECT)
+#undef ZELKON_CONNECT
+#undef ZELKON_NOTHING_TO_CONNECT
+}
+
+Monitor::~Monitor() { MainFormClose(); }
+
+bool Monitor::MainFormCreate() {
+  const std::string path =
+      state.DevicePath.empty() ? ComPortPath(state.ComPortNumber) : state.DevicePath;
+  if (channel.OpenChannel(path) != 0) {
+    dialogs.MessageBox("Could not initialize " + state.PortLabel() + ".", "Serial Port Error",
+                       Buttons::Ok, Icon::None);
+    return false;
+  }
+  Form_Main.Panel_Serial.SetCaption(state.PortLabel() + " 9600, 8-Odd-1");
+  state.BreakCountdown = 0;
+  Title = state.DevicePath.empty() ? std::to_string(state.ComPortNumber) + " Zelkon"
+                                   : state.DevicePath + " Zelkon";
+  state.LinkReady = true;
+  state.StartupCountdown = 5;
+  Form_Main.TimerBreak.SetEnabled(true);
+  if (state.EngineeringMode) {
+    Form_Main.ViewDiagnostics.SetVisible(true);
+    Form_Main.ViewTestModes.SetVisible(true);
+  }
+  return true;
+}
+
+void Monitor::MainFormClose() {
+  Form_Main.Timer_RXBIN.SetEnabled(false);
+  Form_Main.TimerBreak.SetEnabled(false);
+  channel.CloseChannel();
+  if (state.RecordingFile != nullptr) {
+    std::fclose(state.RecordingFile);
+    state.RecordingFile = nullptr;
+    state.RecordingActive = false;
+  }
+}
+
+void Monitor::SendCommand(int length, const uint8_t* bytes) {
+  if (!state.LinkReady) return;
+  clock.SleepMs(kSendWaitMs);
+  if (OnUiThread()) {
+    Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen);
+  } else {
+    ui.Post([this] { Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen); });
+  }
+  channel.FramePacket(length, bytes);
+}
+
+void Monitor::ReadAndDispatchReports() {
+  channel.ReadAndDispatch([this](const PacketReceiver& r) { ReportDispatcher(*this, r); }, false);
+}
+
+std::vector<Timer*> Monitor::Timers() {
+  std::vector<Timer*> timers;
+  for (Form* form : Forms()) {
+    for (Control* control : form->Controls()) {
+      if (control->Kind() == ControlKind::Timer) timers.push_back(static_cast<Timer*>(control));
+    }
+  }
+  return timers;
+}
+
+}  // namespace zelkon

@@ -1,0 +1,43 @@
+// The monitor application: the one concrete Application. It creates every window of the window
+// registry, connects their handlers and openers, and holds the send path, the poll loop's read and
+// the opening and closing of the port. The user interface (or a headless runner, or a test)
+// builds one, drives its timers and forwards user input to its window models.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/application.h"
+#include "core/window_registry.h"
+
+namespace zelkon {
+
+class Monitor final : public Application {
+ public:
+  // Must be constructed on the user-interface thread.
+  explicit Monitor(const Platform& platform);
+  ~Monitor() override;
+
+  // Main-window creation: opens the port of ComPortNumber (or DevicePath) and starts the start-up
+  // port set-up. When the port cannot be opened it shows "Could not initialize COM%d." and returns
+  // false: the program then ends without having sent anything.
+  bool MainFormCreate();
+  // Main-window close and destruction: closes the port and an open recording file.
+  void MainFormClose();
+
+  // Dropped while LinkReady is false; otherwise waits kSendWaitMs, lights the Tx LED and writes the
+  // framed packet. Safe from any thread: frames never interleave, and the LED change of a worker
+  // thread is handed to the user-interface thread.
+  void SendCommand(int length, const uint8_t* bytes) override;
+  void ReadAndDispatchReports() override;
+
+  // Every timer of every window.
+  std::vector<Timer*> Timers();
+
+  // The windows, created once and shown and hidden, never re-created.
+#define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;
+  ZELKON_WINDOWS(ZELKON_WINDOW_MEMBER, ZELKON_WINDOW_MEMBER)
+#undef ZELKON_WINDOW_MEMBER
+};
+
+}  // namespace zelkon

@@ -1,0 +1,62 @@
+// The window registry: every window of the program, one line each, the main window first. The
+// application creates its windows from this table (core/monitor.h) and the Qt layer its widgets
+// (gui/windows.cpp), so a window is added by its model header, its handlers file, its .ui file and
+// one line here (with the include of its headers above).
+#pragma once
+
+#include "config/altitude_form.h"
+#include "config/packet_masks_form.h"
+#include "config/serial_form.h"
+#include "config/timing_out_form.h"
+#include "main/about.h"
+#include "main/about_form.h"
+#include "main/main_form.h"
+#include "menu/main_menu.h"
+#include "tools/diagnostics_form.h"
+#include "transfer/initial_pos_form.h"
+#include "transfer/initial_time_form.h"
+#include "transfer/position_transfer.h"
+#include "transfer/time_transfer.h"
+#include "views/add_timing_form.h"
+#include "views/ephem_stat_form.h"
+#include "views/monitoring_windows.h"
+#include "views/product_form.h"
+#include "views/raw_meas_form.h"
+#include "views/track_form.h"
+#include "views/vel_pos_form.h"
+
+namespace zelkon {
+
+// A window that no menu item of the main window opens.
+inline constexpr MenuItem TForm_Main::*kNoOpener = nullptr;
+
+// A window whose controls only the decoders write.
+inline void NoHandlers(Application&, Form&) {}
+
+}  // namespace zelkon
+
+// WINDOW(Class, member, opener, wire):
+//   Class   the window model, TForm_X; its widgets come from gui/forms/TForm_X.ui
+//   member  the application's member holding it, Form_X
+//   opener  the main-window menu item whose click shows it, or kNoOpener
+//   wire    connects its handlers: void wire(Application&, Class&)
+// MODEL(Class, member): a window model that decoders and the receiver type already write into, but
+//   whose dialog (its .ui file, its handlers and its opener) is still to be built.
+#define ZELKON_WINDOWS(WINDOW, MODEL)                                                      \
+  WINDOW(TForm_Main, Form_Main, kNoOpener, WireMainWindow)                                 \
+  WINDOW(TForm_Track, Form_Track, &TForm_Main::ViewTrack, NoHandlers)                      \
+  WINDOW(TForm_RawMeas, Form_RawMeas, &TForm_Main::ViewRawMeas, WireRawMeasWindow)         \
+  WINDOW(TForm_EphemStat, Form_EphemStat, &TForm_Main::ViewEphemStat, WireEphemStatWindow) \
+  WINDOW(TForm_Product, Form_Product, &TForm_Main::ViewProduct, WireProductWindow)         \
+  WINDOW(TForm_VelPos, Form_VelPos, &TForm_Main::ViewVelPos, WireVelPosWindow)             \
+  WINDOW(TForm_AddTiming, Form_AddTiming, &TForm_Main::ViewAddTiming, WireAddTimingWindow) \
+  WINDOW(TForm_InitialPos, Form_InitialPos, &TForm_Main::ControlUploadPos,                 \
+         WireInitialPositionWindow)                                                        \
+  WINDOW(TForm_InitialTime, Form_InitialTime, &TForm_Main::ControlUploadTime,              \
+         WireInitialTimeWindow)                                                            \
+  WINDOW(TForm_About, Form_About, &TForm_Main::HelpAbout, WireAboutWindow)                 \
+  MODEL(TForm_Altitude, Form_Altitude)                                                     \
+  MODEL(TForm_TimingOut, Form_TimingOut)                                                   \
+  MODEL(TForm_Serial, Form_Serial)                                                         \
+  MODEL(TForm_PacketMasks, Form_PacketMasks)                                               \
+  MODEL(TForm_Diagnostics, Form_Diagnostics)

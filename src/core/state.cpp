@@ -1,9 +1,0 @@
-#include "core/state.h"
-
-namespace zelkon {
-
-std::string AppState::PortLabel() const {
-  return DevicePath.empty() ? "COM" + std::to_string(ComPortNumber) : DevicePath;
-}
-
-}  // namespace zelkon
