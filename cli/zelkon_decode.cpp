@@ -1,6 +1,7 @@
 // zelkon-decode: de-frames an RXBIN byte stream (a recording, or a port captured with cat) through
 // the receive state machine and prints every completed packet as one line: the id in hex, the
-// payload length in decimal, then the payload bytes in hex.
+// payload length in decimal, then the payload bytes in hex; or, with --json, one JSON object with
+// the report's parsed fields.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,14 +13,19 @@
 #include <string_view>
 
 #include "link/framing.h"
+#include "reports/report_types.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: zelkon-decode [FILE]\n"
+    "Usage: zelkon-decode [--json] [FILE]\n"
     "Reads an RXBIN byte stream from FILE, or from standard input when FILE is absent or '-',\n"
     "and prints one line per complete packet: the packet id in hex, the payload length in\n"
-    "decimal and the payload bytes in hex.\n";
+    "decimal and the payload bytes in hex.\n"
+    "\n"
+    "  --json  one JSON object per packet instead: id, subcode, length, and the report's short\n"
+    "          name and parsed fields; a packet without a parser, or of a length its report is\n"
+    "          not accepted at, gives \"parsed\": false and its payload in hex\n";
 
 // Collects the output lines and writes them to stdout in large blocks.
 class LineWriter {
@@ -38,6 +44,15 @@ class LineWriter {
     }
     *out++ = '\n';
     used_ = static_cast<size_t>(out - buffer_);
+    return true;
+  }
+
+  bool Json(const zelkon::PacketReceiver& r) {
+    const std::string line = zelkon::ReportJson(r.Id(), r.Payload(), r.PayloadLength());
+    if (kCapacity - used_ < line.size() + 1 && !Flush()) return false;
+    std::memcpy(buffer_ + used_, line.data(), line.size());
+    used_ += line.size();
+    buffer_[used_++] = '\n';
     return true;
   }
 
@@ -71,6 +86,7 @@ int UsageError(const char* message, std::string_view arg) {
 
 int main(int argc, char** argv) {
   const char* path = nullptr;
+  bool json = false;
   bool optionsDone = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -79,6 +95,8 @@ int main(int argc, char** argv) {
     } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (!optionsDone && arg == "--json") {
+      json = true;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option", arg);
     } else if (path != nullptr) {
@@ -99,7 +117,7 @@ int main(int argc, char** argv) {
   static LineWriter writer;
   bool writeFailed = false;
   auto print = [&](const zelkon::PacketReceiver& r) {
-    if (!writeFailed && !writer.Packet(r)) writeFailed = true;
+    if (!writeFailed && !(json ? writer.Json(r) : writer.Packet(r))) writeFailed = true;
   };
 
   for (;;) {

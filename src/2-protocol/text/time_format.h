@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace zelkon {
+#include "text/angles.h"
 
-// 180 / 3.14159 and its inverse: every radian-degree conversion of the program uses these, not pi.
-inline constexpr double DegreesPerRadian = 57.295827908797776;
-inline constexpr double RadiansPerDegree = 0.017453277777777776;
+namespace zelkon {
 
 extern const char* const DayNames[7];     // "Sun" .. "Sat"
 extern const char* const MonthNames[13];  // "???", "Jan" .. "Dec"

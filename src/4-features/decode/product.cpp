@@ -103,7 +103,7 @@ void DecodeProductionParams(Application& app, const uint8_t* payload, int length
   }
 
   if (const int type = ReceiverTypeOf(machineId, premiumOptions); type != 0) {
-    ConfigureReceiverType(app, type);
+    ReceiverTypeFromReport(app, type);
   }
 }
 

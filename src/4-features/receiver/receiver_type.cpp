@@ -142,4 +142,6 @@ void ConfigureReceiverType(Application& app, int type) {
   if (app.state.EngineeringMode) app.Window<TForm_Diagnostics>().DiagnosticsPortIndex = 0;
 }
 
+void ReceiverTypeFromReport(Application& app, int type) { ConfigureReceiverType(app, type); }
+
 }  // namespace zelkon

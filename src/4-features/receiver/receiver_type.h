@@ -18,6 +18,10 @@ enum ReceiverType : int {
 
 void ConfigureReceiverType(Application& app, int type);
 
+// The receiver type a production report names: configured at once, or, when the NTP question must
+// still be asked, after the packet loop has finished feeding (a decoder never blocks).
+void ReceiverTypeFromReport(Application& app, int type);
+
 // The checked receiver type, or 0 before the first selection.
 int CheckedReceiverType(Application& app);
 

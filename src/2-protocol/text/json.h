@@ -1,0 +1,44 @@
+// JSON text: quoted strings and one object written field by field, for the decode tool's report
+// objects and the headless run's main-window state.
+#pragma once
+
+#include <concepts>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zelkon {
+
+// `text` as a JSON string: quoted, with quotes, backslashes and control characters escaped. UTF-8
+// passes through.
+std::string JsonString(std::string_view text);
+
+// One JSON object; the fields come out in the order they are added.
+class JsonObject {
+ public:
+  JsonObject& Add(std::string_view key, std::string_view text);
+  JsonObject& Add(std::string_view key, const char* text) {
+    return Add(key, std::string_view(text));
+  }
+  JsonObject& Add(std::string_view key, bool value);
+  template <std::integral T>
+  JsonObject& Add(std::string_view key, T value) {
+    return AddRaw(key, std::to_string(value));
+  }
+  // The shortest text that reads back as the same value; null for NaN and infinities, which JSON
+  // cannot hold. A float is written as a float, so 3.23f gives 3.23, not 3.2300000190734863.
+  JsonObject& Add(std::string_view key, float value);
+  JsonObject& Add(std::string_view key, double value);
+  JsonObject& Add(std::string_view key, std::span<const int> values);
+  // `json` must already be a JSON value.
+  JsonObject& AddRaw(std::string_view key, std::string_view json);
+  // The fields of `other`, after these.
+  JsonObject& Append(const JsonObject& other);
+
+  std::string Text() const { return "{" + body_ + "}"; }
+
+ private:
+  std::string body_;
+};
+
+}  // namespace zelkon
