@@ -25,6 +25,8 @@
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
 #include "platform/ini_settings.h"
+#include "platform/session_settings.h"
+#include "receiver/receiver_type.h"
 #include "windows.h"
 
 namespace {
@@ -80,6 +82,13 @@ void ApplyChoice(Application& app, const PortChoice& choice, bool engineeringMod
   app.state.EngineeringMode = engineeringMode;
 }
 
+// Stores the answer --ntp gives; false, with a message, when the store cannot be written.
+bool StoreNtpOption(const LaunchOptions& options, SettingsStore& store) {
+  if (!options.ntp || WriteNtpSetting(store, *options.ntp ? 1 : 0)) return true;
+  std::cerr << "zelkon: the NTP setting could not be stored\n";
+  return false;
+}
+
 // ---- Without windows ----------------------------------------------------------------------------
 
 int RunWithoutWindows(const LaunchOptions& options) {
@@ -97,7 +106,10 @@ int RunWithoutWindows(const LaunchOptions& options) {
   PosixSerialPort port;
   SteadyClock clock;
   HeadlessDialogs dialogs(std::cerr);
-  IniSettingsStore settings(IniSettingsStore::DefaultPath());
+  IniSettingsStore storedSettings(IniSettingsStore::DefaultPath());
+  if (!StoreNtpOption(options, storedSettings)) return 1;
+  // Nobody answers the boxes of this run: what they answer lasts for the run only.
+  SessionSettings settings(storedSettings);
   PosixSystemTime systemTime;
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   ApplyChoice(app, choice, options.engineeringMode);
@@ -205,28 +217,6 @@ void ScheduleScreenshots(const LaunchOptions& options, std::vector<gui::BoundWin
   });
 }
 
-// Settings read from a store, written only for the rest of this run.
-class SessionSettings final : public SettingsStore {
- public:
-  explicit SessionSettings(SettingsStore& stored) : stored_(stored) {}
-  std::optional<std::string> Read(const std::string& name) override {
-    const auto written = written_.find(name);
-    if (written != written_.end()) {
-      if (written->second.empty()) return std::nullopt;
-      return written->second;
-    }
-    return stored_.Read(name);
-  }
-  bool Write(const std::string& name, const std::string& text) override {
-    written_[name] = text;
-    return true;
-  }
-
- private:
-  SettingsStore& stored_;
-  std::map<std::string, std::string> written_;
-};
-
 int RunWithWindows(const LaunchOptions& options) {
   const bool screenshot = !options.screenshotFile.empty() || !options.screenshotDir.empty();
   std::vector<std::string> chooserItems = ListSerialDevices();
@@ -253,6 +243,7 @@ int RunWithWindows(const LaunchOptions& options) {
   HeadlessDialogs printedDialogs(std::cerr);
   Dialogs& dialogs = screenshot ? static_cast<Dialogs&>(printedDialogs) : qtDialogs;
   gui::QtSettingsStore storedSettings;
+  if (!StoreNtpOption(options, storedSettings)) return 1;
   // A screenshot run reads the stored settings but keeps its own answers to itself.
   SessionSettings sessionSettings(storedSettings);
   SettingsStore& settings =

@@ -139,13 +139,13 @@ TEST_F(ReceiverTypeTest, TheNetrelTypeAsksTheSameButNeverGreys) {
 
 TEST_F(ReceiverTypeTest, AStoredValueThatIsNotANumberCountsAsMissing) {
   rig.settings.values["NTP"] = "yes please";
-  EXPECT_EQ(ReadNtpSetting(rig.app), -1);
+  EXPECT_EQ(ReadNtpSetting(rig.settings), -1);
   rig.dialogs.Answer(Answer::No);
   ConfigureReceiverType(rig.app, kTypeT2K);
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(ReadNtpSetting(rig.app), 0);
+  EXPECT_EQ(ReadNtpSetting(rig.settings), 0);
   rig.settings.values["NTP"] = "1";
-  EXPECT_EQ(ReadNtpSetting(rig.app), 1);
+  EXPECT_EQ(ReadNtpSetting(rig.settings), 1);
   rig.settings.values["NTP"] = "7";  // any other number: off, greyed
   FillTimingPanels();
   ConfigureReceiverType(rig.app, kTypeT2K);

@@ -220,6 +220,12 @@ TEST(ProductionParams, SelectingATypeConfiguresItAsTheMenuWould) {
   // A first run: the Tempavo Opal/2000 asks once whether it feeds an NTP server.
   rig.dialogs.Answer(Answer::No);
   Decode(DecodeProductionParams, app, Production(0, 7));
+  // The decoder does not block: the question, and the type it waits for, come after the packet
+  // loop.
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());
+  EXPECT_EQ(CheckedReceiverType(app), 0);
+  rig.FinishPacketLoop();
+  EXPECT_EQ(CheckedReceiverType(app), kTypeT2K);
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "NTP?");
   EXPECT_TRUE(app.Form_Main.ControlPollingTimingPkts.Checked());

@@ -2,6 +2,8 @@
 // link, and on real time over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
@@ -155,6 +157,55 @@ TEST(MonitorOnEmulator, EachModelSelectsItsReceiverType) {
     EXPECT_EQ(m.f().SetupPortAOutput.Visible(), type == kTypeVarnel);
     EXPECT_TRUE(m.dialogs.Boxes().empty());
   }
+}
+
+// Seconds of the day of an "HH:MM:SS" text.
+int SecondsOfDay(const std::string& text) {
+  int hours = 0, minutes = 0, seconds = 0;
+  if (std::sscanf(text.c_str(), "%d:%d:%d", &hours, &minutes, &seconds) != 3) return -1;
+  return (hours * 60 + minutes) * 60 + seconds;
+}
+
+TEST(MonitorOnEmulator, TheWindowsKeepUpdatingWhileTheNtpQuestionIsOpen) {
+  MonitorOnEmulator m;
+  TForm_Main& f = m.f();
+  std::vector<std::string> timesWhileOpen;
+  int rowsWhileOpen = 0;
+  double gpsAtEnd = 0;
+  // The production report of the start-up asks the question; it stays open ten seconds while the
+  // emulator goes on sending.
+  m.dialogs.whileOpen = [&](const testing::ScriptedDialogs::Shown& box) {
+    ASSERT_EQ(box.caption, "NTP?");
+    for (int second = 0; second < 10; ++second) {
+      m.RunSeconds(1);
+      timesWhileOpen.push_back(f.Panel_Time.Caption());
+    }
+    rowsWhileOpen = SatelliteRowsShown(f);
+    gpsAtEnd = DefaultStartGps() + static_cast<double>(m.clock.NowMs()) / 1000.0;
+  };
+  m.dialogs.Answer(Answer::No);
+  m.Start();
+  m.RunSeconds(3);
+  ASSERT_EQ(m.dialogs.Boxes().size(), 1u);
+  ASSERT_EQ(timesWhileOpen.size(), 10u);
+
+  // At the end the main window shows the emulator's current GPS time (the time report answers
+  // once per poll round, so it may be a second or two behind) and the satellites it tracks.
+  const int expected = static_cast<int>(std::fmod(gpsAtEnd, 86400.0));
+  const int shown = SecondsOfDay(timesWhileOpen.back());
+  EXPECT_GE(shown, expected - 2);
+  EXPECT_LE(shown, expected);
+  EXPECT_GE(rowsWhileOpen, 4);
+  // It kept going all along: a new time nearly every second, never blanked.
+  int changes = 0;
+  for (size_t i = 1; i < timesWhileOpen.size(); ++i) {
+    EXPECT_NE(timesWhileOpen[i], "") << "second " << i;
+    changes += timesWhileOpen[i] != timesWhileOpen[i - 1];
+  }
+  EXPECT_GE(changes, 7);
+  // Answered, the receiver type and the polling mode follow.
+  EXPECT_EQ(CheckedReceiverType(m.app), kTypeT2K);
+  EXPECT_TRUE(f.ControlPollingTimingPkts.Checked());
 }
 
 TEST(MonitorOnEmulator, DisplayIsClearedAboutSixSecondsAfterTheReceiverFallsSilent) {

@@ -3,12 +3,15 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 #include <QDialog>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
 #include "core/startup.h"
+#include "core/window_registry.h"
 #include "main/comm_form.h"
 #include "support/test_rig.h"
 
@@ -43,6 +46,57 @@ TEST(WindowsTest, EveryRegisteredWindowMatchesItsModelAndBindsEveryControl) {
   }
 }
 
+// The window registry's models whose dialogs are still to be built.
+std::vector<std::string> ModelsWithoutWindow() {
+#define ZELKON_SKIP(...)
+#define ZELKON_NAME(Class, member) #Class,
+  return {ZELKON_WINDOWS(ZELKON_SKIP, ZELKON_NAME)};
+#undef ZELKON_SKIP
+#undef ZELKON_NAME
+}
+
+TEST(WindowsTest, EveryWindowOfTheApplicationHasAUiFileUnlessItsDialogIsStillToCome) {
+  zelkon::testing::TestRig rig;
+  const std::vector<std::string> pending = ModelsWithoutWindow();
+  for (Form* form : rig.app.Forms()) {
+    const bool hasUi = FindWindowType(form->ClassName()) != nullptr;
+    const bool isPending =
+        std::find(pending.begin(), pending.end(), form->ClassName()) != pending.end();
+    EXPECT_NE(hasUi, isPending) << form->ClassName();
+  }
+}
+
+// Every item of the Window menu shows a window; the items whose windows come later show nothing
+// yet, and are listed here until they do.
+TEST(WindowsTest, EveryWindowMenuItemOpensItsWindow) {
+  const std::vector<std::string> toCome = {"ViewEEPROM",   "ViewAlmanacData", "ViewAlmHealth",
+                                           "ViewUTCParam", "ViewDiagnostics", "ViewTestModes"};
+  zelkon::testing::TestRig rig;
+  std::vector<BoundWindow> windows = CreateWindows(rig.app);
+  const QMenu* menu = windows.front().widget->findChild<QMenu*>("menuWindow");
+  ASSERT_NE(menu, nullptr);
+  int items = 0;
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    const std::string name = action->objectName().toStdString();
+    SCOPED_TRACE(name);
+    ++items;
+    action->setVisible(true);  // the engineering items are hidden outside engineering mode
+    action->trigger();
+    std::vector<Form*> shown;
+    for (Form* form : rig.app.Forms()) {
+      if (form->Visible()) shown.push_back(form);
+    }
+    const bool waits = std::find(toCome.begin(), toCome.end(), name) != toCome.end();
+    EXPECT_EQ(shown.size(), waits ? 0u : 1u);
+    for (Form* form : shown) {
+      EXPECT_NE(FindWindowType(form->ClassName()), nullptr);
+      form->Close();
+    }
+  }
+  EXPECT_EQ(items, 12);
+}
+
 TEST(WindowsTest, TheApplicationGetsOneBoundWindowPerRegisteredModel) {
   zelkon::testing::TestRig rig;
   std::vector<BoundWindow> windows = CreateWindows(rig.app);
@@ -51,6 +105,7 @@ TEST(WindowsTest, TheApplicationGetsOneBoundWindowPerRegisteredModel) {
     names.push_back(window.binder->form().ClassName());
   // Every registered window except the chooser, which exists before the application; main first.
   ASSERT_EQ(names.size(), WindowTypes().size() - 1);
+  ASSERT_EQ(names.size() + ModelsWithoutWindow().size(), rig.app.Forms().size());
   EXPECT_EQ(names.front(), "TForm_Main");
   EXPECT_EQ(std::count(names.begin(), names.end(), "TForm_Comm"), 0);
 }

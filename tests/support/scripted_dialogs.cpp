@@ -7,6 +7,10 @@ namespace zelkon::testing {
 zelkon::Answer ScriptedDialogs::MessageBox(const std::string& text, const std::string& caption,
                                            Buttons buttons, Icon icon) {
   boxes_.push_back({text, caption, buttons, icon});
+  if (whileOpen) {
+    const Shown shown = boxes_.back();  // boxes opened meanwhile may move the list
+    whileOpen(shown);
+  }
   if (answers_.empty()) {
     ADD_FAILURE() << "unexpected message box: " << caption << ": " << text;
     switch (buttons) {

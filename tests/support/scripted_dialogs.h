@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -28,6 +29,10 @@ class ScriptedDialogs final : public Dialogs {
   void ChooseFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 
   const std::vector<Shown>& Boxes() const { return boxes_; }
+
+  // Runs while a message box is open, before it is answered, as the event loop of a real modal box
+  // would: a test keeps the program going under an open question here.
+  std::function<void(const Shown& box)> whileOpen;
   const std::vector<FileDialogRequest>& FileRequests() const { return fileRequests_; }
 
   zelkon::Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons,

@@ -24,6 +24,10 @@ struct TestRig {
     app.state.ComPortNumber = portNumber;
     return app.MainFormCreate();
   }
+
+  // What the decoders left for after the packet loop runs now: their questions, messages and
+  // file dialogs, as the event loop runs them once a poll tick has ended.
+  void FinishPacketLoop() { app.ui.Drain(); }
 };
 
 }  // namespace zelkon::testing

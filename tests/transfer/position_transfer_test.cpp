@@ -102,6 +102,9 @@ TEST_F(PositionTransfer, DownloadWritesTheNextPositionWithTimingPacketsAndReadsB
   rig.dialogs.Answer(Answer::Ok);
   DecodeSupplemental(37.123456, -122.987654, 56.78);
   DecodeSupplemental(1, 2, 3);  // once only
+  // The file dialog waits for the packet loop to end, and saves the position it was asked with.
+  EXPECT_TRUE(rig.dialogs.FileRequests().empty());
+  rig.FinishPacketLoop();
 
   EXPECT_FALSE(app.state.PositionDownloadPending);
   ASSERT_EQ(rig.dialogs.FileRequests().size(), 1u);
@@ -139,6 +142,7 @@ TEST(PositionDownload, CancelAndFailures) {
     rig.dialogs.ChooseFile(c.path);
     if (c.text != nullptr) rig.dialogs.Answer(Answer::Ok);
     PositionDownloadStep(rig.app, 1, 2, 3);
+    rig.FinishPacketLoop();
     EXPECT_FALSE(rig.app.state.PositionDownloadPending);
     ASSERT_EQ(rig.dialogs.Boxes().size(), c.text != nullptr ? 1u : 0u);
     if (c.text == nullptr) continue;

@@ -81,6 +81,8 @@ TEST(PcClock, SetsUtcAndSaysSo) {
   SetPcClock(rig.app, 1400 * kWeek + 3600, 14);
   ASSERT_EQ(rig.systemTime.setCalls.size(), 1u);
   EXPECT_EQ(rig.systemTime.setCalls[0], (UtcTime{2006, 11, 5, 0, 59, 46}));
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());  // shown once the packet loop has ended
+  rig.FinishPacketLoop();
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(rig.dialogs.Boxes()[0].text, "PC time was set.");
   EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "Success");
@@ -108,6 +110,7 @@ TEST(PcClock, FailuresLeaveTheClockAlone) {
     rig.systemTime.now = {2020, 1, 1, 0, 0, 0};
     rig.dialogs.Answer(Answer::Ok);
     SetPcClock(rig.app, c.gpsSeconds, c.offset);
+    rig.FinishPacketLoop();
     EXPECT_EQ(rig.systemTime.setCalls.size(), c.setCalls) << c.caption;
     EXPECT_EQ(rig.systemTime.now, (UtcTime{2020, 1, 1, 0, 0, 0}));
     ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);

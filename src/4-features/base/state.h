@@ -54,6 +54,10 @@ struct AppState {
   // Display.
   bool LatLonDegMin = false;
 
+  // A receiver type a production report chose while the NTP question was still to be asked: it is
+  // configured once the question, shown after the packet loop, is answered. 0 when none waits.
+  int32_t PendingReceiverType = 0;
+
   // "COM3", or the device path.
   std::string PortLabel() const;
 };

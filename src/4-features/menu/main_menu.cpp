@@ -141,7 +141,7 @@ void ControlPollingTimingPktsClick(Application& app) {
     if (answer == Answer::No) return;
   }
   polling.SetChecked(!polling.Checked());
-  WriteNtpSetting(app, polling.Checked() ? 0 : 1);
+  WriteNtpSetting(app.settings, polling.Checked() ? 0 : 1);  // a failed write is ignored
   ClearMainDisplay(app, false);
 }
 

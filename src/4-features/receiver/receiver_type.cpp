@@ -21,13 +21,13 @@ constexpr const char* kNtpSetting = "NTP";
 // only when they do not. Returns whether the timing panels are to be greyed.
 bool ChoosePolling(Application& app, int type) {
   MenuItem& polling = app.Window<TForm_Main>().ControlPollingTimingPkts;
-  int stored = ReadNtpSetting(app);
+  int stored = ReadNtpSetting(app.settings);
   if (stored == -1) {
     const Answer answer =
         app.dialogs.MessageBox("Are you using the Tempavo 2000 with Network Timing Protocol (NTP)?",
                                "NTP?", Buttons::YesNo, Icon::Question);
     stored = answer == Answer::Yes ? 1 : 0;
-    WriteNtpSetting(app, stored);
+    WriteNtpSetting(app.settings, stored);  // a store that cannot be written is ignored
   }
   polling.SetChecked(stored == 0);
   return type == kTypeT2K && stored != 0;
@@ -78,17 +78,16 @@ void EnablePacketMasks(TForm_PacketMasks& w, bool enabled) {
 
 }  // namespace
 
-int ReadNtpSetting(Application& app) {
-  const auto text = app.settings.Read(kNtpSetting);
+int ReadNtpSetting(SettingsStore& store) {
+  const auto text = store.Read(kNtpSetting);
   if (!text) return -1;
   int value = -1;
   if (std::sscanf(text->c_str(), "%d", &value) != 1) return -1;
   return value;
 }
 
-void WriteNtpSetting(Application& app, int value) {
-  app.settings.Write(kNtpSetting,
-                     Printf("%d", value));  // a store that cannot be written is ignored
+bool WriteNtpSetting(SettingsStore& store, int value) {
+  return store.Write(kNtpSetting, Printf("%d", value));
 }
 
 int CheckedReceiverType(Application& app) {
@@ -142,6 +141,27 @@ void ConfigureReceiverType(Application& app, int type) {
   if (app.state.EngineeringMode) app.Window<TForm_Diagnostics>().DiagnosticsPortIndex = 0;
 }
 
-void ReceiverTypeFromReport(Application& app, int type) { ConfigureReceiverType(app, type); }
+void ReceiverTypeFromReport(Application& app, int type) {
+  if (type < kTypeT2K || type > kTypeVarnel) return;
+  int& pending = app.state.PendingReceiverType;
+  const bool asks = (type == kTypeT2K || type == kTypeNetrel) && ReadNtpSetting(app.settings) == -1;
+  if (!asks && pending == 0) {
+    ConfigureReceiverType(app, type);
+    return;
+  }
+  // The question waits for the packet loop to finish. A report that comes while it waits, or
+  // while it is open, only changes the type configured once it is answered.
+  const bool queued = pending != 0;
+  pending = type;
+  if (queued) return;
+  app.AfterPacketLoop([&app] {
+    int& waiting = app.state.PendingReceiverType;
+    while (waiting != 0) {
+      const int chosen = waiting;
+      ConfigureReceiverType(app, chosen);
+      if (waiting == chosen) waiting = 0;
+    }
+  });
+}
 
 }  // namespace zelkon

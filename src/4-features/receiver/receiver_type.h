@@ -6,6 +6,7 @@
 namespace zelkon {
 
 class Application;
+class SettingsStore;
 
 // Receiver types 1 to 5; any other number does nothing.
 enum ReceiverType : int {
@@ -27,7 +28,8 @@ int CheckedReceiverType(Application& app);
 
 // The persistent "NTP" setting: 1 the receiver feeds an NTP server (timing packets not polled),
 // 0 it does not; -1 when it is missing, empty or not a number.
-int ReadNtpSetting(Application& app);
-void WriteNtpSetting(Application& app, int value);
+int ReadNtpSetting(SettingsStore& store);
+// False when the store cannot be written.
+bool WriteNtpSetting(SettingsStore& store, int value);
 
 }  // namespace zelkon

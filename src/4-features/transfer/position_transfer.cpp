@@ -92,21 +92,8 @@ void FromFileClick(Application& app) {
   }
 }
 
-}  // namespace
-
-std::optional<PositionRecord> ParsePositionRecord(const std::string& text) {
-  PositionRecord r;
-  return Accepted(std::sscanf(text.c_str(), "%d%f%f%f", &r.kind, &r.a, &r.b, &r.c), r);
-}
-
-std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude) {
-  return Printf("%d %.5f %.5f %.1f", kLlaKind, latitudeDeg, longitudeDeg, altitude);
-}
-
-void PositionDownloadStep(Application& app, double latitudeDeg, double longitudeDeg,
-                          double altitude) {
-  if (!app.state.PositionDownloadPending) return;
-  app.state.PositionDownloadPending = false;
+// Asks for the file, writes the position into it and says how that went.
+void SavePosition(Application& app, double latitudeDeg, double longitudeDeg, double altitude) {
   const std::optional<std::string> path = app.dialogs.OpenFile(PositionFileDialog());
   if (!path) return;
   std::FILE* file = std::fopen(path->c_str(), "w");
@@ -126,6 +113,26 @@ void PositionDownloadStep(Application& app, double latitudeDeg, double longitude
                                 "%.1f",
                                 latitudeDeg, longitudeDeg, altitude),
                          "Success", Buttons::Ok, Icon::None);
+}
+
+}  // namespace
+
+std::optional<PositionRecord> ParsePositionRecord(const std::string& text) {
+  PositionRecord r;
+  return Accepted(std::sscanf(text.c_str(), "%d%f%f%f", &r.kind, &r.a, &r.b, &r.c), r);
+}
+
+std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude) {
+  return Printf("%d %.5f %.5f %.1f", kLlaKind, latitudeDeg, longitudeDeg, altitude);
+}
+
+void PositionDownloadStep(Application& app, double latitudeDeg, double longitudeDeg,
+                          double altitude) {
+  if (!app.state.PositionDownloadPending) return;
+  app.state.PositionDownloadPending = false;
+  app.AfterPacketLoop([&app, latitudeDeg, longitudeDeg, altitude] {
+    SavePosition(app, latitudeDeg, longitudeDeg, altitude);
+  });
 }
 
 void WireInitialPositionWindow(Application& app, TForm_InitialPos& form) {

@@ -25,7 +25,8 @@ std::optional<PositionRecord> ParsePositionRecord(const std::string& text);
 std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude);
 
 // The download step of the supplemental timing decoder: when a download was asked for, the
-// position (degrees, metres) goes to a file the operator chooses.
+// position (degrees, metres) of this report goes to a file the operator chooses in a dialog shown
+// after the packet loop.
 void PositionDownloadStep(Application& app, double latitudeDeg, double longitudeDeg,
                           double altitude);
 

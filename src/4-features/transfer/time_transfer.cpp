@@ -59,20 +59,19 @@ double PcClockToGpsSeconds(SystemTime& clock) {
 }
 
 void SetPcClock(Application& app, double gpsSeconds, float utcOffset) {
-  if (gpsSeconds == 0) {
-    app.dialogs.MessageBox("Can't set time", "GPS time is not available yet.", Buttons::Ok,
-                           Icon::None);
-    return;
+  const char* text = "Can't set time";
+  const char* caption = "GPS time is not available yet.";
+  if (gpsSeconds != 0) {
+    const double utcSeconds = gpsSeconds - utcOffset;
+    // A moment the calendar cannot hold is refused like any value the platform refuses.
+    const bool set =
+        SettableSeconds(utcSeconds) && app.systemTime.SetUtc(GpsSecondsToCalendar(utcSeconds));
+    text = set ? "PC time was set." : "Can't set time";
+    caption = set ? "Success" : "Time set failure.";
   }
-  const double utcSeconds = gpsSeconds - utcOffset;
-  // A moment the calendar cannot hold is refused like any value the platform refuses.
-  const bool set =
-      SettableSeconds(utcSeconds) && app.systemTime.SetUtc(GpsSecondsToCalendar(utcSeconds));
-  if (set) {
-    app.dialogs.MessageBox("PC time was set.", "Success", Buttons::Ok, Icon::None);
-  } else {
-    app.dialogs.MessageBox("Can't set time", "Time set failure.", Buttons::Ok, Icon::None);
-  }
+  // The clock is set while the report is fresh; its message waits for the packet loop.
+  app.AfterPacketLoop(
+      [&app, text, caption] { app.dialogs.MessageBox(text, caption, Buttons::Ok, Icon::None); });
 }
 
 void WireInitialTimeWindow(Application& app, TForm_InitialTime& form) {

@@ -9,7 +9,8 @@ namespace zelkon {
 class Application;
 class TForm_InitialTime;
 
-// Sets the PC clock to UTC = gpsSeconds - utcOffset and reports the result in a message box.
+// Sets the PC clock to UTC = gpsSeconds - utcOffset at once, and reports the result in a message
+// box shown after the packet loop (the time decoders call this).
 void SetPcClock(Application& app, double gpsSeconds, float utcOffset);
 // Calendar fields of seconds since the GPS epoch, for setting the clock.
 UtcTime GpsSecondsToCalendar(double seconds);

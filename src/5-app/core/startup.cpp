@@ -19,6 +19,9 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
   --headless            no window: after every poll round print the main window's state as one
                         line of JSON on standard output; message boxes go to standard error and are
                         answered with the button that sends nothing
+  --ntp yes|no          store whether the receiver feeds an NTP server (the question the program
+                        asks otherwise); a run without windows that has no stored answer uses
+                        "no" for that run only and stores nothing
   --screenshot FILE     render the main window to a PNG after --after SECONDS (default 3), exit
   --screenshot-dir DIR  render every window to DIR/<window class>.png, exit
   --help                show this text
@@ -51,6 +54,11 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
       options.headless = true;
     } else if (arg == "--device") {
       if (!value(options.devicePath)) return std::string("--device needs a device path");
+    } else if (arg == "--ntp") {
+      if (!value(text) || (text != "yes" && text != "no")) {
+        return std::string("--ntp needs yes or no");
+      }
+      options.ntp = text == "yes";
     } else if (arg == "--screenshot") {
       if (!value(options.screenshotFile)) return std::string("--screenshot needs a file name");
     } else if (arg == "--screenshot-dir") {

@@ -25,6 +25,9 @@ struct LaunchOptions {
   std::string screenshotFile;
   std::string screenshotDir;
   double screenshotAfter = 3.0;
+  // --ntp yes|no: whether the receiver feeds an NTP server, stored as the "NTP" setting before the
+  // run starts (yes: the timing packets are not polled).
+  std::optional<bool> ntp;
   bool showHelp = false;
   bool showVersion = false;
 
