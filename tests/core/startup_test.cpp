@@ -59,6 +59,9 @@ TEST(CommandLine, LongOptionsAndTheirValuesNeverTakePartInTheScans) {
   EXPECT_EQ(demo.screenshotFile, "/tmp/xd.png");
   EXPECT_DOUBLE_EQ(demo.screenshotAfter, 2.5);
   EXPECT_FALSE(demo.engineeringMode);
+  EXPECT_EQ(Options({"--ntp", "yes"}).ntp, true);
+  EXPECT_EQ(Options({"--ntp", "no", "-c1"}).ntp, false);
+  EXPECT_FALSE(Options({"-c1"}).ntp.has_value());
   EXPECT_TRUE(Options({"--help"}).showHelp);
   EXPECT_TRUE(Options({"--version"}).showVersion);
 }
@@ -68,6 +71,8 @@ TEST(CommandLine, MistakesAreRefusedWithAMessage) {
        std::vector<std::vector<std::string>>{{"--device"},
                                              {"--colour"},
                                              {"--after", "soon"},
+                                             {"--ntp"},
+                                             {"--ntp", "maybe"},
                                              {"-c1", "--demo"},
                                              {"--device", "/dev/ttyS0", "--demo"}}) {
     const auto parsed = Parse(args);
