@@ -6,11 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -18,8 +21,12 @@
 
 #include <gtest/gtest.h>
 
+#include "commands/commands.h"
 #include "link/framing.h"
 #include "sample_stream.h"
+#include "sim/sim_harness.h"
+#include "support/report_fields.h"
+#include "text/angles.h"
 
 extern char** environ;
 
@@ -27,6 +34,8 @@ namespace zelkon {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using testing::FieldNumber;
+using testing::FieldText;
 
 struct Result {
   int exitCode = -1;
@@ -206,6 +215,131 @@ TEST_F(DecodeToolTest, SampleStreamDecodesToItsPacketList) {
   for (const SamplePacket& p : packets)
     expected += Line(p.id, p.payload);
   ExpectDecodes(FramePackets(packets), expected);
+}
+
+// ---- --json ------------------------------------------------------------------------------------
+
+TEST_F(DecodeToolTest, JsonMarksWhatItCannotParseAndKeepsThePayload) {
+  const Bytes stream = {0x10, 0x8F, 0xAB, 0x01, 0x02, 0x10, 0x03,  // 0x8F-AB, 3 bytes: wrong length
+                        0x10, 0x4B, 0x10, 0x10, 0x10, 0x03,        // 0x4B: shown nowhere, no parser
+                        0x10, 0x4E, 0x59, 0x10, 0x03};             // time accepted, 'Y'
+  const std::string path = WriteFile("json.rxb", stream);
+  const Result run = Decode({"--json", path});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "{\"id\":143,\"subcode\":171,\"length\":3,\"parsed\":false,\"payload\":\"AB0102\"}\n"
+            "{\"id\":75,\"length\":1,\"parsed\":false,\"payload\":\"10\"}\n"
+            "{\"id\":78,\"length\":1,\"report\":\"timeAccepted\",\"parsed\":true,"
+            "\"accepted\":true}\n");
+}
+
+// The emulator's stream of two minutes of queries and broadcasts through zelkon-decode --json:
+// every report the monitor decodes parses, with the emulator's own values.
+TEST_F(DecodeToolTest, JsonOfTheEmulatorsStreamHoldsTheEmulatorsValues) {
+  sim::SimOptions options;
+  options.seed = 11;
+  options.acquireSeconds = 5;
+  options.surveySeconds = 30;
+  testing::SimHarness h(options);
+  Bytes stream;
+  const auto take = [&] {
+    const Bytes bytes = h.engine.TakeOutput();
+    stream.insert(stream.end(), bytes.begin(), bytes.end());
+  };
+  h.Run(70);  // tracking from 5 s, fixes from about 23 s, the survey done and the position held
+  h.engine.TakeOutput();
+  const sim::Receiver& r = h.engine.receiver();
+  ASSERT_TRUE(r.PositionHeld());
+
+  SendSoftwareVersionQuery(h);
+  SendManufacturingParamsQuery(h);
+  SendProductionParamsQuery(h);
+  SendAltitudeQuery(h);
+  SendInitialTime(h, 0, 0);
+  // Positions and velocities as automatic outputs, in both frames, single then double precision.
+  SendBroadcastMask(h, 0, 0xE0);
+  SendAutoOutputMask(h, 1u << 30);
+  for (const bool doublePrecision : {false, true}) {
+    SendIoOptions(h, {static_cast<uint8_t>(doublePrecision ? 0x13 : 0x03), 0x03, 0, 0});
+    h.Run(1);
+    take();
+  }
+  for (int second = 0; second < 5; ++second) {
+    SendTimingPacketsQuery(h);
+    SendTimeQuery(h);
+    SendHealthQuery(h);
+    SendComprehensiveTimeQuery(h);
+    SendPrimaryUtcTimeQuery(h);
+    SendSatelliteSelectionQuery(h);
+    SendTrackingStatusQuery(h);
+    SendRawMeasurementQuery(h, r.sky.Channels()[0].prn);
+    SendEphemerisStatusQuery(h, r.sky.Channels()[0].prn);
+    h.Run(1);
+    take();
+  }
+
+  const Result run = Decode({"--json", WriteFile("emulator.rxb", stream)});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    lines.push_back(run.out.substr(start, end - start));
+  }
+  ASSERT_EQ(lines.size(), testing::Deframe(stream).size());
+
+  std::map<std::string, int> seen;
+  const double latitude = DegreesOf(r.Position().latitude);
+  const double longitude = DegreesOf(r.Position().longitude);
+  // The reports the monitor decodes, by id (and sub-code for 0x8F): 0x4B has no layout to parse,
+  // and the read-back reports (an answer to the I/O options, say) get their parsers with the
+  // windows they fill.
+  const std::set<int> decoded = {0x41, 0x42, 0x43, 0x45, 0x46, 0x4A, 0x4E,
+                                 0x56, 0x5A, 0x5B, 0x5C, 0x6D, 0x83, 0x84};
+  const std::set<int> decodedSubCodes = {0x0B, 0x41, 0x42, 0xAB, 0xAC, 0xAD};
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line);
+    const int id = static_cast<int>(FieldNumber(line, "id"));
+    const bool isDecoded =
+        id == 0x8F ? decodedSubCodes.count(static_cast<int>(FieldNumber(line, "subcode"))) == 1
+                   : decoded.count(id) == 1;
+    EXPECT_EQ(FieldText(line, "parsed"), isDecoded ? "true" : "false");
+    const std::string report = FieldText(line, "report");
+    ++seen[report];
+    if (report == "\"timingSupplemental\"") {
+      // The held position, exactly: the shortest text of a double reads back as that double.
+      EXPECT_EQ(FieldNumber(line, "latitudeDeg"), latitude);
+      EXPECT_EQ(FieldNumber(line, "longitudeDeg"), longitude);
+      EXPECT_EQ(FieldNumber(line, "altitudeM"), r.Position().altitude);
+      EXPECT_EQ(FieldText(line, "ppsGenerated"), "true");
+    } else if (report == "\"llaPositionDouble\"" || report == "\"comprehensiveTime\"") {
+      EXPECT_EQ(FieldNumber(line, "latitudeDeg"), latitude);
+      EXPECT_EQ(FieldNumber(line, "longitudeDeg"), longitude);
+    } else if (report == "\"timingPrimary\"" || report == "\"gpsTime\"") {
+      EXPECT_EQ(FieldNumber(line, "utcOffsetS"), r.UtcOffset());
+      EXPECT_EQ(FieldNumber(line, "week"), std::floor(r.TrueGps() / 604800.0));
+    } else if (report == "\"trackingStatus\"") {
+      // The channel's satellite as the emulator's sky has it.
+      const auto channel = static_cast<size_t>(FieldNumber(line, "channel"));
+      ASSERT_LT(channel, r.sky.Channels().size());
+      EXPECT_EQ(FieldNumber(line, "prn"), r.sky.Channels()[channel].prn);
+    } else if (report == "\"productionParams\"") {
+      EXPECT_EQ(FieldNumber(line, "premiumOptions"), r.premiumOptions);
+    }
+  }
+  for (const char* name : {"timingPrimary",      "timingSupplemental",
+                           "primaryUtcTime",     "gpsTime",
+                           "ecefPositionSingle", "ecefVelocity",
+                           "llaPositionSingle",  "referenceAltitude",
+                           "timeAccepted",       "enuVelocity",
+                           "ecefPositionDouble", "llaPositionDouble",
+                           "comprehensiveTime",  "health",
+                           "rawMeasurement",     "ephemerisStatus",
+                           "trackingStatus",     "satelliteSelection",
+                           "softwareVersion",    "manufacturingParams",
+                           "productionParams"}) {
+    EXPECT_GE(seen[std::string("\"") + name + "\""], 1) << "no " << name;
+  }
 }
 
 TEST(SampleStream, RoundsHoldTheReportsWithTheLengthsTheirDecodersAccept) {

@@ -1,14 +1,18 @@
 // Position, velocity and time reports.
+#include "decode/position.h"
+
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "base/application.h"
 #include "config/altitude_form.h"
+#include "decode/decode_with.h"
 #include "decode/decoders.h"
-#include "link/codec.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
+#include "text/angles.h"
 #include "text/printf.h"
 #include "text/time_format.h"
 #include "transfer/initial_time_form.h"
@@ -19,27 +23,18 @@
 namespace zelkon {
 namespace {
 
-constexpr int kGpsTimeLength = 10;
-constexpr int kEcefSingleLength = 16;
-constexpr int kVelocityLength = 20;
-constexpr int kLlaSingleLength = 20;
-constexpr int kReferenceAltitudeLength = 9;
-constexpr int kTimeAcceptedLength = 1;
-constexpr int kDoublePositionLength = 36;
-constexpr int kComprehensiveTimeLength = 74;
 constexpr int kDisplayCountdown = 5;
 constexpr double kSecondsPerWeek = 604800.0;
-constexpr uint8_t kTimeAccepted = 'Y';
 
 constexpr std::array<const char*, 7> kComprehensiveModeTexts = {
     "Horizontal (2D)", "Full Position (3D)", "Single Satellite (0D)", "Automatic (2D/3D)",
     "DGPS reference",  "Clock hold (2D)",    "Overdetermined clock",
 };
 
-// Four panels of one report group, each given "%.2f" of a SINGLE, fields four bytes apart.
-void ShowSingles(const std::array<Panel*, 4>& panels, const uint8_t* payload) {
+// Four panels of one report group, each given "%.2f" of its SINGLE.
+void ShowSingles(const std::array<Panel*, 4>& panels, const std::array<float, 4>& values) {
   for (size_t i = 0; i < panels.size(); ++i) {
-    panels[i]->SetCaption(Printf("%.2f", ReadSingle(payload + 4 * i)));
+    panels[i]->SetCaption(Printf("%.2f", values[i]));
   }
 }
 
@@ -65,113 +60,88 @@ void ShowHemisphere(double degrees, char positive, char negative, Panel& degreeP
 
 }  // namespace
 
-void DecodeGpsTime(Application& app, const uint8_t* payload, int length) {
-  if (length != kGpsTimeLength || app.Window<TForm_Main>().ControlPollingTimingPkts.Checked())
-    return;
-  const float timeOfWeek = ReadSingle(payload);
-  const uint16_t week = ReadU16(payload + 4);
-  const float utcOffset = ReadSingle(payload + 6);
+void ShowGpsTime(Application& app, const GpsTime& r) {
+  TForm_Main& form = app.Window<TForm_Main>();
+  if (form.ControlPollingTimingPkts.Checked()) return;
 
   app.state.TimeCountdown = kDisplayCountdown;
-  TForm_Main& form = app.Window<TForm_Main>();
-  form.Panel_TOW.SetCaption(Printf("%.0f", timeOfWeek));
-  form.Panel_WeekNum.SetCaption(Printf("%d", week));
-  form.Panel_UTCOffset.SetCaption(Printf("%.0f", utcOffset));
+  form.Panel_TOW.SetCaption(Printf("%.0f", r.timeOfWeek));
+  form.Panel_WeekNum.SetCaption(Printf("%d", r.week));
+  form.Panel_UTCOffset.SetCaption(Printf("%.0f", r.utcOffset));
   form.Label_TimeType.SetCaption("GPS");
-  FormatWeekTime(timeOfWeek, form.Panel_Time, true);
+  FormatWeekTime(r.timeOfWeek, form.Panel_Time, true);
 
-  const double gpsSeconds = week * kSecondsPerWeek + timeOfWeek;
+  const double gpsSeconds = r.week * kSecondsPerWeek + r.timeOfWeek;
   FormatGpsDate(gpsSeconds, form.Panel_Date);
   if (app.state.TimeToPcPending) {
     app.state.TimeToPcPending = false;
-    SetPcClock(app, gpsSeconds, std::trunc(utcOffset));
+    SetPcClock(app, gpsSeconds, std::trunc(r.utcOffset));
   }
   form.Panel_Timing.SetHint("Time: Packet 0x41");
 }
 
-void DecodeEcefPositionSingle(Application& app, const uint8_t* payload, int length) {
-  if (length != kEcefSingleLength) return;
+void ShowEcefPositionSingle(Application& app, const EcefPositionSingle& r) {
   TForm_VelPos& form = app.Window<TForm_VelPos>();
   form.Panel_ECEFPosition.SetHint("Single Precision ECEF Position: Packet 0x42");
-  form.Panel_PosX.SetCaption(Printf("%.2f", ReadSingle(payload)));
-  form.Panel_PosY.SetCaption(Printf("%.2f", ReadSingle(payload + 4)));
-  form.Panel_PosZ.SetCaption(Printf("%.2f", ReadSingle(payload + 8)));
+  form.Panel_PosX.SetCaption(Printf("%.2f", r.x));
+  form.Panel_PosY.SetCaption(Printf("%.2f", r.y));
+  form.Panel_PosZ.SetCaption(Printf("%.2f", r.z));
 }
 
-void DecodeEcefVelocity(Application& app, const uint8_t* payload, int length) {
-  if (length != kVelocityLength) return;
+void ShowEcefVelocity(Application& app, const EcefVelocity& r) {
   TForm_VelPos& form = app.Window<TForm_VelPos>();
   ShowSingles({&form.Panel_VelX, &form.Panel_VelY, &form.Panel_VelZ, &form.Panel_BiasRate},
-              payload);
+              {r.x, r.y, r.z, r.clockBiasRate});
 }
 
-void DecodeLlaPositionSingle(Application& app, const uint8_t* payload, int length) {
-  if (length != kLlaSingleLength) return;
+void ShowLlaPositionSingle(Application& app, const LlaPositionSingle& r) {
   TForm_VelPos& form = app.Window<TForm_VelPos>();
   form.Panel_LLAPosition.SetHint("Single Precision LLA Position: Packet 0x4A");
-  form.Panel_Latitude.SetCaption(Printf("%.6f", ReadSingle(payload) * DegreesPerRadian));
-  form.Panel_Longitude.SetCaption(Printf("%.6f", ReadSingle(payload + 4) * DegreesPerRadian));
-  form.Panel_Altitude.SetCaption(Printf("%.1f", ReadSingle(payload + 8)));
-  form.Panel_LLABias.SetCaption(Printf("%.2f", ReadSingle(payload + 12)));
+  form.Panel_Latitude.SetCaption(Printf("%.6f", r.latitude * DegreesPerRadian));
+  form.Panel_Longitude.SetCaption(Printf("%.6f", r.longitude * DegreesPerRadian));
+  form.Panel_Altitude.SetCaption(Printf("%.1f", r.altitude));
+  form.Panel_LLABias.SetCaption(Printf("%.2f", r.clockBias));
 }
 
-void DecodeReferenceAltitude(Application& app, const uint8_t* payload, int length) {
-  if (length != kReferenceAltitudeLength) return;
-  const float altitude = ReadSingle(payload);
-  app.Window<TForm_Altitude>().Edit_Altitude.SetText(Printf("%.3f", altitude));
-  app.segmentReadback.referenceAltitude = altitude;
+void ShowReferenceAltitude(Application& app, const ReferenceAltitude& r) {
+  app.Window<TForm_Altitude>().Edit_Altitude.SetText(Printf("%.3f", r.altitude));
+  app.segmentReadback.referenceAltitude = r.altitude;
 }
 
-void DecodeTimeAccepted(Application& app, const uint8_t* payload, int length) {
-  if (length != kTimeAcceptedLength) return;
-  app.Window<TForm_InitialTime>().Shape_TimeAccepted.SetBrushColor(
-      payload[0] == kTimeAccepted ? colours::kGreen : colours::kRed);
+void ShowTimeAccepted(Application& app, const TimeAccepted& r) {
+  app.Window<TForm_InitialTime>().Shape_TimeAccepted.SetBrushColor(r.Accepted() ? colours::kGreen
+                                                                                : colours::kRed);
 }
 
-void DecodeEnuVelocity(Application& app, const uint8_t* payload, int length) {
-  if (length != kVelocityLength) return;
+void ShowEnuVelocity(Application& app, const EnuVelocity& r) {
   TForm_VelPos& form = app.Window<TForm_VelPos>();
   ShowSingles({&form.Panel_East, &form.Panel_North, &form.Panel_Up, &form.Panel_ENUBiasRate},
-              payload);
+              {r.east, r.north, r.up, r.clockBiasRate});
 }
 
-void DecodeEcefPositionDouble(Application& app, const uint8_t* payload, int length) {
-  if (length != kDoublePositionLength) return;
+void ShowEcefPositionDouble(Application& app, const EcefPositionDouble& r) {
   TForm_VelPos& form = app.Window<TForm_VelPos>();
   form.Panel_ECEFPosition.SetHint("Double Precision ECEF Position: Packet 0x83");
-  form.Panel_PosX.SetCaption(Printf("%.3f", ReadDouble(payload)));
-  form.Panel_PosY.SetCaption(Printf("%.3f", ReadDouble(payload + 8)));
-  form.Panel_PosZ.SetCaption(Printf("%.3f", ReadDouble(payload + 16)));
-  form.Panel_ECEFBias.SetCaption(Printf("%.2f", ReadDouble(payload + 24)));
+  form.Panel_PosX.SetCaption(Printf("%.3f", r.x));
+  form.Panel_PosY.SetCaption(Printf("%.3f", r.y));
+  form.Panel_PosZ.SetCaption(Printf("%.3f", r.z));
+  form.Panel_ECEFBias.SetCaption(Printf("%.2f", r.clockBias));
 }
 
-void DecodeLlaPositionDouble(Application& app, const uint8_t* payload, int length) {
-  if (length != kDoublePositionLength) return;
+void ShowLlaPositionDouble(Application& app, const LlaPositionDouble& r) {
   TForm_VelPos& form = app.Window<TForm_VelPos>();
   form.Panel_LLAPosition.SetHint("Double Precision LLA Position: Packet 0x84");
-  form.Panel_Latitude.SetCaption(Printf("%.6f", ReadDouble(payload) * DegreesPerRadian));
-  form.Panel_Longitude.SetCaption(Printf("%.6f", ReadDouble(payload + 8) * DegreesPerRadian));
-  form.Panel_Altitude.SetCaption(Printf("%.3f", ReadDouble(payload + 16)));
-  form.Panel_LLABias.SetCaption(Printf("%.2f", ReadDouble(payload + 24)));
+  form.Panel_Latitude.SetCaption(Printf("%.6f", r.latitude * DegreesPerRadian));
+  form.Panel_Longitude.SetCaption(Printf("%.6f", r.longitude * DegreesPerRadian));
+  form.Panel_Altitude.SetCaption(Printf("%.3f", r.altitude));
+  form.Panel_LLABias.SetCaption(Printf("%.2f", r.clockBias));
 }
 
-void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int length) {
-  if (length != kComprehensiveTimeLength) return;
-  const int eventCount = ReadU16(payload + 1);
-  const double t = ReadDouble(payload + 3);
-  const int day = payload[11];
-  const int month = payload[12];
-  const int year = ReadU16(payload + 13);
-  const int mode = static_cast<int8_t>(payload[15]);
-  const int u = ReadI16(payload + 16);
-  const double bias = ReadDouble(payload + 18);
-  const double driftRate = ReadDouble(payload + 26);
-  const float biasUncertainty = ReadSingle(payload + 34);
-  const float driftUncertainty = ReadSingle(payload + 38);
-  const double latitudeDeg = ReadDouble(payload + 42) * DegreesPerRadian;
-  const double longitudeDeg = ReadDouble(payload + 50) * DegreesPerRadian;
-  const double altitude = ReadDouble(payload + 58);
-  const uint8_t* prns = payload + 66;
+void ShowComprehensiveTime(Application& app, const ComprehensiveTime& r) {
+  const double t = r.timeOfWeek;
+  const int u = r.utcOffset;
+  const double latitudeDeg = r.latitude * DegreesPerRadian;
+  const double longitudeDeg = r.longitude * DegreesPerRadian;
 
   TForm_AddTiming& form = app.Window<TForm_AddTiming>();
   // A negative offset means t is GPS time, a positive one that t is UTC; 0: no offset known.
@@ -189,14 +159,15 @@ void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int lengt
     form.Panel_UTCTime.SetColor(colours::kWindow);
   }
 
-  if (eventCount != 0) {
-    form.Panel_EventCounter.SetCaption(Printf("%d", eventCount));
+  if (r.eventCount != 0) {
+    form.Panel_EventCounter.SetCaption(Printf("%d", r.eventCount));
     FormatTimeOfDay(t, form.Panel_EventTime);
   }
   form.Panel_UTCOffset.SetCaption(Printf("%d", std::abs(u)));
   form.Panel_TOW.SetCaption(Printf("%.2f", t));
-  form.Panel_Date.SetCaption(Printf("%s %d, %d", MonthName(month), day, year));
+  form.Panel_Date.SetCaption(Printf("%s %d, %d", MonthName(r.month), r.day, r.year));
 
+  const int mode = r.receiverMode;
   const char* modeText = mode >= 0 && mode < static_cast<int>(kComprehensiveModeTexts.size())
                              ? kComprehensiveModeTexts[static_cast<size_t>(mode)]
                              : "Invalid Mode";
@@ -204,18 +175,19 @@ void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int lengt
   form.Panel_RecMode.SetCaption(modeText);
   if (!timingPackets) app.Window<TForm_Main>().Panel_Mode.SetCaption(modeText);
 
-  form.Panel_Bias.SetCaption(Printf("%.3f", bias));
-  form.Panel_DriftRate.SetCaption(Printf("%.3f", driftRate));
-  form.Panel_BiasUnc.SetCaption(Printf("%.3f", biasUncertainty));
-  form.Panel_DriftUnc.SetCaption(Printf("%.3f", driftUncertainty));
+  form.Panel_Bias.SetCaption(Printf("%.3f", r.clockBias));
+  form.Panel_DriftRate.SetCaption(Printf("%.3f", r.clockDriftRate));
+  form.Panel_BiasUnc.SetCaption(Printf("%.3f", r.clockBiasUncertainty));
+  form.Panel_DriftUnc.SetCaption(Printf("%.3f", r.clockDriftUncertainty));
 
   ShowHemisphere(latitudeDeg, 'N', 'S', form.Panel_LatDeg, form.Panel_LatMin,
                  form.Panel_NorthSouth);
   ShowHemisphere(longitudeDeg, 'E', 'W', form.Panel_LonDeg, form.Panel_LonMin, form.Panel_EastWest);
-  form.Panel_Alt.SetCaption(Printf("%.3f", altitude));
+  form.Panel_Alt.SetCaption(Printf("%.3f", r.altitude));
 
+  static_assert(std::tuple_size_v<decltype(r.prns)> == decltype(form.Panel_SV)::size());
   for (size_t i = 0; i < form.Panel_SV.size(); ++i) {
-    const int prn = static_cast<int8_t>(prns[i]);
+    const int prn = r.prns[i];
     Panel& panel = form.Panel_SV[i];
     panel.SetColor(prn > 0 ? colours::kAqua : colours::kWindow);
     panel.SetCaption(prn == 0 ? std::string() : Printf("%d", std::abs(prn)));
@@ -223,8 +195,48 @@ void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int lengt
 
   if (timingPackets) return;
   FormatLatLon(app, latitudeDeg, longitudeDeg);
-  app.Window<TForm_Main>().Panel_Altitude.SetCaption(Printf("%.1f", altitude));
+  app.Window<TForm_Main>().Panel_Altitude.SetCaption(Printf("%.1f", r.altitude));
   app.Window<TForm_Main>().Panel_Position.SetHint("Position: Packet 8F-0B");
+}
+
+void DecodeGpsTime(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseGpsTime, ShowGpsTime>(app, payload, length);
+}
+
+void DecodeEcefPositionSingle(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseEcefPositionSingle, ShowEcefPositionSingle>(app, payload, length);
+}
+
+void DecodeEcefVelocity(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseEcefVelocity, ShowEcefVelocity>(app, payload, length);
+}
+
+void DecodeLlaPositionSingle(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseLlaPositionSingle, ShowLlaPositionSingle>(app, payload, length);
+}
+
+void DecodeReferenceAltitude(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseReferenceAltitude, ShowReferenceAltitude>(app, payload, length);
+}
+
+void DecodeTimeAccepted(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseTimeAccepted, ShowTimeAccepted>(app, payload, length);
+}
+
+void DecodeEnuVelocity(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseEnuVelocity, ShowEnuVelocity>(app, payload, length);
+}
+
+void DecodeEcefPositionDouble(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseEcefPositionDouble, ShowEcefPositionDouble>(app, payload, length);
+}
+
+void DecodeLlaPositionDouble(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseLlaPositionDouble, ShowLlaPositionDouble>(app, payload, length);
+}
+
+void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseComprehensiveTime, ShowComprehensiveTime>(app, payload, length);
 }
 
 }  // namespace zelkon

@@ -1,10 +1,12 @@
 // Product reports: software versions, manufacturing and production parameters. The production
 // parameters also tell which receiver model is connected, and select its receiver type.
+#include <optional>
 #include <string>
 
 #include "base/application.h"
+#include "decode/decode_with.h"
 #include "decode/decoders.h"
-#include "link/codec.h"
+#include "decode/product.h"
 #include "main/main_form.h"
 #include "receiver/receiver_type.h"
 #include "text/printf.h"
@@ -14,14 +16,12 @@
 namespace zelkon {
 namespace {
 
-constexpr int kVersionShortLength = 10;
-constexpr int kVersionLongLength = 96;  // adds the build number and the build time
-constexpr int kManufacturingLength = 17;
-constexpr int kProductionLength = 19;
-
 // Machine identification numbers with a meaning of their own.
 constexpr int kMachineKeepType = 98;
 constexpr int kMachineVarnel = 91;
+
+// The software release dates count their years from 1900.
+constexpr int kReleaseYearBase = 1900;
 
 // The receiver type a production report selects, or 0 to keep the current one.
 int ReceiverTypeOf(int machineId, int premiumOptions) {
@@ -42,53 +42,60 @@ int ReceiverTypeOf(int machineId, int premiumOptions) {
   }
 }
 
-}  // namespace
-
-void DecodeSoftwareVersion(Application& app, const uint8_t* payload, int length) {
-  if (length != kVersionShortLength && length != kVersionLongLength) return;
+// The versions and dates both forms of 0x45 carry. Engineering mode adds the build number, which
+// only the long form gives; without it the application shows the two numbers it has.
+void ShowVersions(Application& app, const SoftwareVersion& r, std::optional<int> buildNumber) {
   TForm_Product& product = app.Window<TForm_Product>();
-  const std::string version = Printf("%d.%02d", payload[0], payload[1]);
+  const std::string version = Printf("%d.%02d", r.applicationMajor, r.applicationMinor);
   app.Window<TForm_Main>().Panel_Version.SetCaption(version);
-  // Engineering mode adds the build number, which only the long form carries; the short form
-  // shows the two numbers it has.
-  if (app.state.EngineeringMode && length == kVersionLongLength) {
+  if (app.state.EngineeringMode && buildNumber) {
     product.Panel_NavVersion.SetCaption(
-        Printf("%d.%02d.%02d", payload[0], payload[1], payload[17]));
+        Printf("%d.%02d.%02d", r.applicationMajor, r.applicationMinor, *buildNumber));
   } else {
     product.Panel_NavVersion.SetCaption(version);
   }
-  product.Panel_NavDate.SetCaption(Printf("%d/%d/%d", payload[2], payload[3], payload[4] + 1900));
-  product.Panel_SigVersion.SetCaption(Printf("%d.%02d", payload[5], payload[6]));
-  product.Panel_SigDate.SetCaption(Printf("%d/%d/%d", payload[7], payload[8], payload[9] + 1900));
-  if (length == kVersionLongLength) {
-    product.Panel_NavHour.SetCaption(Printf("%d:%02d:%02d", payload[20], payload[21], payload[22]));
-  }
+  product.Panel_NavDate.SetCaption(Printf("%d/%d/%d", r.applicationMonth, r.applicationDay,
+                                          r.applicationYear + kReleaseYearBase));
+  product.Panel_SigVersion.SetCaption(
+      Printf("%d.%02d", r.signalProcessorMajor, r.signalProcessorMinor));
+  product.Panel_SigDate.SetCaption(Printf("%d/%d/%d", r.signalProcessorMonth, r.signalProcessorDay,
+                                          r.signalProcessorYear + kReleaseYearBase));
 }
 
-void DecodeManufacturingParams(Application& app, const uint8_t* payload, int length) {
-  if (length != kManufacturingLength) return;
+}  // namespace
+
+void ShowSoftwareVersion(Application& app, const SoftwareVersion& r) {
+  ShowVersions(app, r, std::nullopt);
+}
+
+void ShowSoftwareVersionLong(Application& app, const SoftwareVersionLong& r) {
+  ShowVersions(app, r.version, r.buildNumber);
+  app.Window<TForm_Product>().Panel_NavHour.SetCaption(
+      Printf("%d:%02d:%02d", r.buildHours, r.buildMinutes, r.buildSeconds));
+}
+
+void ShowManufacturingParams(Application& app, const ManufacturingParams& r) {
   TForm_Product& product = app.Window<TForm_Product>();
-  product.Panel_ManSerNumPrefix.SetCaption(Printf("%d", ReadU16(payload + 1)));
-  product.Panel_ManSerNum.SetCaption(Printf("%ld", static_cast<long>(ReadU32(payload + 3))));
+  product.Panel_ManSerNumPrefix.SetCaption(Printf("%d", r.serialPrefix));
+  product.Panel_ManSerNum.SetCaption(Printf("%ld", static_cast<long>(r.boardSerialNumber)));
   // Two-digit build year: 80 to 99 are the 1900s, the rest the 2000s.
-  const int year = payload[7];
+  const int year = r.buildYear;
   product.Panel_ManDate.SetCaption(
-      Printf("%d/%d/%s%02d", payload[8], payload[9], year >= 80 ? "19" : "20", year));
-  product.Panel_ManHour.SetCaption(Printf("%d", payload[10]));
-  product.Panel_ManOscOffset.SetCaption(Printf("%.2f", ReadSingle(payload + 11)));
-  product.Panel_ManIDNum.SetCaption(Printf("%d", ReadU16(payload + 15)));
+      Printf("%d/%d/%s%02d", r.buildMonth, r.buildDay, year >= 80 ? "19" : "20", year));
+  product.Panel_ManHour.SetCaption(Printf("%d", r.buildHour));
+  product.Panel_ManOscOffset.SetCaption(Printf("%.2f", r.oscillatorOffset));
+  product.Panel_ManIDNum.SetCaption(Printf("%d", r.testCode));
 }
 
-void DecodeProductionParams(Application& app, const uint8_t* payload, int length) {
-  if (length != kProductionLength) return;
+void ShowProductionParams(Application& app, const ProductionParams& r) {
   TForm_Product& product = app.Window<TForm_Product>();
-  const int premiumOptions = ReadU16(payload + 13);
-  const int machineId = ReadU16(payload + 15);
-  product.Panel_ProdOptsPrefix.SetCaption(Printf("%d", payload[1]));
-  product.Panel_ProdNumExt.SetCaption(Printf("%d", payload[2]));
-  product.Panel_ProdSerNumPrefix.SetCaption(Printf("%d", ReadU16(payload + 3)));
-  product.Panel_ProdSerNum.SetCaption(Printf("%ld", static_cast<long>(ReadU32(payload + 5))));
-  product.Panel_ProdNum.SetCaption(Printf("%ld", static_cast<long>(ReadU32(payload + 9))));
+  const int premiumOptions = r.premiumOptions;
+  const int machineId = r.machineId;
+  product.Panel_ProdOptsPrefix.SetCaption(Printf("%d", r.optionsPrefix));
+  product.Panel_ProdNumExt.SetCaption(Printf("%d", r.numberExtension));
+  product.Panel_ProdSerNumPrefix.SetCaption(Printf("%d", r.serialPrefix));
+  product.Panel_ProdSerNum.SetCaption(Printf("%ld", static_cast<long>(r.caseSerialNumber)));
+  product.Panel_ProdNum.SetCaption(Printf("%ld", static_cast<long>(r.productionNumber)));
   product.Panel_ProdPremOpt.SetCaption(Printf("%d", premiumOptions));
   product.Panel_ProdIDNum.SetCaption(Printf("%d", machineId));
 
@@ -105,6 +112,20 @@ void DecodeProductionParams(Application& app, const uint8_t* payload, int length
   if (const int type = ReceiverTypeOf(machineId, premiumOptions); type != 0) {
     ReceiverTypeFromReport(app, type);
   }
+}
+
+// Either form of 0x45; any other length changes nothing.
+void DecodeSoftwareVersion(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseSoftwareVersion, ShowSoftwareVersion>(app, payload, length);
+  DecodeWith<ParseSoftwareVersionLong, ShowSoftwareVersionLong>(app, payload, length);
+}
+
+void DecodeManufacturingParams(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseManufacturingParams, ShowManufacturingParams>(app, payload, length);
+}
+
+void DecodeProductionParams(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseProductionParams, ShowProductionParams>(app, payload, length);
 }
 
 }  // namespace zelkon

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "base/application.h"
+#include "decode/decode_with.h"
 #include "decode/decoders.h"
-#include "link/codec.h"
+#include "decode/status.h"
 #include "main/main_form.h"
+#include "text/angles.h"
 #include "text/printf.h"
-#include "text/time_format.h"
 #include "views/ephem_stat_form.h"
 #include "views/raw_meas_form.h"
 #include "views/track_form.h"
@@ -17,11 +18,7 @@
 namespace zelkon {
 namespace {
 
-constexpr int kHealthLength = 2;
-constexpr int kRawMeasurementLength = 25;
-constexpr int kEphemerisStatusLength = 16;
-constexpr int kTrackingStatusLength = 24;
-constexpr int kSelectionHeaderLength = 17;  // an unused byte and the four dilutions
+// Poll rounds a channel's row stays without a tracking report.
 constexpr int32_t kTrackRounds = 5;
 
 // The 0x46 status code in words; codes the receiver does not define give an empty text. The
@@ -56,62 +53,73 @@ const char* HealthText(int code) {
 // Report 0x4B is accepted and deliberately not shown.
 void DecodeIgnoredStatus(Application&, const uint8_t*, int) {}
 
-void DecodeHealth(Application& app, const uint8_t* payload, int length) {
+void ShowHealth(Application& app, const Health& r) {
   TForm_Main& main = app.Window<TForm_Main>();
   // While the timing superpackets are polled, the supplemental timing report owns the status.
-  if (length != kHealthLength || main.ControlPollingTimingPkts.Checked()) return;
-  main.Panel_Status.SetCaption(HealthText(payload[0]));
+  if (main.ControlPollingTimingPkts.Checked()) return;
+  main.Panel_Status.SetCaption(HealthText(r.status));
   main.Panel_ModeAndStatus.SetHint("Mode and Status: Packets 0x46, 8F-0B");
 }
 
-void DecodeRawMeasurement(Application& app, const uint8_t* payload, int length) {
+void ShowRawMeasurement(Application& app, const RawMeasurement& r) {
   TForm_RawMeas& form = app.Window<TForm_RawMeas>();
-  if (length != kRawMeasurementLength) return;
   // Only the satellite whose tab is shown is displayed.
   const int tab = form.TabControl_SV.TabIndex();
-  if (tab < 0 || payload[0] != tab + 1) return;
-  form.Panel_SampleLen.SetCaption(Printf("%2f", ReadSingle(payload + 1)));
-  form.Panel_SignalLevel.SetCaption(Printf("%.1f", ReadSingle(payload + 5)));
-  form.Panel_CodePhase.SetCaption(Printf("%8f", ReadSingle(payload + 9)));
-  form.Panel_Doppler.SetCaption(Printf("%.2f", ReadSingle(payload + 13)));
-  form.Panel_Time.SetCaption(Printf("%.2f", ReadDouble(payload + 17)));
+  if (tab < 0 || r.prn != tab + 1) return;
+  form.Panel_SampleLen.SetCaption(Printf("%2f", r.sampleLength));
+  form.Panel_SignalLevel.SetCaption(Printf("%.1f", r.signalLevel));
+  form.Panel_CodePhase.SetCaption(Printf("%8f", r.codePhase));
+  form.Panel_Doppler.SetCaption(Printf("%.2f", r.doppler));
+  form.Panel_Time.SetCaption(Printf("%.2f", r.measurementTime));
 }
 
-void DecodeEphemerisStatus(Application& app, const uint8_t* payload, int length) {
+void ShowEphemerisStatus(Application& app, const EphemerisStatus& r) {
   TForm_EphemStat& form = app.Window<TForm_EphemStat>();
-  if (length != kEphemerisStatusLength) return;
   // Every report moves the selector to its own satellite; a PRN outside 1..32 leaves it empty.
-  form.ComboBox_SV.SetItemIndex(payload[0] - 1);
-  form.Panel_Time.SetCaption(Printf("%.2f", ReadSingle(payload + 1)));
-  form.Panel_Health.SetCaption(Printf("%X", payload[5]));
-  form.Panel_IODE.SetCaption(Printf("%02X", payload[6]));
-  form.Panel_toe.SetCaption(Printf("%.2f", ReadSingle(payload + 7)));
-  form.Panel_FitFlag.SetCaption(Printf("%X", payload[11]));
-  form.Panel_Accuracy.SetCaption(Printf("%.2f", ReadSingle(payload + 12)));
+  form.ComboBox_SV.SetItemIndex(r.prn - 1);
+  form.Panel_Time.SetCaption(Printf("%.2f", r.collectionTime));
+  form.Panel_Health.SetCaption(Printf("%X", r.health));
+  form.Panel_IODE.SetCaption(Printf("%02X", r.iode));
+  form.Panel_toe.SetCaption(Printf("%.2f", r.ephemerisTime));
+  form.Panel_FitFlag.SetCaption(Printf("%X", r.fitFlag));
+  form.Panel_Accuracy.SetCaption(Printf("%.2f", r.accuracy));
 }
 
-void DecodeTrackingStatus(Application& app, const uint8_t* payload, int length) {
-  if (length != kTrackingStatusLength) return;
-  const int channel = payload[1] >> 3;
+void ShowTrackingStatus(Application& app, const TrackingStatus& r) {
+  const int channel = r.Channel();
   if (channel >= kChannelCount) return;  // no row for it
   const auto row = static_cast<size_t>(channel);
   app.state.TrackCountdown[row] = kTrackRounds;
 
-  const int prn = payload[0];
-  const float signal = ReadSingle(payload + 4);
-  const float lastMeasurement = ReadSingle(payload + 8);
-  const double elevation = ReadSingle(payload + 12) * DegreesPerRadian;
-  const double azimuth = ReadSingle(payload + 16) * DegreesPerRadian;
+  const int prn = r.prn;
+  const double elevation = r.elevation * DegreesPerRadian;
+  const double azimuth = r.azimuth * DegreesPerRadian;
   // Fixed-width columns under the window's headings SV, Chan, Acq, Eph, AMU, Time, Elev, Azim.
   const std::string text =
-      Printf("%3d%4d%5d%4d", prn, channel + 1, payload[2], payload[3]) +
-      Printf("%8.1f%10.1f%6.1f%7.1f", signal, lastMeasurement, elevation, azimuth);
+      Printf("%3d%4d%5d%4d", prn, channel + 1, r.acquisition, r.ephemeris) +
+      Printf("%8.1f%10.1f%6.1f%7.1f", r.signalLevel, r.lastMeasurement, elevation, azimuth);
   app.Window<TForm_Track>().Panel_TS[row].SetCaption(text);
 
   Panel& svPanel = app.Window<TForm_Main>().Panel_SV[row];
   svPanel.SetCaption(Printf("%2d", prn));
-  app.Window<TForm_Main>().Panel_AMU[row].SetCaption(Printf("%5.1f", signal));
+  app.Window<TForm_Main>().Panel_AMU[row].SetCaption(Printf("%5.1f", r.signalLevel));
   ColourSvPanel(app, prn, svPanel);
+}
+
+void DecodeHealth(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseHealth, ShowHealth>(app, payload, length);
+}
+
+void DecodeRawMeasurement(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseRawMeasurement, ShowRawMeasurement>(app, payload, length);
+}
+
+void DecodeEphemerisStatus(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseEphemerisStatus, ShowEphemerisStatus>(app, payload, length);
+}
+
+void DecodeTrackingStatus(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseTrackingStatus, ShowTrackingStatus>(app, payload, length);
 }
 
 void ColourSvPanel(Application& app, int prn, Panel& panel) {
@@ -126,24 +134,27 @@ void ColourSvPanel(Application& app, int prn, Panel& panel) {
   panel.SetColor(colour);
 }
 
-void DecodeSatelliteSelection(Application& app, const uint8_t* payload, int length) {
+void ShowSatelliteSelection(Application& app, const SatelliteSelection& r) {
   TForm_Track& track = app.Window<TForm_Track>();
-  if (length < kSelectionHeaderLength) return;
-  track.Panel_PDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 1)));
-  track.Panel_HDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 5)));
-  track.Panel_VDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 9)));
-  track.Panel_TDOP.SetCaption(Printf("%.1f", ReadSingle(payload + 13)));
+  track.Panel_PDOP.SetCaption(Printf("%.1f", r.pdop));
+  track.Panel_HDOP.SetCaption(Printf("%.1f", r.hdop));
+  track.Panel_VDOP.SetCaption(Printf("%.1f", r.vdop));
+  track.Panel_TDOP.SetCaption(Printf("%.1f", r.tdop));
 
   // The list shows every PRN the report carries; the colouring keeps the first twelve. A
   // negative PRN is a satellite the receiver excludes.
   app.state.SelectedSVs.fill(0);
   std::string list;
-  for (int i = 0; i < length - kSelectionHeaderLength; ++i) {
-    const int prn = static_cast<int8_t>(payload[kSelectionHeaderLength + i]);
-    if (i < kChannelCount) app.state.SelectedSVs[static_cast<size_t>(i)] = prn;
+  for (size_t i = 0; i < r.prns.size(); ++i) {
+    const int prn = r.prns[i];
+    if (i < kChannelCount) app.state.SelectedSVs[i] = prn;
     list += Printf("%4d", prn);
   }
   track.Panel_SVSel.SetCaption(list);
+}
+
+void DecodeSatelliteSelection(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseSatelliteSelection, ShowSatelliteSelection>(app, payload, length);
 }
 
 void ExpireTrackingChannels(Application& app) {

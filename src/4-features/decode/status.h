@@ -1,0 +1,23 @@
+// The display steps of the status, satellite and measurement reports.
+#pragma once
+
+#include "reports/status.h"
+
+namespace zelkon {
+
+class Application;
+
+// 0x46: the main window's status, unless the timing packets are polled.
+void ShowHealth(Application& app, const Health& report);
+// 0x5A: the raw measurement window, when the report is of the satellite whose tab is shown.
+void ShowRawMeasurement(Application& app, const RawMeasurement& report);
+// 0x5B: the ephemeris status window, its selector moved to the report's satellite.
+void ShowEphemerisStatus(Application& app, const EphemerisStatus& report);
+// 0x5C: the channel's row of the tracking window and its satellite and signal panels of the main
+// window; a channel beyond the twelfth has no row and changes nothing.
+void ShowTrackingStatus(Application& app, const TrackingStatus& report);
+// 0x6D: the dilutions and the selection list of the tracking window, and the selection the
+// satellite panels are coloured by.
+void ShowSatelliteSelection(Application& app, const SatelliteSelection& report);
+
+}  // namespace zelkon
