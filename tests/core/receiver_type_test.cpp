@@ -169,5 +169,33 @@ TEST_F(ReceiverTypeTest, EngineeringModePointsTheSegmentCheckAtPortA) {
   EXPECT_EQ(rig.app.Form_Diagnostics.DiagnosticsPortIndex, 0);
 }
 
+// A production report asks the NTP question after the packet loop, once, however many reports come
+// before it is answered; the type of the latest one is configured.
+TEST_F(ReceiverTypeTest, AReportedTypeAsksOnceAfterThePacketLoopAndTakesTheLatestReport) {
+  Monitor& app = rig.app;
+  ReceiverTypeFromReport(app, kTypeT2K);
+  ReceiverTypeFromReport(app, kTypeNetrel);
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());
+  EXPECT_EQ(CheckedReceiverType(app), 0);
+
+  // While the question is open, another report comes: it asks nothing more.
+  rig.dialogs.whileOpen = [&](const testing::ScriptedDialogs::Shown&) {
+    ReceiverTypeFromReport(app, kTypeT2K);
+    rig.FinishPacketLoop();
+  };
+  rig.dialogs.Answer(Answer::Yes);
+  rig.FinishPacketLoop();
+  rig.dialogs.whileOpen = nullptr;
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(CheckedReceiverType(app), kTypeT2K);  // the report that came while it was open
+  EXPECT_FALSE(app.Form_Main.ControlPollingTimingPkts.Checked());
+  EXPECT_EQ(app.state.PendingReceiverType, 0);
+
+  // Answered and stored: later reports configure at once.
+  ReceiverTypeFromReport(app, kTypeNetrel);
+  EXPECT_EQ(CheckedReceiverType(app), kTypeNetrel);
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
+}
+
 }  // namespace
 }  // namespace zelkon
