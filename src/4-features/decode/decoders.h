@@ -1,6 +1,8 @@
-// The report decoders: one per report id (and per 0x8F / 0x5F sub-code). Each takes the payload
-// (the bytes after the id; for superpackets byte 0 is the sub-code) and its length, checks the
-// exact length itself, and writes into the window models and the program-wide state.
+// The report decoders, the dispatcher's entry points: one per report id (and per 0x8F / 0x5F
+// sub-code). Each takes the payload (the bytes after the id; for superpackets byte 0 is the
+// sub-code) and its length, parses it into its report struct (reports/), which checks the exact
+// length, and hands the report to its display step (decode/<family>.h), which writes into the
+// window models and the program-wide state.
 #pragma once
 
 #include <cstdint>
