@@ -5,7 +5,9 @@
 #pragma once
 
 #include "config/altitude_form.h"
+#include "config/gps_form.h"
 #include "config/packet_masks_form.h"
+#include "config/self_survey_form.h"
 #include "config/serial_form.h"
 #include "config/timing_out_form.h"
 #include "main/about.h"
@@ -58,5 +60,8 @@ inline void NoHandlers(Application&, Form&) {}
   MODEL(TForm_Altitude, Form_Altitude)                                                     \
   MODEL(TForm_TimingOut, Form_TimingOut)                                                   \
   MODEL(TForm_Serial, Form_Serial)                                                         \
+  MODEL(TForm_GPS, Form_GPS)                                                               \
+  MODEL(TForm_SelfSurvey, Form_SelfSurvey)                                                 \
+  MODEL(TForm_VarnelSurvey, Form_VarnelSurvey)                                             \
   MODEL(TForm_PacketMasks, Form_PacketMasks)                                               \
   MODEL(TForm_Diagnostics, Form_Diagnostics)
