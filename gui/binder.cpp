@@ -268,6 +268,10 @@ void Binder::ConnectWidget(Control& control, QWidget* widget) {
       auto* push = static_cast<QPushButton*>(widget);
       // Enter in an edit goes to the edit's key handler, not to the first button of the window.
       push->setAutoDefault(false);
+      // A click leaves the focus where it is: a value typed in an edit goes out as typed, and the
+      // edit's exit handler runs only when the operator leaves the edit (Tab, or a click into
+      // another field), as the script console does it.
+      push->setFocusPolicy(Qt::TabFocus);
       connect(push, &QPushButton::clicked, this, [&button] { button.Click(); });
       break;
     }

@@ -18,6 +18,7 @@
 #include "adapters.h"
 #include "core/headless.h"
 #include "core/monitor.h"
+#include "core/script_console.h"
 #include "core/startup.h"
 #include "demo.h"
 #include "link/posix_serial_port.h"
@@ -114,12 +115,20 @@ int RunWithoutWindows(const LaunchOptions& options) {
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   ApplyChoice(app, choice, options.engineeringMode);
   if (!app.MainFormCreate()) return 1;
+  // Without a display the main window is still the one showing: the console reaches its menus.
+  app.Form_Main.Show();
 
   EventLoop loop(clock, app.ui, app.Timers());
-  RunHeadless(app, loop, std::cout, stopRequested);
+  int status = 0;
+  if (options.scriptPath.empty()) {
+    RunHeadless(app, loop, std::cout, stopRequested);
+  } else {
+    status =
+        RunScriptFile(app, loop, dialogs, options.scriptPath, std::cout, std::cerr, stopRequested);
+  }
   app.MainFormClose();
   if (demo) demo->Stop();
-  return 0;
+  return status;
 }
 
 // ---- With windows -------------------------------------------------------------------------------
@@ -181,11 +190,16 @@ bool SavePng(QWidget& widget, const QString& file) {
   return false;
 }
 
-// Renders the main window, or every registered window, once the run has gone on long enough.
-void ScheduleScreenshots(const LaunchOptions& options, std::vector<gui::BoundWindow>& windows,
+// How long the windows opened for a screenshot wait for the answers to their queries.
+constexpr int kAnswersArriveMs = 2500;
+
+// Renders the main window, or every registered window, once the run has gone on long enough. For
+// every window each is opened as its menu item opens it, and drawn once its answers have arrived.
+void ScheduleScreenshots(const LaunchOptions& options, Monitor& app,
+                         std::vector<gui::BoundWindow>& windows,
                          const std::vector<std::string>& chooserItems) {
   const int afterMs = static_cast<int>(options.screenshotAfter * 1000);
-  QTimer::singleShot(afterMs, qApp, [&options, &windows, chooserItems] {
+  const auto saveAll = [&options, &windows, chooserItems] {
     bool saved = true;
     if (!options.screenshotFile.empty()) {
       saved = SavePng(*windows.front().widget, QString::fromStdString(options.screenshotFile));
@@ -197,8 +211,6 @@ void ScheduleScreenshots(const LaunchOptions& options, std::vector<gui::BoundWin
         QCoreApplication::exit(1);
         return;
       }
-      for (gui::BoundWindow& window : windows)
-        window.binder->form().Show();
       // The chooser exists only before the application; a fresh one stands in for it.
       TForm_Comm chooser(chooserItems);
       gui::BoundWindow chooserWindow =
@@ -214,6 +226,16 @@ void ScheduleScreenshots(const LaunchOptions& options, std::vector<gui::BoundWin
         save(window);
     }
     QCoreApplication::exit(saved ? 0 : 1);
+  };
+  QTimer::singleShot(afterMs, qApp, [&options, &app, &windows, saveAll] {
+    if (options.screenshotDir.empty()) return saveAll();
+    for (gui::BoundWindow& window : windows) {
+      Form& form = window.binder->form();
+      OpenWindow(app, form);
+      // A window its menu item does not open in this mode is drawn all the same.
+      if (!form.Visible()) form.Show();
+    }
+    QTimer::singleShot(kAnswersArriveMs, qApp, saveAll);
   });
 }
 
@@ -267,7 +289,7 @@ int RunWithWindows(const LaunchOptions& options) {
     QCoreApplication::exit(0);
   };
   app.Form_Main.Show();
-  if (screenshot) ScheduleScreenshots(options, windows, chooserItems);
+  if (screenshot) ScheduleScreenshots(options, app, windows, chooserItems);
 
   const int result = QApplication::exec();
   app.MainFormClose();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <vector>
 
 #include "engine.h"
 #include "link/serial_port.h"
@@ -36,6 +37,7 @@ class SimulatedSerialPort final : public SerialPort {
     return n;
   }
   void Write(const uint8_t* bytes, int length) override {
+    written.insert(written.end(), bytes, bytes + length);
     Pump();
     engine.Receive(bytes, static_cast<size_t>(length));
     Pump();
@@ -60,6 +62,8 @@ class SimulatedSerialPort final : public SerialPort {
 
  public:
   sim::Engine engine;
+  // Every byte the monitor wrote, in order.
+  std::vector<uint8_t> written;
 
  private:
   double startGps_;

@@ -323,6 +323,28 @@ TEST_F(BinderTest, EditTextKeysAndExit) {
   EXPECT_EQ(edit->text(), "42");
 }
 
+TEST_F(BinderTest, ClickingAButtonDoesNotLeaveTheEdit) {
+  ShowActive();
+  auto* edit = Widget<QLineEdit>("Edit_Value");
+  int exits = 0;
+  form.Edit_Value.OnExit = [&] {
+    ++exits;
+    form.Edit_Value.SetText("clamped");
+  };
+  std::string seenByApply;
+  form.Button_Apply.OnClick = [&] { seenByApply = form.Edit_Value.Text(); };
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(edit, "60");
+  QTest::mouseClick(Widget<QPushButton>("Button_Apply"), Qt::LeftButton);
+  EXPECT_EQ(seenByApply, "60");
+  EXPECT_EQ(exits, 0);
+  EXPECT_TRUE(edit->hasFocus());
+  // Tab still leaves the edit.
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_EQ(exits, 1);
+}
+
 TEST_F(BinderTest, TypedMemoTextReachesTheModelWithItsLineEnds) {
   ShowActive();
   auto* memo = Widget<QPlainTextEdit>("Memo_Log");

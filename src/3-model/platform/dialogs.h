@@ -9,7 +9,8 @@ namespace zelkon {
 
 enum class Buttons { Ok, OkCancel, YesNo };
 enum class Icon { None, Information, Exclamation, Stop, Question };
-enum class Answer { Ok, Cancel, Yes, No };
+// Abort, Retry and Ignore are offered by no box of this program; a script may still name them.
+enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
 struct FileDialogRequest {
   std::string fileName;          // preset text of the file-name field

@@ -1,7 +1,35 @@
 #include "platform/headless_dialogs.h"
 
+#include <utility>
+
 namespace zelkon {
 namespace {
+
+bool Offers(Buttons buttons, Answer answer) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return answer == Answer::Ok;
+    case Buttons::OkCancel:
+      return answer == Answer::Ok || answer == Answer::Cancel;
+    case Buttons::YesNo:
+      return answer == Answer::Yes || answer == Answer::No;
+  }
+  return false;
+}
+
+const char* ButtonsText(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return "OK";
+    case Buttons::OkCancel:
+      return "OK, Cancel";
+    case Buttons::YesNo:
+      return "Yes, No";
+  }
+  return "?";
+}
+
+}  // namespace
 
 const char* AnswerText(Answer answer) {
   switch (answer) {
@@ -13,11 +41,15 @@ const char* AnswerText(Answer answer) {
       return "Yes";
     case Answer::No:
       return "No";
+    case Answer::Abort:
+      return "Abort";
+    case Answer::Retry:
+      return "Retry";
+    case Answer::Ignore:
+      return "Ignore";
   }
   return "?";
 }
-
-}  // namespace
 
 Answer SafeAnswer(Buttons buttons) {
   switch (buttons) {
@@ -33,7 +65,17 @@ Answer SafeAnswer(Buttons buttons) {
 
 Answer HeadlessDialogs::MessageBox(const std::string& text, const std::string& caption,
                                    Buttons buttons, Icon /*icon*/) {
-  const Answer answer = SafeAnswer(buttons);
+  Answer answer = SafeAnswer(buttons);
+  if (!answers_.empty()) {
+    const Answer queued = answers_.front();
+    answers_.pop_front();
+    if (Offers(buttons, queued)) {
+      answer = queued;
+    } else {
+      misfit_ = std::string("the answer ") + AnswerText(queued) + " does not fit the box \"" +
+                caption + "\" (" + ButtonsText(buttons) + ")";
+    }
+  }
   // One line per box: line feeds inside the text are shown as " | ".
   std::string oneLine;
   for (char c : text) {
@@ -49,8 +91,14 @@ Answer HeadlessDialogs::MessageBox(const std::string& text, const std::string& c
 }
 
 std::optional<std::string> HeadlessDialogs::OpenFile(const FileDialogRequest& request) {
-  out_ << "file dialog (" << request.filter << ") -> Cancel" << std::endl;
-  return std::nullopt;
+  if (files_.empty()) {
+    out_ << "file dialog (" << request.filter << ") -> Cancel" << std::endl;
+    return std::nullopt;
+  }
+  std::string path = std::move(files_.front());
+  files_.pop_front();
+  out_ << "file dialog (" << request.filter << ") -> " << path << std::endl;
+  return path;
 }
 
 }  // namespace zelkon

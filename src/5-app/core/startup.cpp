@@ -19,6 +19,11 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
   --headless            no window: after every poll round print the main window's state as one
                         line of JSON on standard output; message boxes go to standard error and are
                         answered with the button that sends nothing
+  --script FILE         run without windows and drive them with the commands in FILE (- for
+                        standard input), one per line: open, close, set, exit, key, click,
+                        answer, wait, dump, expect, quit (see the README); standard output holds
+                        only what dump prints; exit status 1 when an expect fails, 2 for a mistake
+                        in the script
   --ntp yes|no          store whether the receiver feeds an NTP server (the question the program
                         asks otherwise); a run without windows that has no stored answer uses
                         "no" for that run only and stores nothing
@@ -54,6 +59,9 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
       options.headless = true;
     } else if (arg == "--device") {
       if (!value(options.devicePath)) return std::string("--device needs a device path");
+    } else if (arg == "--script") {
+      if (!value(options.scriptPath)) return std::string("--script needs a file name or -");
+      options.headless = true;
     } else if (arg == "--ntp") {
       if (!value(text) || (text != "yes" && text != "no")) {
         return std::string("--ntp needs yes or no");

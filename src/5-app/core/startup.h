@@ -25,6 +25,8 @@ struct LaunchOptions {
   std::string screenshotFile;
   std::string screenshotDir;
   double screenshotAfter = 3.0;
+  // --script FILE: run the script console on FILE ("-": standard input) without windows.
+  std::string scriptPath;
   // --ntp yes|no: whether the receiver feeds an NTP server, stored as the "NTP" setting before the
   // run starts (yes: the timing packets are not polled).
   std::optional<bool> ntp;
