@@ -39,8 +39,10 @@ class HeadlessProgram : public ::testing::Test {
 
   // Runs `zelkon --demo --headless` with `extra` options, its settings kept in this test's own
   // folder, until a line shows the receiver type chosen (or 30 s have passed), then ends it as
-  // SIGTERM does. Returns the exit status.
-  int Run(const std::vector<std::string>& extra) {
+  // SIGTERM does; or, `untilExit`, until it ends by itself. Standard input reads `input`. Returns
+  // the exit status.
+  int Run(const std::vector<std::string>& extra, bool untilExit = false,
+          const std::string& input = "") {
     std::vector<std::string> args = {ZELKON_PROGRAM_PATH, "--demo", "--headless"};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir_.string()};
@@ -60,6 +62,9 @@ class HeadlessProgram : public ::testing::Test {
     posix_spawn_file_actions_init(&actions);
     const std::string outPath = dir_ / "out";
     const std::string errPath = dir_ / "err";
+    const std::string inPath = dir_ / "in";
+    std::ofstream(inPath) << input;
+    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -69,14 +74,21 @@ class HeadlessProgram : public ::testing::Test {
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (untilExit) {
+        ended = ::waitpid(pid, &status, WNOHANG) == pid;
+        continue;
+      }
       out = ReadAll(outPath);
       if (LastLine().find("\"receiverType\":\"&Tempavo Opal/2000\"") != std::string::npos) break;
     }
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    if (!ended) {
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, &status, 0);
+    }
     out = ReadAll(outPath);
     err = ReadAll(errPath);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -115,6 +127,26 @@ TEST_F(HeadlessProgram, NtpOptionStoresTheAnswerAndNothingIsAsked) {
   ASSERT_EQ(Run({"--ntp", "no"}), 0) << err;
   EXPECT_NE(LastLine().find("\"pollTimingPackets\":true"), std::string::npos) << LastLine();
   EXPECT_NE(ReadAll(Settings()).find("NTP=0"), std::string::npos) << ReadAll(Settings());
+}
+
+TEST_F(HeadlessProgram, AScriptPrintsOnlyItsDumpsAndEndsWithItsStatus) {
+  const fs::path script = dir_ / "about.zs";
+  std::ofstream(script) << "open TForm_About\ndump TForm_About\nexpect TForm_About.visible true\n";
+  ASSERT_EQ(Run({"--script", script.string()}, true), 0) << err;
+  EXPECT_EQ(out.rfind("{\"form\":\"TForm_About\",\"visible\":true,", 0), 0u) << out;
+  EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
+
+  // The same commands from standard input; a mistake ends the run with status 2.
+  EXPECT_EQ(
+      Run({"--script", "-"}, true, "open TForm_About\nopen TForm_Nothing\ndump TForm_About\n"), 2);
+  EXPECT_EQ(out, "");
+  EXPECT_NE(err.find("stdin:2: unknown window 'TForm_Nothing'"), std::string::npos) << err;
+
+  std::ofstream(script) << "expect TForm_About.visible true\n";
+  EXPECT_EQ(Run({"--script", script.string()}, true), 1);
+  EXPECT_NE(err.find(script.string() + ":1: expected TForm_About.visible true, got false"),
+            std::string::npos)
+      << err;
 }
 
 }  // namespace
