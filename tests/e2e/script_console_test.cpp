@@ -2,6 +2,8 @@
 // emulator on virtual time.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,25 @@ TEST(ScriptConsole, AnswersGoToTheNextBoxAndABoxWithoutOneSendsNothing) {
   // A hidden menu item still answers: its shortcut key does.
   ASSERT_EQ(rig.Run("click TForm_Main.ControlPacketsOn\n"), kScriptPassed) << rig.err.str();
   EXPECT_EQ(rig.Sent(0x8E, 0xA5), (std::vector<PacketBytes>{{0x8E, 0xA5, 0x32, 0xE1, 0x00, 0x00}}));
+}
+
+TEST(ScriptConsole, AFileAnswerGoesToTheNextFileDialog) {
+  ConsoleOnEmulator rig;
+  const std::string path = ::testing::TempDir() + "console-position.dat";
+  std::remove(path.c_str());
+  ASSERT_EQ(rig.Run("wait 5\nclick TForm_Main.ControlDownloadPos\nanswer file " + path +
+                    "\nanswer ok\nwait 2\n"),
+            kScriptPassed)
+      << rig.err.str();
+  std::ifstream saved(path);
+  std::string record;
+  ASSERT_TRUE(std::getline(saved, record)) << rig.boxes.str();
+  EXPECT_EQ(record.rfind("0 ", 0), 0u) << record;
+  EXPECT_NE(rig.boxes.str().find("-> " + path), std::string::npos) << rig.boxes.str();
+  EXPECT_NE(rig.boxes.str().find("\"Success\": Position successfully downloaded."),
+            std::string::npos)
+      << rig.boxes.str();
+  std::remove(path.c_str());
 }
 
 TEST(ScriptConsole, DumpWritesOneLineOfJsonPerWindow) {
