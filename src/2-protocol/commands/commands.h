@@ -10,6 +10,7 @@
 
 #include "commands/command_sender.h"
 #include "link/port_settings.h"
+#include "reports/config.h"
 
 namespace zelkon {
 
@@ -74,13 +75,6 @@ void SendLlaPosition(CommandSender& out, float latitudeRad, float longitudeRad,
                      float altitude);                // 0x32
 void SendOneSatellite(CommandSender& out, int prn);  // 0x34 prn (0: highest)
 
-// The four option bytes of 0x35, bit 0 the least significant.
-struct IoOptions {
-  uint8_t position = 0;
-  uint8_t velocity = 0;
-  uint8_t timing = 0;
-  uint8_t auxiliary = 0;
-};
 void SendIoOptions(CommandSender& out, const IoOptions& options);  // 0x35 set form
 
 // System data (almanac, health, ionosphere, UTC). The load form carries N data bytes, N < 256.
@@ -90,16 +84,6 @@ void SendSystemDataLoad(CommandSender& out, int blockType, int prn, const uint8_
 
 void SendNmeaSettings(CommandSender& out, int intervalSeconds, uint32_t messageMask);  // 0x7A
 
-struct ReceiverConfig {
-  int receiverMode = 0;  // 0 automatic .. 7 overdetermined clock
-  int dgpsMode = 0;      // 0 off, 1 on, 3 auto
-  int dynamicsCode = 0;  // 1 land, 2 sea, 3 air, 4 stationary
-  float elevationMaskRad = 0;
-  float signalLevelMask = 0;
-  float pdopMask = 0;
-  float pdopSwitch = 0;
-  int dgpsAgeLimit = 0;  // seconds
-};
 void SendReceiverConfig(CommandSender& out, const ReceiverConfig& config);  // 0xBB set form
 
 // 0xBC set form: port, baud code twice, data bits, parity, stop bits, 00, input, output, 00.

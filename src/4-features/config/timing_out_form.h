@@ -30,8 +30,10 @@ class TForm_TimingOut final : public Form {
   CheckBox CheckBox_EvenSecond{*this, "CheckBox_EvenSecond", Design().Text("Even Second Only")};
   Button Button_SetOutput{*this, "Button_SetOutput", Design().Text("&Set &Output")};
 
-  Panel Panel_Width{*this, "Panel_Width",
-                    Design().Hint("PPS Width: Packet 8E/8F-4F (Tempavo 2000 only)")};
+  // A group panel, not a value field: button face like the window around it.
+  Panel Panel_Width{
+      *this, "Panel_Width",
+      Design().Color(colours::kButtonFace).Hint("PPS Width: Packet 8E/8F-4F (Tempavo 2000 only)")};
   Label Label_Width{*this, "Label_Width", Design().Text("PPS Width:")};
   Edit Edit_Width{*this, "Edit_Width"};
   Label Label_Seconds{*this, "Label_Seconds", Design().Text("seconds")};

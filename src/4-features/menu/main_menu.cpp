@@ -2,6 +2,10 @@
 
 #include "base/application.h"
 #include "commands/commands.h"
+#include "config/gps_form.h"
+#include "config/self_survey_form.h"
+#include "config/serial_form.h"
+#include "config/timing_out_form.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
 #include "main/port_follow.h"
@@ -124,6 +128,11 @@ void WireSetupMenu(Application& app, TForm_Main& f) {
 void WireDisplayClicks(Application& app, TForm_Main& f) {
   f.Panel_Version.OnClick = [&app] { app.Window<TForm_Product>().Show(); };
   f.Label_SVData.OnClick = [&app] { app.Window<TForm_Track>().Show(); };
+  f.Label_TimingOutputs.OnClick = [&app] { app.Window<TForm_TimingOut>().Show(); };
+  f.Label_ModeAndStatus.OnClick = [&app] { app.Window<TForm_GPS>().Show(); };
+  f.Label_SelfSurvey.OnClick = [&app] { app.Window<TForm_SelfSurvey>().Show(); };
+  f.Panel_SelfSurvey.OnClick = [&app] { app.Window<TForm_SelfSurvey>().Show(); };
+  f.Panel_Serial.OnClick = [&app] { app.Window<TForm_Serial>().Show(); };
   f.Panel_Latitude.OnClick = [&app] { LLAToggle(app); };
   f.Panel_Longitude.OnClick = [&app] { LLAToggle(app); };
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "core/monitor.h"
@@ -144,15 +145,63 @@ MenuItem* OpenerOf(Monitor& app, const Form& form) {
   return nullptr;
 }
 
+// A click on a control as the user makes it: a button, menu item, label or panel runs its click
+// event; a radio button is checked; a check box changes.
+void Click(Control& control) {
+  switch (control.Kind()) {
+    case ControlKind::Button:
+      static_cast<Button&>(control).Click();
+      break;
+    case ControlKind::MenuItem:
+      static_cast<MenuItem&>(control).Click();
+      break;
+    case ControlKind::Label:
+      static_cast<Label&>(control).Click();
+      break;
+    case ControlKind::Panel:
+      static_cast<Panel&>(control).Click();
+      break;
+    case ControlKind::RadioButton:
+      static_cast<RadioButton&>(control).SetChecked(true);
+      break;
+    case ControlKind::CheckBox: {
+      auto& box = static_cast<CheckBox&>(control);
+      box.SetChecked(!box.Checked());
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// Runs `action` as the window system sees it: a window the action shows becomes the active one and
+// runs its activation event, as a shown window does in the windowed program. Headless, the console
+// is the window system.
+template <class Action>
+void ActivatingShownWindows(Monitor& app, Action&& action) {
+  std::vector<Form*> hidden;
+  for (Form* form : app.Forms()) {
+    if (!form->Visible()) hidden.push_back(form);
+  }
+  std::forward<Action>(action)();
+  for (Form* form : hidden) {
+    if (form->Visible()) form->Activate();
+  }
+}
+
 }  // namespace
 
 void OpenWindow(Monitor& app, Form& form) {
-  if (MenuItem* opener = OpenerOf(app, form)) {
-    opener->Click();
-  } else {
-    form.Show();
-  }
-  if (form.Visible()) form.Activate();
+  const bool wasVisible = form.Visible();
+  ActivatingShownWindows(app, [&app, &form] {
+    if (MenuItem* opener = OpenerOf(app, form)) {
+      opener->Click();
+    } else {
+      form.Show();
+    }
+  });
+  // A window already open comes to the front and is activated again.
+  if (wasVisible && form.Visible()) form.Activate();
 }
 
 // ---- Commands -----------------------------------------------------------------------------------
@@ -546,30 +595,7 @@ ScriptConsole::Outcome ScriptConsole::Perform(const Command& c, const std::strin
       break;
     }
     case Verb::Click:
-      switch (control.Kind()) {
-        case ControlKind::Button:
-          static_cast<Button&>(control).Click();
-          break;
-        case ControlKind::MenuItem:
-          static_cast<MenuItem&>(control).Click();
-          break;
-        case ControlKind::Label:
-          static_cast<Label&>(control).Click();
-          break;
-        case ControlKind::Panel:
-          static_cast<Panel&>(control).Click();
-          break;
-        case ControlKind::RadioButton:
-          static_cast<RadioButton&>(control).SetChecked(true);
-          break;
-        case ControlKind::CheckBox: {
-          auto& box = static_cast<CheckBox&>(control);
-          box.SetChecked(!box.Checked());
-          break;
-        }
-        default:
-          break;
-      }
+      ActivatingShownWindows(app_, [&control] { Click(control); });
       break;
     default:
       break;

@@ -1,0 +1,103 @@
+#include "config/timing_outputs.h"
+
+#include "base/application.h"
+#include "commands/commands.h"
+#include "config/timing_out_form.h"
+#include "text/printf.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kPpsAlways = 2;
+constexpr int kPpsOneSatellite = 3;
+constexpr int kPpsThreeSatellites = 4;
+constexpr int kPpsEvenSecondOnly = 0x80;
+
+void QueryTimingOutputs(Application& app) {
+  SendPpsOutputOptionQuery(app);
+  app.clock.SleepMs(kCommandPauseMs);
+  SendPpsCharacteristicsQuery(app);
+  app.clock.SleepMs(kCommandPauseMs);
+  SendPpsWidthQuery(app);
+}
+
+void SetCharacteristics(Application& app) {
+  SendOrWarn(app, ReadPpsCharacteristics(app.Window<TForm_TimingOut>()),
+             [&app](const PpsCharacteristics& c) {
+               SendPpsCharacteristics(app, c.driverSwitch, c.timeBase, c.polarity, c.offsetSeconds,
+                                      c.biasThresholdMetres);
+             });
+}
+
+void SetOutputOption(Application& app) {
+  SendOrWarn(app, ReadPpsOutputOption(app.Window<TForm_TimingOut>()),
+             [&app](int option) { SendPpsOutputOption(app, option); });
+}
+
+void SetWidth(Application& app) {
+  SendOrWarn(app, ReadPpsWidth(app.Window<TForm_TimingOut>()),
+             [&app](double seconds) { SendPpsWidth(app, seconds); });
+}
+
+}  // namespace
+
+WindowValues<PpsCharacteristics> ReadPpsCharacteristics(const TForm_TimingOut& form) {
+  FieldReader read;
+  PpsCharacteristics c;
+  c.driverSwitch = read.Selected(form.ComboBox_Switch, "Driver Switch");
+  c.timeBase = read.Selected(form.ComboBox_TimeBase, "Time Base");
+  c.polarity = read.Selected(form.ComboBox_Polarity, "Polarity");
+  c.offsetSeconds = read.Double(form.Edit_Offset, "PPS Offset");
+  c.biasThresholdMetres = read.Single(form.Edit_Bias, "Bias Uncertainty Threshold");
+  return read.Result(c);
+}
+
+WindowValues<int> ReadPpsOutputOption(const TForm_TimingOut& form) {
+  FieldReader read;
+  int option = kPpsThreeSatellites;
+  if (form.RadioButton_Always.Checked()) {
+    option = kPpsAlways;
+  } else if (form.RadioButton_1SV.Checked()) {
+    option = kPpsOneSatellite;
+  } else if (!form.RadioButton_3SV.Checked()) {
+    read.NotSet("Output Options");
+  }
+  if (form.CheckBox_EvenSecond.Checked()) option += kPpsEvenSecondOnly;
+  return read.Result(option);
+}
+
+WindowValues<double> ReadPpsWidth(const TForm_TimingOut& form) {
+  FieldReader read;
+  const double seconds = read.Double(form.Edit_Width, "PPS Width");
+  return read.Result(seconds);
+}
+
+void WritePpsCharacteristics(TForm_TimingOut& form, const PpsCharacteristics& report) {
+  form.ComboBox_Switch.SetItemIndex(report.driverSwitch);
+  form.ComboBox_TimeBase.SetItemIndex(report.timeBase);
+  form.ComboBox_Polarity.SetItemIndex(report.polarity);
+  form.Edit_Offset.SetText(Printf("%.3e", report.offsetSeconds));
+  form.Edit_Bias.SetText(Printf("%.2f", report.biasThresholdMetres));
+}
+
+void WritePpsOutputOption(TForm_TimingOut& form, uint8_t option) {
+  const int condition = option & ~kPpsEvenSecondOnly;
+  form.RadioButton_Always.SetChecked(condition == kPpsAlways);
+  form.RadioButton_1SV.SetChecked(condition == kPpsOneSatellite);
+  form.RadioButton_3SV.SetChecked(condition == kPpsThreeSatellites);
+  form.CheckBox_EvenSecond.SetChecked((option & kPpsEvenSecondOnly) != 0);
+}
+
+void WritePpsWidth(TForm_TimingOut& form, double seconds) {
+  form.Edit_Width.SetText(Printf("%.3e", seconds));
+}
+
+void WireTimingOutputsWindow(Application& app, TForm_TimingOut& form) {
+  form.OnActivate = [&app] { QueryTimingOutputs(app); };
+  form.Button_SetChar.OnClick = [&app] { SetCharacteristics(app); };
+  form.Button_SetOutput.OnClick = [&app] { SetOutputOption(app); };
+  form.Button_Width.OnClick = [&app] { SetWidth(app); };
+  form.Button_Close.OnClick = [&form] { form.Close(); };
+}
+
+}  // namespace zelkon
