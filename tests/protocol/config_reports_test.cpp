@@ -9,6 +9,7 @@
 
 #include "receiver.h"
 #include "reports.h"
+#include "reports/diagnostic.h"
 #include "sim/sim_harness.h"
 #include "sim_options.h"
 #include "support/report_fields.h"
@@ -145,6 +146,21 @@ TEST(ConfigReports, TheirJsonNamesTheReportAndItsFields) {
 
   const std::string survey = PacketJson(sim::SelfSurveyParamsReport(e.receiver));
   EXPECT_EQ(FieldText(survey, "limit"), "4294967280") << survey;
+}
+
+// The segment status: the word of the segments the emulator found corrupted at power-on.
+TEST(ConfigReports, TheSegmentStatusGivesTheCorruptedSegmentsBack) {
+  sim::SimOptions options;
+  options.corruptSegments = 0x0914;
+  const sim::Receiver receiver(options, DefaultStartGps());
+  const sim::Packet packet = sim::SegmentStatusReport(receiver);
+  const auto status = ParsePacket<ParseSegmentStatus>(packet);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->status, 0x0914);
+  ExpectExactLengthOnly<ParseSegmentStatus>(packet);
+  const std::string json = PacketJson(packet);
+  EXPECT_EQ(FieldText(json, "report"), "\"segmentStatus\"") << json;
+  EXPECT_EQ(FieldText(json, "segmentStatus"), "2324") << json;
 }
 
 }  // namespace

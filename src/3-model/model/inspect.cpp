@@ -91,7 +91,7 @@ std::vector<PropertyValue> PropertiesOf(const Control& control) {
     }
     case ControlKind::Edit: {
       const auto& c = static_cast<const Edit&>(control);
-      p.Text("text", c.Text()).Common(c);
+      p.Text("text", c.Text()).Colour("colour", c.Color()).Common(c);
       break;
     }
     case ControlKind::ComboBox: {

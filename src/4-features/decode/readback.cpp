@@ -1,17 +1,24 @@
-// Configuration read-back reports, decoded into the setup windows. The reports of the windows not
-// built yet (0x55, 0x7B, 0x8F-15, 0x8F-4D, 0x8F-A5) light the Rx LED, are recorded when recording
-// is on, and are otherwise left undecoded.
+// Configuration read-back reports, decoded into the setup windows.
 #include "decode/readback.h"
 
 #include "base/application.h"
+#include "config/auto_out_form.h"
+#include "config/auto_output.h"
+#include "config/datum_form.h"
 #include "config/gps_form.h"
 #include "config/gps_settings.h"
+#include "config/navigation_params.h"
+#include "config/nmea_form.h"
+#include "config/nmea_output.h"
+#include "config/packet_masks.h"
+#include "config/packet_masks_form.h"
 #include "config/self_survey.h"
 #include "config/self_survey_form.h"
 #include "config/serial_form.h"
 #include "config/serial_ports.h"
 #include "config/timing_out_form.h"
 #include "config/timing_outputs.h"
+#include "config/varnel_port_a_out_form.h"
 #include "decode/decode_with.h"
 #include "decode/decoders.h"
 
@@ -49,6 +56,29 @@ void ShowSurveyLimit(Application& app, const SurveyLimit& r) {
   WriteSurveyLimit(app.Window<TForm_VarnelSurvey>(), r.limit);
 }
 
+void ShowDatum(Application& app, const DatumIndex& r) {
+  WriteDatum(app.Window<TForm_Datum>(), r);
+  app.segmentReadback.datumIndex = r.index;
+}
+
+void ShowIoOptions(Application& app, const IoOptions& r) {
+  WriteIoOptions(app.Window<TForm_PacketMasks>(), r);
+}
+
+void ShowBroadcastMask(Application& app, const BroadcastMask& r) {
+  WriteBroadcastMask(app.Window<TForm_PacketMasks>(), r);
+  WritePortAOutput(app.Window<TForm_VarnelPortAOut>(), r);
+}
+
+void ShowAutoOutputMask(Application& app, const AutoOutputMask& r) {
+  WriteAutoOutputMask(app.Window<TForm_AutoOut>(), r);
+}
+
+void ShowNmeaConfig(Application& app, const NmeaConfig& r) {
+  WriteNmeaConfig(app.Window<TForm_NMEA>(), r);
+  app.segmentReadback.nmeaInterval = r.intervalSeconds;
+}
+
 void DecodeReceiverConfig(Application& app, const uint8_t* payload, int length) {
   DecodeWith<ParseReceiverConfig, ShowReceiverConfig>(app, payload, length);
 }
@@ -77,10 +107,24 @@ void DecodeSelfSurveyParams(Application& app, const uint8_t* payload, int length
   DecodeWith<ParseSelfSurveyParams, ShowSelfSurveyParams>(app, payload, length);
 }
 
-void DecodeIoOptions(Application&, const uint8_t*, int) {}
-void DecodeNmeaConfig(Application&, const uint8_t*, int) {}
-void DecodeDatum(Application&, const uint8_t*, int) {}
-void DecodeAutoOutputMask(Application&, const uint8_t*, int) {}
-void DecodeBroadcastMask(Application&, const uint8_t*, int) {}
+void DecodeIoOptions(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseIoOptions, ShowIoOptions>(app, payload, length);
+}
+
+void DecodeNmeaConfig(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseNmeaConfig, ShowNmeaConfig>(app, payload, length);
+}
+
+void DecodeDatum(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseDatumIndex, ShowDatum>(app, payload, length);
+}
+
+void DecodeAutoOutputMask(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseAutoOutputMask, ShowAutoOutputMask>(app, payload, length);
+}
+
+void DecodeBroadcastMask(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseBroadcastMask, ShowBroadcastMask>(app, payload, length);
+}
 
 }  // namespace zelkon

@@ -21,5 +21,15 @@ void ShowPpsWidth(Application& app, const PpsWidth& report);
 void ShowSelfSurveyParams(Application& app, const SelfSurveyParams& report);
 // 0x8F-4B: TForm_VarnelSurvey.
 void ShowSurveyLimit(Application& app, const SurveyLimit& report);
+// 0x55: the option boxes of TForm_PacketMasks.
+void ShowIoOptions(Application& app, const IoOptions& report);
+// 0x8F-A5: the mask boxes of TForm_PacketMasks and the port A choices of TForm_VarnelPortAOut.
+void ShowBroadcastMask(Application& app, const BroadcastMask& report);
+// 0x8F-4D: TForm_AutoOut.
+void ShowAutoOutputMask(Application& app, const AutoOutputMask& report);
+// 0x7B: TForm_NMEA; the output interval is kept.
+void ShowNmeaConfig(Application& app, const NmeaConfig& report);
+// 0x8F-15: the datum selected in TForm_Datum; the datum index is kept.
+void ShowDatum(Application& app, const DatumIndex& report);
 
 }  // namespace zelkon

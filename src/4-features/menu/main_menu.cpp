@@ -3,6 +3,8 @@
 #include "base/application.h"
 #include "commands/commands.h"
 #include "config/gps_form.h"
+#include "config/segments.h"
+#include "config/segments_form.h"
 #include "config/self_survey_form.h"
 #include "config/serial_form.h"
 #include "config/timing_out_form.h"
@@ -118,9 +120,7 @@ void WireSetupMenu(Application& app, TForm_Main& f) {
                        "Default All Segments")) {
       return;
     }
-    SendRevertSegment(app, kAllSegments);
-    app.clock.SleepMs(kCommandPauseMs);
-    ApplyPortSettings(app, DefaultPortSettings(1), app.Window<TForm_Main>().Panel_Serial);
+    RevertSegment(app, kAllSegments);
   };
 }
 
@@ -133,6 +133,7 @@ void WireDisplayClicks(Application& app, TForm_Main& f) {
   f.Label_SelfSurvey.OnClick = [&app] { app.Window<TForm_SelfSurvey>().Show(); };
   f.Panel_SelfSurvey.OnClick = [&app] { app.Window<TForm_SelfSurvey>().Show(); };
   f.Panel_Serial.OnClick = [&app] { app.Window<TForm_Serial>().Show(); };
+  f.Label_MA10.OnClick = [&app] { app.Window<TForm_EEPROM>().Show(); };
   f.Panel_Latitude.OnClick = [&app] { LLAToggle(app); };
   f.Panel_Longitude.OnClick = [&app] { LLAToggle(app); };
 }

@@ -5,15 +5,26 @@
 #pragma once
 
 #include "config/altitude_form.h"
+#include "config/auto_out_form.h"
+#include "config/auto_output.h"
+#include "config/datum_form.h"
 #include "config/gps_form.h"
 #include "config/gps_settings.h"
+#include "config/navigation_params.h"
+#include "config/nmea_form.h"
+#include "config/nmea_output.h"
+#include "config/packet_masks.h"
 #include "config/packet_masks_form.h"
+#include "config/segments.h"
+#include "config/segments_form.h"
 #include "config/self_survey.h"
 #include "config/self_survey_form.h"
 #include "config/serial_form.h"
 #include "config/serial_ports.h"
+#include "config/sv_num_form.h"
 #include "config/timing_out_form.h"
 #include "config/timing_outputs.h"
+#include "config/varnel_port_a_out_form.h"
 #include "main/about.h"
 #include "main/about_form.h"
 #include "main/main_form.h"
@@ -48,26 +59,35 @@ inline void NoHandlers(Application&, Form&) {}
 //   wire    connects its handlers: void wire(Application&, Class&)
 // MODEL(Class, member): a window model that decoders and the receiver type already write into, but
 //   whose dialog (its .ui file, its handlers and its opener) is still to be built.
-#define ZELKON_WINDOWS(WINDOW, MODEL)                                                           \
-  WINDOW(TForm_Main, Form_Main, kNoOpener, WireMainWindow)                                      \
-  WINDOW(TForm_Track, Form_Track, &TForm_Main::ViewTrack, NoHandlers)                           \
-  WINDOW(TForm_RawMeas, Form_RawMeas, &TForm_Main::ViewRawMeas, WireRawMeasWindow)              \
-  WINDOW(TForm_EphemStat, Form_EphemStat, &TForm_Main::ViewEphemStat, WireEphemStatWindow)      \
-  WINDOW(TForm_Product, Form_Product, &TForm_Main::ViewProduct, WireProductWindow)              \
-  WINDOW(TForm_VelPos, Form_VelPos, &TForm_Main::ViewVelPos, WireVelPosWindow)                  \
-  WINDOW(TForm_AddTiming, Form_AddTiming, &TForm_Main::ViewAddTiming, WireAddTimingWindow)      \
-  WINDOW(TForm_InitialPos, Form_InitialPos, &TForm_Main::ControlUploadPos,                      \
-         WireInitialPositionWindow)                                                             \
-  WINDOW(TForm_InitialTime, Form_InitialTime, &TForm_Main::ControlUploadTime,                   \
-         WireInitialTimeWindow)                                                                 \
-  WINDOW(TForm_About, Form_About, &TForm_Main::HelpAbout, WireAboutWindow)                      \
-  MODEL(TForm_Altitude, Form_Altitude)                                                          \
-  WINDOW(TForm_TimingOut, Form_TimingOut, &TForm_Main::SetupTimingOutputs,                      \
-         WireTimingOutputsWindow)                                                               \
-  WINDOW(TForm_Serial, Form_Serial, &TForm_Main::SetupSerialPorts, WireSerialPortsWindow)       \
-  WINDOW(TForm_GPS, Form_GPS, &TForm_Main::SetupGPS, WireGpsSettingsWindow)                     \
-  WINDOW(TForm_SelfSurvey, Form_SelfSurvey, &TForm_Main::SetupSelfSurvey, WireSelfSurveyWindow) \
-  WINDOW(TForm_VarnelSurvey, Form_VarnelSurvey, &TForm_Main::SetupVarnelSelfSurvey,             \
-         WireVarnelSurveyWindow)                                                                \
-  MODEL(TForm_PacketMasks, Form_PacketMasks)                                                    \
+#define ZELKON_WINDOWS(WINDOW, MODEL)                                                            \
+  WINDOW(TForm_Main, Form_Main, kNoOpener, WireMainWindow)                                       \
+  WINDOW(TForm_Track, Form_Track, &TForm_Main::ViewTrack, NoHandlers)                            \
+  WINDOW(TForm_RawMeas, Form_RawMeas, &TForm_Main::ViewRawMeas, WireRawMeasWindow)               \
+  WINDOW(TForm_EphemStat, Form_EphemStat, &TForm_Main::ViewEphemStat, WireEphemStatWindow)       \
+  WINDOW(TForm_Product, Form_Product, &TForm_Main::ViewProduct, WireProductWindow)               \
+  WINDOW(TForm_VelPos, Form_VelPos, &TForm_Main::ViewVelPos, WireVelPosWindow)                   \
+  WINDOW(TForm_AddTiming, Form_AddTiming, &TForm_Main::ViewAddTiming, WireAddTimingWindow)       \
+  WINDOW(TForm_InitialPos, Form_InitialPos, &TForm_Main::ControlUploadPos,                       \
+         WireInitialPositionWindow)                                                              \
+  WINDOW(TForm_InitialTime, Form_InitialTime, &TForm_Main::ControlUploadTime,                    \
+         WireInitialTimeWindow)                                                                  \
+  WINDOW(TForm_About, Form_About, &TForm_Main::HelpAbout, WireAboutWindow)                       \
+  WINDOW(TForm_Altitude, Form_Altitude, &TForm_Main::SetupAltitude, WireAltitudeWindow)          \
+  WINDOW(TForm_Datum, Form_Datum, &TForm_Main::SetupDatum, WireDatumWindow)                      \
+  WINDOW(TForm_SVNum, Form_SVNum, &TForm_Main::SetupSVNum, WireSVNumWindow)                      \
+  WINDOW(TForm_TimingOut, Form_TimingOut, &TForm_Main::SetupTimingOutputs,                       \
+         WireTimingOutputsWindow)                                                                \
+  WINDOW(TForm_Serial, Form_Serial, &TForm_Main::SetupSerialPorts, WireSerialPortsWindow)        \
+  WINDOW(TForm_GPS, Form_GPS, &TForm_Main::SetupGPS, WireGpsSettingsWindow)                      \
+  WINDOW(TForm_SelfSurvey, Form_SelfSurvey, &TForm_Main::SetupSelfSurvey, WireSelfSurveyWindow)  \
+  WINDOW(TForm_VarnelSurvey, Form_VarnelSurvey, &TForm_Main::SetupVarnelSelfSurvey,              \
+         WireVarnelSurveyWindow)                                                                 \
+  WINDOW(TForm_PacketMasks, Form_PacketMasks, &TForm_Main::SetupPacketMasks,                     \
+         WirePacketMasksWindow)                                                                  \
+  WINDOW(TForm_AutoOut, Form_AutoOut, &TForm_Main::SetupPortBOutput, WireAutoOutputWindow)       \
+  WINDOW(TForm_VarnelPortAOut, Form_VarnelPortAOut, &TForm_Main::SetupPortAOutput,               \
+         WireVarnelPortAOutWindow)                                                               \
+  WINDOW(TForm_NMEA, Form_NMEA, &TForm_Main::SetupNMEAOutpu, WireNmeaOutputWindow)               \
+  WINDOW(TForm_Default, Form_Default, &TForm_Main::SetupRevertSegment, WireDefaultSegmentWindow) \
+  WINDOW(TForm_EEPROM, Form_EEPROM, &TForm_Main::ViewEEPROM, WireEepromWindow)                   \
   MODEL(TForm_Diagnostics, Form_Diagnostics)
