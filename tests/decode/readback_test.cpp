@@ -177,6 +177,11 @@ TEST(ReadbackDecoders, AReportOfAnotherLengthChangesNothing) {
       {DecodePpsWidth, Bytes(9, 0x4F)},
       {DecodeSelfSurveyParams, {0xA9, 1, 1, 0, 0, 0, 60, 0, 0, 0, 0}},
       {DecodeSurveyLimit, {0x4B, 0, 0, 0, 60}},
+      {DecodeIoOptions, {0x13, 0x03, 0x1F, 0x0B}},
+      {DecodeBroadcastMask, {0xA5, 0xFF, 0xE1, 0x00, 0x00}},
+      {DecodeAutoOutputMask, {0x4D, 0xFF, 0xFF, 0xFF, 0xFF}},
+      {DecodeNmeaConfig, {0x00, 0x05, 0x00, 0x00, 0x01, 0x3F}},
+      {DecodeDatum, Bytes(43, 0x15)},
   };
   for (const auto& [decoder, payload] : reports) {
     Bytes longer = payload;
@@ -188,6 +193,16 @@ TEST(ReadbackDecoders, AReportOfAnotherLengthChangesNothing) {
   EXPECT_EQ(rig.app.segmentReadback.portAParity, -1);
   EXPECT_EQ(rig.app.segmentReadback.timingOutputOption, -1);
   EXPECT_EQ(rig.app.segmentReadback.selfSurveyLimit, -1);
+  EXPECT_EQ(rig.app.segmentReadback.nmeaInterval, -1);
+  EXPECT_EQ(rig.app.segmentReadback.datumIndex, -1);
+
+  // At their own length the same reports fill the windows and keep their values.
+  for (const auto& [decoder, payload] : reports)
+    Decode(decoder, rig.app, payload);
+  EXPECT_FALSE(log.changes.empty());
+  EXPECT_EQ(rig.app.segmentReadback.nmeaInterval, 5);
+  EXPECT_EQ(rig.app.segmentReadback.datumIndex, 0x1515);
+  EXPECT_EQ(rig.app.segmentReadback.selfSurveyLimit, 60);
 }
 
 }  // namespace

@@ -61,6 +61,15 @@ struct ConsoleOnEmulator {
     return chosen;
   }
 
+  // Those of exactly `size` bytes, id included: the set forms apart from the queries.
+  std::vector<PacketBytes> SentOfSize(size_t size, uint8_t id, int subCode = -1) const {
+    std::vector<PacketBytes> chosen;
+    for (PacketBytes& packet : Sent(id, subCode)) {
+      if (packet.size() == size) chosen.push_back(std::move(packet));
+    }
+    return chosen;
+  }
+
   sim::Receiver& receiver() { return port.engine.receiver(); }
 
   VirtualClock clock;

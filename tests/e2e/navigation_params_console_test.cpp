@@ -15,16 +15,6 @@ namespace {
 using testing::ConsoleOnEmulator;
 using testing::PacketBytes;
 
-// The commands with this id (and sub-code) of exactly `size` bytes, id included: the set forms
-// apart from the queries.
-std::vector<PacketBytes> SentOfSize(const ConsoleOnEmulator& rig, size_t size, uint8_t id,
-                                    int subCode = -1) {
-  std::vector<PacketBytes> chosen;
-  for (PacketBytes& packet : rig.Sent(id, subCode))
-    if (packet.size() == size) chosen.push_back(std::move(packet));
-  return chosen;
-}
-
 bool BoxShown(const ConsoleOnEmulator& rig, const std::string& text) {
   return rig.boxes.str().find("message box \"Warning\": " + text + " -> OK") != std::string::npos;
 }
@@ -52,8 +42,8 @@ expect TForm_SVNum.visible false
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
   // The datum and altitude windows asked once each when the menu showed them.
-  EXPECT_EQ(SentOfSize(rig, 2, 0x8E, 0x15).size(), 1u);
-  EXPECT_EQ(SentOfSize(rig, 1, 0x2A).size(), 1u);
+  EXPECT_EQ(rig.SentOfSize(2, 0x8E, 0x15).size(), 1u);
+  EXPECT_EQ(rig.SentOfSize(1, 0x2A).size(), 1u);
   EXPECT_TRUE(rig.Sent(0x34).empty());
 }
 
@@ -112,8 +102,8 @@ click TForm_Datum.Button_Apply
 )"),
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
-  EXPECT_EQ(SentOfSize(rig, 2, 0x8E, 0x15), (std::vector<PacketBytes>{{0x8E, 0x15}}));
-  EXPECT_EQ(SentOfSize(rig, 4, 0x8E, 0x15),
+  EXPECT_EQ(rig.SentOfSize(2, 0x8E, 0x15), (std::vector<PacketBytes>{{0x8E, 0x15}}));
+  EXPECT_EQ(rig.SentOfSize(4, 0x8E, 0x15),
             (std::vector<PacketBytes>{
                 {0x8E, 0x15, 0x00, 0x00}, {0x8E, 0x15, 0x00, 0x04}, {0x8E, 0x15, 0x00, 0x0D}}));
   EXPECT_EQ(rig.receiver().config.io.datum, 13);
@@ -132,7 +122,7 @@ expect TForm_Datum.visible true
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
   EXPECT_TRUE(BoxShown(rig, "Datum is not set.")) << rig.boxes.str();
-  EXPECT_TRUE(SentOfSize(rig, 4, 0x8E, 0x15).empty()) << "no 0xFFFF datum";
+  EXPECT_TRUE(rig.SentOfSize(4, 0x8E, 0x15).empty()) << "no 0xFFFF datum";
   EXPECT_EQ(rig.receiver().config.io.datum, 180);
   // The segment check still learns what the receiver reported.
   EXPECT_EQ(rig.app.segmentReadback.datumIndex.load(), 180);
@@ -141,7 +131,7 @@ expect TForm_Datum.visible true
                     "expect TForm_Datum.visible false\n"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_EQ(SentOfSize(rig, 4, 0x8E, 0x15), (std::vector<PacketBytes>{{0x8E, 0x15, 0x00, 0x00}}));
+  EXPECT_EQ(rig.SentOfSize(4, 0x8E, 0x15), (std::vector<PacketBytes>{{0x8E, 0x15, 0x00, 0x00}}));
   EXPECT_EQ(rig.receiver().config.io.datum, 0);
 }
 
@@ -227,11 +217,11 @@ click TForm_Altitude.Button_Set
 )"),
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
-  EXPECT_EQ(SentOfSize(rig, 1, 0x2A).size(), 1u) << "the query";
-  EXPECT_EQ(SentOfSize(rig, 2, 0x2A), (std::vector<PacketBytes>{{0x2A, 0xFF}}));
-  EXPECT_EQ(SentOfSize(rig, 5, 0x2A), (std::vector<PacketBytes>{{0x2A, 0x44, 0xBB, 0x80, 0x00},
-                                                                {0x2A, 0x44, 0xBB, 0x80, 0x00},
-                                                                {0x2A, 0xBF, 0x00, 0x00, 0x00}}));
+  EXPECT_EQ(rig.SentOfSize(1, 0x2A).size(), 1u) << "the query";
+  EXPECT_EQ(rig.SentOfSize(2, 0x2A), (std::vector<PacketBytes>{{0x2A, 0xFF}}));
+  EXPECT_EQ(rig.SentOfSize(5, 0x2A), (std::vector<PacketBytes>{{0x2A, 0x44, 0xBB, 0x80, 0x00},
+                                                               {0x2A, 0x44, 0xBB, 0x80, 0x00},
+                                                               {0x2A, 0xBF, 0x00, 0x00, 0x00}}));
   for (const char* text : {"abc", "1500abc", "1500 m", "", "inf", "0x10", "+-5", "1e39"}) {
     EXPECT_TRUE(BoxShown(rig, "'" + std::string(text) + "' is not a valid floating point value"))
         << text << "\n"
@@ -249,8 +239,8 @@ click TForm_Altitude.Button_Set
             kScriptPassed)
       << rig.err.str();
   EXPECT_TRUE(BoxShown(rig, "Altitude Mode is not set.")) << rig.boxes.str();
-  EXPECT_TRUE(SentOfSize(rig, 2, 0x2A).empty());
-  EXPECT_TRUE(SentOfSize(rig, 5, 0x2A).empty());
+  EXPECT_TRUE(rig.SentOfSize(2, 0x2A).empty());
+  EXPECT_TRUE(rig.SentOfSize(5, 0x2A).empty());
 }
 
 TEST(AltitudeConsole, PositionReportsOfThe0x4AIdLeaveTheEditAlone) {

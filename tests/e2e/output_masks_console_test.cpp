@@ -18,16 +18,6 @@ using testing::ConsoleOnEmulator;
 using testing::PacketBytes;
 using testing::QuickConsoleReceiver;
 
-// The commands with this id (and sub-code) of exactly this many bytes, id included: the set forms
-// apart from the queries.
-std::vector<PacketBytes> SentOfSize(const ConsoleOnEmulator& rig, size_t size, uint8_t id,
-                                    int subCode = -1) {
-  std::vector<PacketBytes> chosen;
-  for (PacketBytes& packet : rig.Sent(id, subCode))
-    if (packet.size() == size) chosen.push_back(std::move(packet));
-  return chosen;
-}
-
 // ---- Packet masks and I/O options -------------------------------------------------------------
 
 TEST(PacketMasksConsole, OpeningShowsTheReceiversOptionsAndMasksAndBothSetsComeBack) {
@@ -112,7 +102,7 @@ expect TForm_PacketMasks.CheckBox_PosLLA.text "Output LLA (Packet 4A)"
 )zs"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_EQ(SentOfSize(rig, 5, 0x35), (std::vector<PacketBytes>{{0x35, 0x13, 0x02, 0x01, 0x01}}));
+  EXPECT_EQ(rig.SentOfSize(5, 0x35), (std::vector<PacketBytes>{{0x35, 0x13, 0x02, 0x01, 0x01}}));
   EXPECT_EQ(io.ioOptions[0], 0x13);
   EXPECT_EQ(io.ioOptions[3], 0x01);
 }
@@ -186,7 +176,7 @@ click TForm_PacketMasks.Button_Set8EA5
 )zs"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_EQ(SentOfSize(rig, 6, 0x8E, 0xA5),
+  EXPECT_EQ(rig.SentOfSize(6, 0x8E, 0xA5),
             (std::vector<PacketBytes>{{0x8E, 0xA5, 0x02, 0x80, 0x00, 0x00}}));
   EXPECT_EQ(rig.receiver().config.io.broadcastMask1, 0x02);
   EXPECT_EQ(rig.receiver().config.io.broadcastMask2, 0x80);
@@ -223,11 +213,11 @@ expect TForm_AutoOut.visible false
 )zs"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_EQ(SentOfSize(rig, 6, 0x8E, 0x4D),
+  EXPECT_EQ(rig.SentOfSize(6, 0x8E, 0x4D),
             (std::vector<PacketBytes>{{0x8E, 0x4D, 0x80, 0x00, 0x01, 0x00},
                                       {0x8E, 0x4D, 0xC0, 0x00, 0x01, 0x00}}));
   EXPECT_EQ(rig.receiver().config.io.autoOutputMask, 0xC000'0100u);
-  EXPECT_EQ(SentOfSize(rig, 2, 0x8E, 0x4D).size(), 2u) << "one query per activation";
+  EXPECT_EQ(rig.SentOfSize(2, 0x8E, 0x4D).size(), 2u) << "one query per activation";
 }
 
 // ---- NMEA output ------------------------------------------------------------------------------
@@ -265,7 +255,7 @@ expect TForm_NMEA.CheckBox_VTG.checked true
 )zs"),
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
-  EXPECT_EQ(SentOfSize(rig, 7, 0x7A),
+  EXPECT_EQ(rig.SentOfSize(7, 0x7A),
             (std::vector<PacketBytes>{{0x7A, 0x00, 0x01, 0x00, 0x00, 0x01, 0x21},
                                       {0x7A, 0x00, 0x05, 0x00, 0x00, 0x01, 0x24}}));
   EXPECT_EQ(rig.receiver().config.nmea.interval, 5);
@@ -288,7 +278,7 @@ click TForm_NMEA.Button_Apply
 )zs"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_EQ(SentOfSize(rig, 7, 0x7A),
+  EXPECT_EQ(rig.SentOfSize(7, 0x7A),
             (std::vector<PacketBytes>{{0x7A, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x21}}));
   const std::string warning = "message box \"Warning\": Output Interval is not a number.";
   const std::string boxes = rig.boxes.str();
@@ -311,7 +301,7 @@ expect TForm_NMEA.visible true
 )zs"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_TRUE(SentOfSize(rig, 7, 0x7A).empty());
+  EXPECT_TRUE(rig.SentOfSize(7, 0x7A).empty());
   EXPECT_NE(rig.boxes.str().find("Output Interval is not a number."), std::string::npos)
       << rig.boxes.str();
   EXPECT_EQ(rig.app.segmentReadback.nmeaInterval, -1);
@@ -357,7 +347,7 @@ expect TForm_VarnelPortAOut.visible false
             (std::vector<PacketBytes>{
                 {0x8E, 0x0B, 0x01}, {0x8E, 0xAD, 0x00}, {0x8E, 0x0B, 0x02}, {0x8E, 0xAD, 0x03}}));
   EXPECT_EQ(rig.receiver().config.io.broadcastMask1, 0x32);
-  EXPECT_EQ(SentOfSize(rig, 2, 0x8E, 0xA5).size(), 2u) << "one query per activation";
+  EXPECT_EQ(rig.SentOfSize(2, 0x8E, 0xA5).size(), 2u) << "one query per activation";
 }
 
 TEST(VarnelPortAOutputConsole, EachPanelReadsItsTwoBitsOfMaskOne) {
@@ -401,8 +391,8 @@ expect TForm_VarnelPortAOut.visible true
 )zs"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_TRUE(SentOfSize(rig, 3, 0x8E, 0x0B).empty());
-  EXPECT_TRUE(SentOfSize(rig, 3, 0x8E, 0xAD).empty());
+  EXPECT_TRUE(rig.SentOfSize(3, 0x8E, 0x0B).empty());
+  EXPECT_TRUE(rig.SentOfSize(3, 0x8E, 0xAD).empty());
   EXPECT_NE(rig.boxes.str().find("Super Packet 8F-AD is not set."), std::string::npos)
       << rig.boxes.str();
 }

@@ -88,9 +88,7 @@ expect TForm_GPS.visible false
 )"),
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
-  std::vector<PacketBytes> sets;
-  for (const PacketBytes& packet : rig.Sent(0xBB))
-    if (packet.size() == 44) sets.push_back(packet);
+  const std::vector<PacketBytes> sets = rig.SentOfSize(44, 0xBB);
   ASSERT_EQ(sets.size(), 2u);
   EXPECT_EQ(SingleAt(sets[0], 14), 60.0f);  // the PDOP mask as typed
   EXPECT_EQ(sets[0][3], 3);                 // "Auto" goes out as 3
@@ -127,9 +125,7 @@ click TForm_GPS.Button_Apply
   EXPECT_NE(rig.boxes.str().find("DGPS Mode is not set."), std::string::npos) << rig.boxes.str();
   EXPECT_NE(rig.boxes.str().find("Elevation Mask (degrees) is not a number."), std::string::npos)
       << rig.boxes.str();
-  std::vector<PacketBytes> sets;
-  for (const PacketBytes& packet : rig.Sent(0xBB))
-    if (packet.size() == 44) sets.push_back(packet);
+  const std::vector<PacketBytes> sets = rig.SentOfSize(44, 0xBB);
   ASSERT_EQ(sets.size(), 1u);
   // The other edits still show -1 and go out as -1; the DGPS age as the byte 0xFF.
   EXPECT_EQ(SingleAt(sets[0], 10), -1.0f);
@@ -201,9 +197,7 @@ click TForm_Serial.Button_SetA
 )"),
             kScriptPassed)
       << rig.err.str();
-  std::vector<PacketBytes> sets;
-  for (const PacketBytes& packet : rig.Sent(0xBC))
-    if (packet.size() == 11) sets.push_back(packet);
+  const std::vector<PacketBytes> sets = rig.SentOfSize(11, 0xBC);
   EXPECT_EQ(sets, (std::vector<PacketBytes>{
                       {0xBC, 0x00, 0x07, 0x07, 0x03, 0x01, 0x00, 0x00, 0x02, 0x02, 0x00},
                       {0xBC, 0x01, 0x0B, 0x0B, 0x03, 0x00, 0x01, 0x00, 0x02, 0x04, 0x00},
@@ -291,9 +285,7 @@ click TForm_SelfSurvey.Button_Set
 )"),
             kScriptPassed)
       << rig.err.str();
-  std::vector<PacketBytes> sets;
-  for (const PacketBytes& packet : rig.Sent(0x8E, 0xA9))
-    if (packet.size() == 12) sets.push_back(packet);
+  const std::vector<PacketBytes> sets = rig.SentOfSize(12, 0x8E, 0xA9);
   ASSERT_EQ(sets.size(), 2u);
   EXPECT_EQ(sets[0], (PacketBytes{0x8E, 0xA9, 0x01, 0x01, 0x00, 0x00, 0x07, 0xD0, 0, 0, 0, 0}));
   EXPECT_EQ(rig.receiver().config.survey.limit, 86400u);
