@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "adapters.h"
 #include "core/headless.h"
 #include "core/monitor.h"
+#include "core/replay.h"
 #include "core/script_console.h"
 #include "core/startup.h"
 #include "demo.h"
@@ -26,6 +28,7 @@
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
 #include "platform/ini_settings.h"
+#include "platform/replay_serial_port.h"
 #include "platform/session_settings.h"
 #include "receiver/receiver_type.h"
 #include "windows.h"
@@ -60,7 +63,8 @@ struct PortChoice {
 PortChoice ChoiceFromOptions(const LaunchOptions& options) {
   PortChoice choice;
   choice.number = options.comPort.value_or(0);
-  choice.devicePath = options.devicePath;
+  // A recording is opened by its path, like a device: the title and Panel_Serial show it.
+  choice.devicePath = options.replayPath.empty() ? options.devicePath : options.replayPath;
   choice.demo = options.demo;
   return choice;
 }
@@ -94,7 +98,8 @@ bool StoreNtpOption(const LaunchOptions& options, SettingsStore& store) {
 
 int RunWithoutWindows(const LaunchOptions& options) {
   if (!options.HasPort()) {
-    std::cerr << "zelkon: a run without windows needs a port: -cN, --device PATH or --demo\n";
+    std::cerr << "zelkon: a run without windows needs a port: -cN, --device PATH, --demo or "
+                 "--replay FILE\n";
     return kUsageError;
   }
   // Interrupting is a normal end from the start on (a shell may start us with SIGINT ignored).
@@ -104,8 +109,17 @@ int RunWithoutWindows(const LaunchOptions& options) {
   std::unique_ptr<sim::DemoReceiver> demo;
   if (!StartDemo(choice, demo)) return 1;
 
-  PosixSerialPort port;
-  SteadyClock clock;
+  // A headless replay as fast as it goes runs without waiting: its clock moves on at every wait. A
+  // script keeps the real clock, so that it can wait for input.
+  const bool replaying = !options.replayPath.empty();
+  const bool unpaced = replaying && options.scriptPath.empty() &&
+                       options.replaySpeed == ReplaySerialPort::kAsFastAsPossible;
+  SteadyClock steadyClock;
+  InstantClock instantClock;
+  Clock& clock = unpaced ? static_cast<Clock&>(instantClock) : steadyClock;
+  PosixSerialPort devicePort;
+  ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
+  SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort) : devicePort;
   HeadlessDialogs dialogs(std::cerr);
   IniSettingsStore storedSettings(IniSettingsStore::DefaultPath());
   if (!StoreNtpOption(options, storedSettings)) return 1;
@@ -117,11 +131,15 @@ int RunWithoutWindows(const LaunchOptions& options) {
   if (!app.MainFormCreate()) return 1;
   // Without a display the main window is still the one showing: the console reaches its menus.
   app.Form_Main.Show();
+  if (replaying) StopPollingAtEndOfRecording(app, replayPort, std::cerr);
 
   EventLoop loop(clock, app.ui, app.Timers());
   int status = 0;
   if (options.scriptPath.empty()) {
-    RunHeadless(app, loop, std::cout, stopRequested);
+    // A replay ends at the end of its recording, with the final state printed.
+    std::function<bool()> ended;
+    if (replaying) ended = [&replayPort] { return replayPort.Finished(); };
+    RunHeadless(app, loop, std::cout, stopRequested, ended);
   } else {
     status =
         RunScriptFile(app, loop, dialogs, options.scriptPath, std::cout, std::cerr, stopRequested);
@@ -257,8 +275,11 @@ int RunWithWindows(const LaunchOptions& options) {
   std::unique_ptr<sim::DemoReceiver> demo;
   if (!StartDemo(choice, demo)) return 1;
 
-  PosixSerialPort port;
   SteadyClock clock;
+  const bool replaying = !options.replayPath.empty();
+  PosixSerialPort devicePort;
+  ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
+  SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort) : devicePort;
   // A screenshot run shows no boxes that wait for an answer: they are printed and answered with
   // the button that sends nothing.
   gui::QtDialogs qtDialogs;
@@ -281,6 +302,8 @@ int RunWithWindows(const LaunchOptions& options) {
     return 1;
   }
   QApplication::setApplicationDisplayName(QString::fromStdString(app.Title));
+  // The windows keep the state the recording ends in.
+  if (replaying) StopPollingAtEndOfRecording(app, replayPort, std::cerr);
 
   // Closing the main window ends the run.
   const Handler closeMain = app.Form_Main.OnClose;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/headless.h"
+#include "platform/replay_serial_port.h"
 #include "receiver/receiver_type.h"
 #include "support/test_rig.h"
 
@@ -66,6 +67,22 @@ TEST(CommandLine, LongOptionsAndTheirValuesNeverTakePartInTheScans) {
   EXPECT_TRUE(Options({"--version"}).showVersion);
 }
 
+TEST(CommandLine, AReplayTakesTheRecordingInPlaceOfAPortAtTheSpeedGiven) {
+  const LaunchOptions replay = Options({"--replay", "/tmp/day.rxb", "--headless"});
+  EXPECT_EQ(replay.replayPath, "/tmp/day.rxb");
+  EXPECT_TRUE(replay.HasPort());
+  EXPECT_TRUE(replay.headless);
+  EXPECT_FALSE(replay.engineeringMode);  // "/tmp..." is a value, not a switch
+  EXPECT_DOUBLE_EQ(replay.replaySpeed, 1.0);
+  EXPECT_DOUBLE_EQ(Options({"--speed", "2.5", "--replay", "a.rxb"}).replaySpeed, 2.5);
+  EXPECT_DOUBLE_EQ(Options({"--replay", "a.rxb", "--speed", "0.5"}).replaySpeed, 0.5);
+  EXPECT_EQ(Options({"--replay", "a.rxb", "--speed", "max"}).replaySpeed,
+            ReplaySerialPort::kAsFastAsPossible);
+  const LaunchOptions script = Options({"--replay", "a.rxb", "--script", "x.zs", "-d"});
+  EXPECT_EQ(script.scriptPath, "x.zs");
+  EXPECT_TRUE(script.engineeringMode);
+}
+
 TEST(CommandLine, MistakesAreRefusedWithAMessage) {
   for (const auto& args :
        std::vector<std::vector<std::string>>{{"--device"},
@@ -74,7 +91,16 @@ TEST(CommandLine, MistakesAreRefusedWithAMessage) {
                                              {"--ntp"},
                                              {"--ntp", "maybe"},
                                              {"-c1", "--demo"},
-                                             {"--device", "/dev/ttyS0", "--demo"}}) {
+                                             {"--device", "/dev/ttyS0", "--demo"},
+                                             {"--replay"},
+                                             {"--replay", "a.rxb", "--demo"},
+                                             {"-c2", "--replay", "a.rxb"},
+                                             {"--speed", "2"},
+                                             {"--replay", "a.rxb", "--speed"},
+                                             {"--replay", "a.rxb", "--speed", "0"},
+                                             {"--replay", "a.rxb", "--speed", "-1"},
+                                             {"--replay", "a.rxb", "--speed", "fast"},
+                                             {"--replay", "a.rxb", "--speed", "inf"}}) {
     const auto parsed = Parse(args);
     ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << args[0];
     EXPECT_FALSE(std::get<std::string>(parsed).empty());

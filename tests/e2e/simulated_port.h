@@ -33,6 +33,7 @@ class SimulatedSerialPort final : public SerialPort {
     Pump();
     const int n = std::min(capacity, static_cast<int>(incoming_.size()));
     std::copy_n(incoming_.begin(), n, buffer);
+    delivered.insert(delivered.end(), incoming_.begin(), incoming_.begin() + n);
     incoming_.erase(incoming_.begin(), incoming_.begin() + n);
     return n;
   }
@@ -64,6 +65,8 @@ class SimulatedSerialPort final : public SerialPort {
   sim::Engine engine;
   // Every byte the monitor wrote, in order.
   std::vector<uint8_t> written;
+  // Every byte the monitor read, in order.
+  std::vector<uint8_t> delivered;
 
  private:
   double startGps_;

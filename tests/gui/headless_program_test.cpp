@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/fake_serial_port.h"
 
 extern char** environ;
 
@@ -37,13 +40,14 @@ class HeadlessProgram : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Runs `zelkon --demo --headless` with `extra` options, its settings kept in this test's own
-  // folder, until a line shows the receiver type chosen (or 30 s have passed), then ends it as
-  // SIGTERM does; or, `untilExit`, until it ends by itself. Standard input reads `input`. Returns
-  // the exit status.
+  // Runs `zelkon` with `launch_` (`--demo --headless` unless a test says otherwise) and `extra`
+  // options, its settings kept in this test's own folder, until a line shows the receiver type
+  // chosen (or 30 s have passed), then ends it as SIGTERM does; or, `untilExit`, until it ends by
+  // itself. Standard input reads `input`. Returns the exit status.
   int Run(const std::vector<std::string>& extra, bool untilExit = false,
           const std::string& input = "") {
-    std::vector<std::string> args = {ZELKON_PROGRAM_PATH, "--demo", "--headless"};
+    std::vector<std::string> args = {ZELKON_PROGRAM_PATH};
+    args.insert(args.end(), launch_.begin(), launch_.end());
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir_.string()};
     for (char** e = environ; *e != nullptr; ++e) {
@@ -104,6 +108,7 @@ class HeadlessProgram : public ::testing::Test {
     return out.substr(start == std::string::npos ? 0 : start + 1, end - start - 1);
   }
 
+  std::vector<std::string> launch_ = {"--demo", "--headless"};
   fs::path dir_;
   std::string out;
   std::string err;
@@ -145,6 +150,78 @@ TEST_F(HeadlessProgram, AScriptPrintsOnlyItsDumpsAndEndsWithItsStatus) {
   std::ofstream(script) << "expect TForm_About.visible true\n";
   EXPECT_EQ(Run({"--script", script.string()}, true), 1);
   EXPECT_NE(err.find(script.string() + ":1: expected TForm_About.visible true, got false"),
+            std::string::npos)
+      << err;
+}
+
+// The time the last primary timing report of a recording shows, as the main window writes it.
+std::string LastReceiverTime(const fs::path& recording) {
+  const std::string bytes = ReadAll(recording);
+  const std::vector<testing::PacketBytes> packets =
+      testing::Deframe(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  for (auto it = packets.rbegin(); it != packets.rend(); ++it) {
+    const testing::PacketBytes& p = *it;
+    if (p.size() == 18 && p[0] == 0x8F && p[1] == 0xAB) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%02d:%02d:%02d", p[13], p[12], p[11]);
+      return text;
+    }
+  }
+  return "";
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
+// A few seconds of the emulator recorded through the recording window, then played back headless
+// as fast as it goes and at its own pace, and in the windowed program. About ten seconds.
+TEST_F(HeadlessProgram, ARecordingReplaysHeadlessToItsEndAndInTheWindows) {
+  const fs::path recording = dir_ / "demo.rxb";
+  const fs::path script = dir_ / "record.zs";
+  std::ofstream(script) << "open TForm_LogRxbin\nanswer file " << recording.string()
+                        << "\nclick TForm_LogRxbin.Button_Open\nclick TForm_LogRxbin.Button_Start\n"
+                           "wait 2\nclick TForm_LogRxbin.Button_Stop\n";
+  launch_ = {"--demo"};
+  ASSERT_EQ(Run({"--script", script.string()}, true), 0) << err;
+  const std::string lastTime = LastReceiverTime(recording);
+  ASSERT_FALSE(lastTime.empty()) << fs::file_size(recording);
+
+  // As fast as it goes: the end of the recording ends the run, with its final state last. (The
+  // stored answer to the NTP question makes the recording's production report set the timing
+  // packets polled at once, not after the tick that carries the whole recording.)
+  launch_ = {"--headless", "--ntp", "no"};
+  ASSERT_EQ(Run({"--replay", recording.string(), "--speed", "max"}, true), 0) << err;
+  EXPECT_EQ(out.rfind("{\"title\":\"" + recording.string() + " Zelkon\"", 0), 0u) << out;
+  EXPECT_NE(LastLine().find("\"Panel_Time\":\"" + lastTime + "\""), std::string::npos)
+      << LastLine();
+  EXPECT_EQ(Occurrences(err, "commands to the receiver go nowhere"), 1u) << err;
+  EXPECT_EQ(Occurrences(err, "the recording has ended"), 1u) << err;
+
+  // At its own pace, to the same final state.
+  launch_ = {"--headless"};
+  ASSERT_EQ(Run({"--replay", recording.string()}, true), 0) << err;
+  EXPECT_NE(LastLine().find("\"Panel_Time\":\"" + lastTime + "\""), std::string::npos)
+      << LastLine();
+
+  // The windowed program plays it too and keeps the final state on screen.
+  launch_ = {};
+  const fs::path picture = dir_ / "replay.png";
+  ASSERT_EQ(Run({"--replay", recording.string(), "--speed", "max", "--screenshot", picture.string(),
+                 "--after", "3"},
+                true),
+            0)
+      << err;
+  EXPECT_GT(fs::file_size(picture), 0u);
+  EXPECT_EQ(Occurrences(err, "the recording has ended"), 1u) << err;
+
+  // A recording that is not there cannot be opened, as a port that is not there.
+  launch_ = {"--headless"};
+  EXPECT_EQ(Run({"--replay", (dir_ / "missing.rxb").string()}, true), 1);
+  EXPECT_NE(err.find("Could not initialize " + (dir_ / "missing.rxb").string() + "."),
             std::string::npos)
       << err;
 }

@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "link/framing.h"
+#include "support/fake_serial_port.h"
+#include "support/temp_path.h"
+
 namespace zelkon {
 namespace {
 
 class Recording : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = ::testing::TempDir() + "recording_test.rxb";
+    path_ = testing::TestTempPath(".rxb");
     state.RecordingFile = std::fopen(path_.c_str(), "wb");
     ASSERT_NE(state.RecordingFile, nullptr);
     state.RecordingActive = true;
@@ -47,12 +51,19 @@ TEST_F(Recording, PacketsAreReframedWithEveryDleDoubled) {
 }
 
 TEST_F(Recording, TheLongestPayloadAllDleIsRecordedWhole) {
-  Record(0x58, std::vector<uint8_t>(511, 0x10));
+  // The longest payload delivered, every byte 0x10: 1026 bytes framed, twice what a record buffer
+  // of the packet buffer's size would hold. It is neither cut nor overrun, and the next record
+  // follows intact.
+  const std::vector<uint8_t> payload(kMaxPayload, 0x10);
+  Record(0x58, payload);
+  Record(0x41, {0x10, 0x20});
   std::fflush(state.RecordingFile);
   const auto bytes = OnDisk();
-  ASSERT_EQ(bytes.size(), 4u + 2 * 511);
-  EXPECT_EQ(bytes[1], 0x58);
-  EXPECT_EQ(bytes[bytes.size() - 1], 0x03);
+  ASSERT_EQ(bytes.size(), 4u + 2 * payload.size() + 7);
+  testing::PacketBytes whole(1 + payload.size(), 0x10);
+  whole[0] = 0x58;
+  EXPECT_EQ(testing::Deframe(bytes),
+            (std::vector<testing::PacketBytes>{whole, testing::PacketBytes{0x41, 0x10, 0x20}}));
 }
 
 TEST_F(Recording, FileIsFlushedAfterEveryTwentyFirstPacketAndTheCountCarriesOver) {

@@ -11,8 +11,17 @@ constexpr int kLength = 3;
 constexpr int kStatus = 1;
 }  // namespace segments
 
+namespace fatal {
+constexpr int kLeast = 1;  // the sub-code alone: an empty text
+constexpr uint8_t kError = 0xFF;
+constexpr uint8_t kException = 0xFE;
+constexpr int kText = 1;
+}  // namespace fatal
+
 constexpr ReportType kTypes[] = {
     {0x5F, 0x11, segments::kLength, false, "segmentStatus", &AddFields<ParseSegmentStatus>},
+    {0x5F, fatal::kError, fatal::kLeast, true, "fatalError", &AddFields<ParseFatalReport>},
+    {0x5F, fatal::kException, fatal::kLeast, true, "fatalException", &AddFields<ParseFatalReport>},
 };
 
 }  // namespace
@@ -25,6 +34,14 @@ std::optional<SegmentStatus> ParseSegmentStatus(const uint8_t* p, int length) {
   return SegmentStatus{ReadU16(p + kStatus)};
 }
 
+std::optional<FatalReport> ParseFatalReport(const uint8_t* p, int length) {
+  using namespace fatal;
+  if (length < kLeast || (p[0] != kError && p[0] != kException)) return std::nullopt;
+  return FatalReport{p[0] == kException, std::string(p + kText, p + length)};
+}
+
 void AddJson(const SegmentStatus& r, JsonObject& out) { out.Add("segmentStatus", r.status); }
+
+void AddJson(const FatalReport& r, JsonObject& out) { out.Add("text", r.text); }
 
 }  // namespace zelkon

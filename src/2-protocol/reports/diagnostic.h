@@ -1,8 +1,10 @@
-// The receiver's reports on its own state: the EEPROM segment status (0x5F-11).
+// The receiver's reports on its own state: the EEPROM segment status (0x5F-11) and the fatal
+// error and fatal exception reports (0x5F-FF, 0x5F-FE).
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace zelkon {
 
@@ -13,8 +15,17 @@ struct SegmentStatus {
   uint16_t status = 0;
 };
 
+// 0x5F-FF or 0x5F-FE, of any length: the receiver's own text, all the bytes after the sub-code.
+struct FatalReport {
+  bool exception = false;  // 0xFE a fatal exception, 0xFF a fatal error
+  std::string text;
+};
+
 std::optional<SegmentStatus> ParseSegmentStatus(const uint8_t* payload, int length);
+// Nothing for any other sub-code.
+std::optional<FatalReport> ParseFatalReport(const uint8_t* payload, int length);
 
 void AddJson(const SegmentStatus& report, JsonObject& out);
+void AddJson(const FatalReport& report, JsonObject& out);
 
 }  // namespace zelkon

@@ -30,9 +30,9 @@ std::string Hex(const uint8_t* bytes, int length) {
 }  // namespace
 
 const ReportType* FindReportType(uint8_t id, const uint8_t* payload, int length) {
-  const std::array families = {TimingReportTypes(), PositionReportTypes(),
-                               StatusReportTypes(), ProductReportTypes(),
-                               ConfigReportTypes(), DiagnosticReportTypes()};
+  const std::array families = {
+      TimingReportTypes(), PositionReportTypes(),   StatusReportTypes(),    ProductReportTypes(),
+      ConfigReportTypes(), DiagnosticReportTypes(), SystemDataReportTypes()};
   for (const std::span<const ReportType> family : families) {
     for (const ReportType& type : family) {
       if (Matches(type, id, payload, length)) return &type;

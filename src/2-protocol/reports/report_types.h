@@ -37,6 +37,7 @@ std::span<const ReportType> StatusReportTypes();
 std::span<const ReportType> ProductReportTypes();
 std::span<const ReportType> ConfigReportTypes();
 std::span<const ReportType> DiagnosticReportTypes();
+std::span<const ReportType> SystemDataReportTypes();
 
 // The type of a packet by its id, sub-code and length; nullptr for a packet the program has no
 // parser for, or one of a length its report is not accepted at.

@@ -28,4 +28,12 @@ void SteadyClock::IdleWait(int64_t ms, UiQueue& queue) {
   if (ms > 0) queue.WaitForPost(ms);
 }
 
+void InstantClock::SleepMs(int64_t ms) {
+  if (ms > 0) now_ += ms;
+}
+
+void InstantClock::IdleWait(int64_t ms, UiQueue& /*queue*/) {
+  if (ms > 0) now_ += ms;
+}
+
 }  // namespace zelkon

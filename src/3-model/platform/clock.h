@@ -2,6 +2,7 @@
 // the event loop. Tests run on a virtual clock whose waits cost no real time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace zelkon {
@@ -28,6 +29,19 @@ class SteadyClock final : public Clock {
 
  private:
   int64_t start_;
+};
+
+// A clock whose waits take no time: every sleep and idle wait moves it forward at once. A replay
+// that goes as fast as it can runs on it, so the start-up pauses, the pause before each command and
+// the poll timer's intervals cost nothing.
+class InstantClock final : public Clock {
+ public:
+  int64_t NowMs() override { return now_.load(); }
+  void SleepMs(int64_t ms) override;
+  void IdleWait(int64_t ms, UiQueue& queue) override;
+
+ private:
+  std::atomic<int64_t> now_{0};
 };
 
 }  // namespace zelkon

@@ -1,13 +1,13 @@
 #include "config/segments.h"
 
 #include <array>
-#include <utility>
 
 #include "base/application.h"
 #include "commands/commands.h"
 #include "config/segments_form.h"
 #include "main/main_form.h"
 #include "main/port_follow.h"
+#include "text/printf.h"
 
 namespace zelkon {
 namespace {
@@ -35,12 +35,31 @@ bool RevertChosen(Application& app, const TForm_Default& form) {
   return true;
 }
 
+// The lamps of TForm_EEPROM: the segment of each by its bit in the status word, and its name.
+struct SegmentLamp {
+  Shape TForm_EEPROM::*shape;
+  int bit;
+  const char* name;
+};
+constexpr std::array<SegmentLamp, 10> kLamps = {{
+    {&TForm_EEPROM::Shape_Bit0, 0, "Manufacturing parameters"},
+    {&TForm_EEPROM::Shape_Bit1, 1, "Production parameters"},
+    {&TForm_EEPROM::Shape_Bit2, 2, "Receiver Configuration"},
+    {&TForm_EEPROM::Shape_Bit3, 3, "Packet I/O control"},
+    {&TForm_EEPROM::Shape_Bit4, 4, "Serial port configuration"},
+    {&TForm_EEPROM::Shape_Bit5, 5, "Timing output configuration"},
+    {&TForm_EEPROM::Shape_Bit6, 6, "Accurate position"},
+    {&TForm_EEPROM::Shape_Bit7, 7, "Self-survey configuration"},
+    {&TForm_EEPROM::Shape_Bit8, 8, "NMEA configuration"},
+    {&TForm_EEPROM::Shape_Bit11, 11, "UTC information"},
+}};
+
+bool IsSet(uint16_t status, int bit) { return ((status >> bit) & 1) != 0; }
+
 // Greys every lamp, then asks for the status: a receiver that does not answer leaves them grey.
 void RefreshStatus(Application& app, TForm_EEPROM& form) {
-  for (Shape* lamp : {&form.Shape_Bit0, &form.Shape_Bit1, &form.Shape_Bit2, &form.Shape_Bit3,
-                      &form.Shape_Bit4, &form.Shape_Bit5, &form.Shape_Bit6, &form.Shape_Bit7,
-                      &form.Shape_Bit8, &form.Shape_Bit11}) {
-    lamp->SetBrushColor(colours::kGrey);
+  for (const SegmentLamp& lamp : kLamps) {
+    (form.*lamp.shape).SetBrushColor(colours::kGrey);
   }
   SendSegmentStatusQuery(app);
 }
@@ -60,19 +79,18 @@ void RevertSegment(Application& app, int segment) {
 }
 
 void WriteSegmentStatus(TForm_EEPROM& form, uint16_t status) {
-  const std::array<std::pair<Shape*, int>, 10> lamps = {{{&form.Shape_Bit0, 0},
-                                                         {&form.Shape_Bit1, 1},
-                                                         {&form.Shape_Bit2, 2},
-                                                         {&form.Shape_Bit3, 3},
-                                                         {&form.Shape_Bit4, 4},
-                                                         {&form.Shape_Bit5, 5},
-                                                         {&form.Shape_Bit6, 6},
-                                                         {&form.Shape_Bit7, 7},
-                                                         {&form.Shape_Bit8, 8},
-                                                         {&form.Shape_Bit11, 11}}};
-  for (const auto& [lamp, bit] : lamps) {
-    lamp->SetBrushColor((status >> bit) & 1 ? colours::kYellow : colours::kGreen);
+  for (const SegmentLamp& lamp : kLamps) {
+    (form.*lamp.shape).SetBrushColor(IsSet(status, lamp.bit) ? colours::kYellow : colours::kGreen);
   }
+}
+
+std::string SegmentStatusLines(uint16_t status) {
+  std::string lines = Printf("EEPROM Status at Reset: 0x%04X\r\n", status);
+  for (const SegmentLamp& lamp : kLamps) {
+    lines += Printf("Segment %d, %s: %s\r\n", lamp.bit, lamp.name,
+                    IsSet(status, lamp.bit) ? "corrupted, set to default" : "valid");
+  }
+  return lines;
 }
 
 void WireDefaultSegmentWindow(Application& app, TForm_Default& form) {

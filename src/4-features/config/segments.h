@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zelkon {
 
@@ -25,6 +26,11 @@ void RevertSegment(Application& app, int segment);
 // Paints each lamp from its bit of the 0x5F-11 status word: yellow when the segment was found
 // corrupted and set to default, lime green otherwise.
 void WriteSegmentStatus(TForm_EEPROM& form, uint16_t status);
+
+// The segment status for the message log: "EEPROM Status at Reset: 0x0804", then one line per
+// segment of the lamps, "Segment 2, Receiver Configuration: corrupted, set to default" for a set
+// bit and "...: valid" for a clear one, each line ending in CR LF.
+std::string SegmentStatusLines(uint16_t status);
 
 // Connect the handlers of the two windows.
 void WireDefaultSegmentWindow(Application& app, TForm_Default& form);

@@ -1,26 +1,95 @@
-// Diagnostic and almanac reports. The almanac, health, UTC and fatal reports are decoded once the
-// windows they fill exist; until then they light the Rx LED, are recorded when recording is on,
-// and are otherwise left undecoded.
+// Diagnostic and system data reports: the segment status, the fatal reports, and the almanac,
+// almanac health and UTC parameters the system data windows asked for.
 #include "decode/system_data.h"
+
 #include "base/application.h"
 #include "config/segments.h"
 #include "config/segments_form.h"
 #include "decode/decode_with.h"
 #include "decode/decoders.h"
+#include "text/printf.h"
+#include "tools/reset_test.h"
+#include "views/alm_health_form.h"
+#include "views/almanac_data_form.h"
+#include "views/message_form.h"
+#include "views/message_log.h"
+#include "views/utc_param_form.h"
 
 namespace zelkon {
 
 void ShowSegmentStatus(Application& app, const SegmentStatus& r) {
   WriteSegmentStatus(app.Window<TForm_EEPROM>(), r.status);
+  // Kept in the log without showing it: the lamps show the status, the log its history.
+  MessageLogSeparator(app);
+  MessageLogAppend(app, SegmentStatusLines(r.status));
+}
+
+void ShowFatalReport(Application& app, const FatalReport& r) {
+  app.Window<TForm_Message>().Show();
+  MessageLogSeparator(app);
+  MessageLogAppend(app, r.exception ? "Application Fatal Exception:" : "Application Fatal Error:");
+  MessageLogAppend(app, r.text + "\r\n");
+  if (r.exception) {
+    ResetTestOnFatalException(app);
+  } else {
+    ResetTestOnFatalError(app);
+  }
 }
 
 void DecodeSegmentStatus(Application& app, const uint8_t* payload, int length) {
   DecodeWith<ParseSegmentStatus, ShowSegmentStatus>(app, payload, length);
 }
 
-void DecodeAlmanac(Application&, const uint8_t*, int) {}
-void DecodeAlmanacHealth(Application&, const uint8_t*, int) {}
-void DecodeUtcParams(Application&, const uint8_t*, int) {}
-void DecodeFatalReport(Application&, const uint8_t*, int) {}
+// An almanac of another satellite than the one chosen (the answer to an earlier choice) is not
+// shown.
+void ShowAlmanac(Application& app, const Almanac& r) {
+  TForm_AlmanacData& f = app.Window<TForm_AlmanacData>();
+  if (r.prn != f.ComboBox_SV.ItemIndex() + 1) return;
+  f.Panel_T_zc.SetCaption(Printf("%.0f", r.collectionTime));
+  f.Panel_WeekNum.SetCaption(Printf("%d", r.week));
+  f.Panel_Eccentricity.SetCaption(Printf("%8f", r.eccentricity));
+  f.Panel_T_oa.SetCaption(Printf("%.0f", r.almanacTime));
+  f.Panel_i_o.SetCaption(Printf("%8f", r.inclination));
+  f.Panel_OMEGA_dot.SetCaption(Printf("%8f", r.rightAscensionRate));
+  f.Panel_SqRootA.SetCaption(Printf("%8f", r.sqrtSemiMajorAxis));
+  f.Panel_OMEGAo.SetCaption(Printf("%8f", r.rightAscension));
+  f.Panel_Omega.SetCaption(Printf("%8f", r.argumentOfPerigee));
+  f.Panel_Mo.SetCaption(Printf("%8f", r.meanAnomaly));
+}
+
+void ShowAlmanacHealth(Application& app, const AlmanacHealth& r) {
+  TForm_AlmHealth& f = app.Window<TForm_AlmHealth>();
+  for (size_t i = 0; i < r.health.size(); ++i)
+    f.Panel_SV[i].SetCaption(Printf("%X", r.health[i]));
+}
+
+void ShowUtcParams(Application& app, const UtcParams& r) {
+  TForm_UTCParam& f = app.Window<TForm_UTCParam>();
+  f.Panel_A0.SetCaption(Printf("%8f", r.a0));
+  f.Panel_A1.SetCaption(Printf("%8f", r.a1));
+  f.Panel_AETls.SetCaption(Printf("%d", r.deltaTls));
+  f.Panel_Tot.SetCaption(Printf("%.2f", r.tot));
+  f.Panel_WNt.SetCaption(Printf("%d", r.wnT));
+  f.Panel_WNlsf.SetCaption(Printf("%d", r.wnLsf));
+  f.Panel_DN.SetCaption(Printf("%d", r.dn));
+  f.Panel_AETlsf.SetCaption(Printf("%d", r.deltaTlsf));
+}
+
+void DecodeAlmanac(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseAlmanac, ShowAlmanac>(app, payload, length);
+}
+
+void DecodeAlmanacHealth(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseAlmanacHealth, ShowAlmanacHealth>(app, payload, length);
+}
+
+void DecodeUtcParams(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseUtcParams, ShowUtcParams>(app, payload, length);
+}
+
+// Called by the dispatcher in engineering mode only.
+void DecodeFatalReport(Application& app, const uint8_t* payload, int length) {
+  DecodeWith<ParseFatalReport, ShowFatalReport>(app, payload, length);
+}
 
 }  // namespace zelkon

@@ -38,17 +38,27 @@ std::string MainWindowJson(Monitor& app) {
       .Text();
 }
 
-void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop) {
+void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop,
+                 const std::function<bool()>& ended) {
   Timer& poll = app.Form_Main.Timer_RXBIN;
   const Handler tick = poll.OnTimer;
   int ticks = 0;
+  std::string last;
   poll.OnTimer = [&] {
     if (tick) tick();
-    if (++ticks % kPollPhases == 0) out << MainWindowJson(app) << std::endl;
+    if (++ticks % kPollPhases != 0) return;
+    last = MainWindowJson(app);
+    out << last << std::endl;
   };
-  while (!stop.load())
-    loop.RunFor(kStopCheckMs);
+  const auto finished = [&] { return stop.load() || (ended && ended()); };
+  while (!finished())
+    loop.RunUntil(finished, kStopCheckMs);
   poll.OnTimer = tick;
+  if (stop.load() || !ended) return;
+  // What the decoders of the last packets left for after the packet loop belongs to the end state.
+  app.ui.Drain();
+  const std::string atEnd = MainWindowJson(app);
+  if (atEnd != last) out << atEnd << std::endl;
 }
 
 }  // namespace zelkon

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -18,7 +19,10 @@ class EventLoop;
 std::string MainWindowJson(Monitor& app);
 
 // Runs the application until `stop` becomes true, writing MainWindowJson after every sixth tick
-// of the poll timer. The application's port must be open (MainFormCreate).
-void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop);
+// of the poll timer. The application's port must be open (MainFormCreate). With `ended` (a replay
+// that has read its whole recording) the run also ends as soon as that returns true, and the final
+// state is written once more unless the last line written already shows it.
+void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop,
+                 const std::function<bool()>& ended = nullptr);
 
 }  // namespace zelkon

@@ -1,21 +1,29 @@
 #include "core/startup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
 
+#include "platform/replay_serial_port.h"
+
 namespace zelkon {
 
 const char* LaunchUsage() {
-  return R"(Usage: zelkon [-cN] [-d] [--device PATH | --demo] [--headless] [OPTION]...
+  return R"(Usage: zelkon [-cN] [-d] [--device PATH | --demo | --replay FILE] [--headless] [OPTION]...
 Monitor and configuration tool for GPS timing receivers on a serial port.
 
   -cN                   open serial port N (/dev/ttyS<N-1>); without a port the chooser is shown
   -d                    engineering mode: the diagnostics and test windows and keys
   --device PATH         open any serial device, e.g. /dev/ttyUSB0
   --demo                run on the built-in receiver emulator
+  --replay FILE         feed a recording (an RXBIN byte stream) to the monitor as if a receiver
+                        sent it; commands go nowhere. The windows keep the state the recording
+                        ends in; a headless replay prints it and ends there
+  --speed X|max         replay X seconds of recording per second (default 1), paced by the
+                        receiver's once-a-second timing reports; max: as fast as it goes
   --headless            no window: after every poll round print the main window's state as one
                         line of JSON on standard output; message boxes go to standard error and are
                         answered with the button that sends nothing
@@ -36,6 +44,7 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
 
 std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv) {
   LaunchOptions options;
+  bool speedGiven = false;
   std::vector<std::string_view> shortArgs;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -59,6 +68,21 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
       options.headless = true;
     } else if (arg == "--device") {
       if (!value(options.devicePath)) return std::string("--device needs a device path");
+    } else if (arg == "--replay") {
+      if (!value(options.replayPath)) return std::string("--replay needs a file name");
+    } else if (arg == "--speed") {
+      if (!value(text)) return std::string("--speed needs a number or max");
+      if (text == "max") {
+        options.replaySpeed = ReplaySerialPort::kAsFastAsPossible;
+      } else {
+        char* end = nullptr;
+        options.replaySpeed = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0' || !std::isfinite(options.replaySpeed) ||
+            options.replaySpeed <= 0) {
+          return "--speed needs a number above 0 or max, not '" + text + "'";
+        }
+      }
+      speedGiven = true;
     } else if (arg == "--script") {
       if (!value(options.scriptPath)) return std::string("--script needs a file name or -");
       options.headless = true;
@@ -101,9 +125,10 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
     }
   }
 
-  const int choices =
-      (options.comPort ? 1 : 0) + (options.devicePath.empty() ? 0 : 1) + (options.demo ? 1 : 0);
-  if (choices > 1) return std::string("give only one of -c, --device and --demo");
+  const int choices = (options.comPort ? 1 : 0) + (options.devicePath.empty() ? 0 : 1) +
+                      (options.demo ? 1 : 0) + (options.replayPath.empty() ? 0 : 1);
+  if (choices > 1) return std::string("give only one of -c, --device, --demo and --replay");
+  if (speedGiven && options.replayPath.empty()) return std::string("--speed needs --replay");
   return options;
 }
 

@@ -27,14 +27,21 @@ struct LaunchOptions {
   double screenshotAfter = 3.0;
   // --script FILE: run the script console on FILE ("-": standard input) without windows.
   std::string scriptPath;
+  // --replay FILE: a recording fed to the monitor in place of a receiver.
+  std::string replayPath;
+  // --speed X|max: seconds of recording per second of the run; ReplaySerialPort::kAsFastAsPossible
+  // for max.
+  double replaySpeed = 1.0;
   // --ntp yes|no: whether the receiver feeds an NTP server, stored as the "NTP" setting before the
   // run starts (yes: the timing packets are not polled).
   std::optional<bool> ntp;
   bool showHelp = false;
   bool showVersion = false;
 
-  // A port (or the emulator) was chosen on the command line.
-  bool HasPort() const { return comPort.has_value() || !devicePath.empty() || demo; }
+  // A port (or the emulator, or a recording) was chosen on the command line.
+  bool HasPort() const {
+    return comPort.has_value() || !devicePath.empty() || demo || !replayPath.empty();
+  }
 };
 
 // The options of a command line, or an error message. Long options ("--...") never take part in

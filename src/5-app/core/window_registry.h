@@ -32,14 +32,22 @@
 #include "tools/diagnostics_form.h"
 #include "transfer/initial_pos_form.h"
 #include "transfer/initial_time_form.h"
+#include "transfer/log_rxbin_form.h"
 #include "transfer/position_transfer.h"
+#include "transfer/recording.h"
 #include "transfer/time_transfer.h"
 #include "views/add_timing_form.h"
+#include "views/alm_health_form.h"
+#include "views/almanac_data_form.h"
 #include "views/ephem_stat_form.h"
+#include "views/message_form.h"
+#include "views/message_log.h"
 #include "views/monitoring_windows.h"
 #include "views/product_form.h"
 #include "views/raw_meas_form.h"
+#include "views/system_data_windows.h"
 #include "views/track_form.h"
+#include "views/utc_param_form.h"
 #include "views/vel_pos_form.h"
 
 namespace zelkon {
@@ -59,35 +67,40 @@ inline void NoHandlers(Application&, Form&) {}
 //   wire    connects its handlers: void wire(Application&, Class&)
 // MODEL(Class, member): a window model that decoders and the receiver type already write into, but
 //   whose dialog (its .ui file, its handlers and its opener) is still to be built.
-#define ZELKON_WINDOWS(WINDOW, MODEL)                                                            \
-  WINDOW(TForm_Main, Form_Main, kNoOpener, WireMainWindow)                                       \
-  WINDOW(TForm_Track, Form_Track, &TForm_Main::ViewTrack, NoHandlers)                            \
-  WINDOW(TForm_RawMeas, Form_RawMeas, &TForm_Main::ViewRawMeas, WireRawMeasWindow)               \
-  WINDOW(TForm_EphemStat, Form_EphemStat, &TForm_Main::ViewEphemStat, WireEphemStatWindow)       \
-  WINDOW(TForm_Product, Form_Product, &TForm_Main::ViewProduct, WireProductWindow)               \
-  WINDOW(TForm_VelPos, Form_VelPos, &TForm_Main::ViewVelPos, WireVelPosWindow)                   \
-  WINDOW(TForm_AddTiming, Form_AddTiming, &TForm_Main::ViewAddTiming, WireAddTimingWindow)       \
-  WINDOW(TForm_InitialPos, Form_InitialPos, &TForm_Main::ControlUploadPos,                       \
-         WireInitialPositionWindow)                                                              \
-  WINDOW(TForm_InitialTime, Form_InitialTime, &TForm_Main::ControlUploadTime,                    \
-         WireInitialTimeWindow)                                                                  \
-  WINDOW(TForm_About, Form_About, &TForm_Main::HelpAbout, WireAboutWindow)                       \
-  WINDOW(TForm_Altitude, Form_Altitude, &TForm_Main::SetupAltitude, WireAltitudeWindow)          \
-  WINDOW(TForm_Datum, Form_Datum, &TForm_Main::SetupDatum, WireDatumWindow)                      \
-  WINDOW(TForm_SVNum, Form_SVNum, &TForm_Main::SetupSVNum, WireSVNumWindow)                      \
-  WINDOW(TForm_TimingOut, Form_TimingOut, &TForm_Main::SetupTimingOutputs,                       \
-         WireTimingOutputsWindow)                                                                \
-  WINDOW(TForm_Serial, Form_Serial, &TForm_Main::SetupSerialPorts, WireSerialPortsWindow)        \
-  WINDOW(TForm_GPS, Form_GPS, &TForm_Main::SetupGPS, WireGpsSettingsWindow)                      \
-  WINDOW(TForm_SelfSurvey, Form_SelfSurvey, &TForm_Main::SetupSelfSurvey, WireSelfSurveyWindow)  \
-  WINDOW(TForm_VarnelSurvey, Form_VarnelSurvey, &TForm_Main::SetupVarnelSelfSurvey,              \
-         WireVarnelSurveyWindow)                                                                 \
-  WINDOW(TForm_PacketMasks, Form_PacketMasks, &TForm_Main::SetupPacketMasks,                     \
-         WirePacketMasksWindow)                                                                  \
-  WINDOW(TForm_AutoOut, Form_AutoOut, &TForm_Main::SetupPortBOutput, WireAutoOutputWindow)       \
-  WINDOW(TForm_VarnelPortAOut, Form_VarnelPortAOut, &TForm_Main::SetupPortAOutput,               \
-         WireVarnelPortAOutWindow)                                                               \
-  WINDOW(TForm_NMEA, Form_NMEA, &TForm_Main::SetupNMEAOutpu, WireNmeaOutputWindow)               \
-  WINDOW(TForm_Default, Form_Default, &TForm_Main::SetupRevertSegment, WireDefaultSegmentWindow) \
-  WINDOW(TForm_EEPROM, Form_EEPROM, &TForm_Main::ViewEEPROM, WireEepromWindow)                   \
+#define ZELKON_WINDOWS(WINDOW, MODEL)                                                              \
+  WINDOW(TForm_Main, Form_Main, kNoOpener, WireMainWindow)                                         \
+  WINDOW(TForm_Track, Form_Track, &TForm_Main::ViewTrack, NoHandlers)                              \
+  WINDOW(TForm_RawMeas, Form_RawMeas, &TForm_Main::ViewRawMeas, WireRawMeasWindow)                 \
+  WINDOW(TForm_EphemStat, Form_EphemStat, &TForm_Main::ViewEphemStat, WireEphemStatWindow)         \
+  WINDOW(TForm_Product, Form_Product, &TForm_Main::ViewProduct, WireProductWindow)                 \
+  WINDOW(TForm_VelPos, Form_VelPos, &TForm_Main::ViewVelPos, WireVelPosWindow)                     \
+  WINDOW(TForm_AddTiming, Form_AddTiming, &TForm_Main::ViewAddTiming, WireAddTimingWindow)         \
+  WINDOW(TForm_AlmanacData, Form_AlmanacData, &TForm_Main::ViewAlmanacData, WireAlmanacDataWindow) \
+  WINDOW(TForm_AlmHealth, Form_AlmHealth, &TForm_Main::ViewAlmHealth, WireAlmHealthWindow)         \
+  WINDOW(TForm_UTCParam, Form_UTCParam, &TForm_Main::ViewUTCParam, WireUtcParamWindow)             \
+  WINDOW(TForm_InitialPos, Form_InitialPos, &TForm_Main::ControlUploadPos,                         \
+         WireInitialPositionWindow)                                                                \
+  WINDOW(TForm_InitialTime, Form_InitialTime, &TForm_Main::ControlUploadTime,                      \
+         WireInitialTimeWindow)                                                                    \
+  WINDOW(TForm_About, Form_About, &TForm_Main::HelpAbout, WireAboutWindow)                         \
+  WINDOW(TForm_Altitude, Form_Altitude, &TForm_Main::SetupAltitude, WireAltitudeWindow)            \
+  WINDOW(TForm_Datum, Form_Datum, &TForm_Main::SetupDatum, WireDatumWindow)                        \
+  WINDOW(TForm_SVNum, Form_SVNum, &TForm_Main::SetupSVNum, WireSVNumWindow)                        \
+  WINDOW(TForm_TimingOut, Form_TimingOut, &TForm_Main::SetupTimingOutputs,                         \
+         WireTimingOutputsWindow)                                                                  \
+  WINDOW(TForm_Serial, Form_Serial, &TForm_Main::SetupSerialPorts, WireSerialPortsWindow)          \
+  WINDOW(TForm_GPS, Form_GPS, &TForm_Main::SetupGPS, WireGpsSettingsWindow)                        \
+  WINDOW(TForm_SelfSurvey, Form_SelfSurvey, &TForm_Main::SetupSelfSurvey, WireSelfSurveyWindow)    \
+  WINDOW(TForm_VarnelSurvey, Form_VarnelSurvey, &TForm_Main::SetupVarnelSelfSurvey,                \
+         WireVarnelSurveyWindow)                                                                   \
+  WINDOW(TForm_PacketMasks, Form_PacketMasks, &TForm_Main::SetupPacketMasks,                       \
+         WirePacketMasksWindow)                                                                    \
+  WINDOW(TForm_AutoOut, Form_AutoOut, &TForm_Main::SetupPortBOutput, WireAutoOutputWindow)         \
+  WINDOW(TForm_VarnelPortAOut, Form_VarnelPortAOut, &TForm_Main::SetupPortAOutput,                 \
+         WireVarnelPortAOutWindow)                                                                 \
+  WINDOW(TForm_NMEA, Form_NMEA, &TForm_Main::SetupNMEAOutpu, WireNmeaOutputWindow)                 \
+  WINDOW(TForm_Default, Form_Default, &TForm_Main::SetupRevertSegment, WireDefaultSegmentWindow)   \
+  WINDOW(TForm_EEPROM, Form_EEPROM, &TForm_Main::ViewEEPROM, WireEepromWindow)                     \
+  WINDOW(TForm_Message, Form_Message, kNoOpener, WireMessageWindow)                                \
+  WINDOW(TForm_LogRxbin, Form_LogRxbin, &TForm_Main::ControlRecordRxbin, WireLogRxbinWindow)       \
   MODEL(TForm_Diagnostics, Form_Diagnostics)

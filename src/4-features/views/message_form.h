@@ -1,0 +1,19 @@
+// TForm_Message: the message log, a text pad the fatal reports, the segment status and the reset
+// diagnostics write lines into.
+#pragma once
+
+#include "model/form.h"
+
+namespace zelkon {
+
+class TForm_Message final : public Form {
+ public:
+  TForm_Message() : Form("TForm_Message", "Message") {}
+
+  // The operator may type into it too; appended text always goes to the end.
+  Memo Memo_Pad{*this, "Memo_Pad"};
+  Button Button_Clear{*this, "Button_Clear", Design().Text("Clear")};
+  Button Button_Close{*this, "Button_Close", Design().Text("Close")};
+};
+
+}  // namespace zelkon

@@ -1,0 +1,169 @@
+// The packet recording window through the script console against the receiver emulator: the file
+// holds exactly the packets the monitor dispatched while recording was on, is a valid stream up to
+// its last flush while the recording still runs, and nothing is recorded when the file cannot be
+// had.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "e2e/console_rig.h"
+#include "support/temp_path.h"
+
+namespace zelkon {
+namespace {
+
+using testing::ConsoleOnEmulator;
+using testing::Deframe;
+using testing::PacketBytes;
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class RecordingConsole : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = testing::TestTempPath(".rxb");
+    std::remove(path_.c_str());
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+
+  // Mark of the bytes the monitor has read so far.
+  size_t ReadMark() const { return rig.port.delivered.size(); }
+  // The packets the monitor dispatched between two marks: those the receive state machine
+  // completes after the first mark's bytes and by the second's.
+  std::vector<PacketBytes> DispatchedBetween(size_t from, size_t to) const {
+    const std::vector<uint8_t>& read = rig.port.delivered;
+    const std::vector<PacketBytes> before = Deframe({read.begin(), read.begin() + from});
+    std::vector<PacketBytes> upTo = Deframe({read.begin(), read.begin() + to});
+    upTo.erase(upTo.begin(), upTo.begin() + static_cast<std::ptrdiff_t>(before.size()));
+    return upTo;
+  }
+
+  ConsoleOnEmulator rig;
+  std::string path_;
+};
+
+// True when `part` is the beginning of `whole`.
+bool IsPrefix(const std::vector<PacketBytes>& part, const std::vector<PacketBytes>& whole) {
+  return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
+  ASSERT_EQ(rig.Run("open TForm_LogRxbin\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+                    "expect TForm_LogRxbin.Shape_OnOff.colour #808080\n"
+                    "expect TForm_LogRxbin.Panel_Filename.text \"\"\n"
+                    "answer file " +
+                    path_ +
+                    "\n"
+                    "click TForm_LogRxbin.Button_Open\n"
+                    "expect TForm_LogRxbin.Panel_Filename.text " +
+                    path_ +
+                    "\n"
+                    "click TForm_LogRxbin.Button_Start\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text On\n"
+                    "expect TForm_LogRxbin.Shape_OnOff.colour #00FF00\n"
+                    "expect TForm_LogRxbin.Button_Open.enabled false\n"
+                    "expect TForm_LogRxbin.Button_Start.enabled false\n"),
+            kScriptPassed)
+      << rig.err.str() << rig.boxes.str();
+  const size_t started = ReadMark();
+
+  // While recording, the file on disk is a valid stream of whole packets at least up to the last
+  // flush (after every 21st packet); a packet the stream has not written out yet is simply missing.
+  ASSERT_EQ(rig.Run("wait 7\n"), kScriptPassed) << rig.err.str();
+  const size_t soFar = DispatchedBetween(started, ReadMark()).size();
+  ASSERT_GT(soFar, 21u);
+  const std::vector<PacketBytes> cutOff = Deframe(ReadFile(path_));
+  EXPECT_GE(cutOff.size(), soFar / 21 * 21);
+
+  // Closing the window keeps recording; opened again it shows "On".
+  ASSERT_EQ(rig.Run("close TForm_LogRxbin\n"
+                    "wait 5\n"
+                    "open TForm_LogRxbin\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text On\n"
+                    "wait 3\n"
+                    "click TForm_LogRxbin.Button_Stop\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+                    "expect TForm_LogRxbin.Shape_OnOff.colour #808080\n"
+                    "expect TForm_LogRxbin.Button_Open.enabled true\n"
+                    "expect TForm_LogRxbin.Button_Start.enabled true\n"),
+            kScriptPassed)
+      << rig.err.str() << rig.boxes.str();
+  const size_t stopped = ReadMark();
+  EXPECT_FALSE(rig.app.state.RecordingActive);
+  EXPECT_EQ(rig.app.state.RecordingFile, nullptr);
+
+  const std::vector<PacketBytes> recorded = Deframe(ReadFile(path_));
+  const std::vector<PacketBytes> dispatched = DispatchedBetween(started, stopped);
+  ASSERT_GT(dispatched.size(), 60u);
+  EXPECT_EQ(recorded, dispatched);
+  EXPECT_TRUE(IsPrefix(cutOff, recorded));
+  // The receiver's timing reports and satellite reports are among them, 0x10 bytes and all.
+  const auto count = [&](uint8_t id, int subCode) {
+    return std::count_if(recorded.begin(), recorded.end(), [&](const PacketBytes& p) {
+      return p[0] == id && (subCode < 0 || (p.size() > 1 && p[1] == subCode));
+    });
+  };
+  EXPECT_GE(count(0x8F, 0xAB), 15);
+  EXPECT_GE(count(0x5C, -1), 10);
+  EXPECT_TRUE(std::any_of(recorded.begin(), recorded.end(), [](const PacketBytes& p) {
+    return std::find(p.begin() + 1, p.end(), 0x10) != p.end();
+  }));
+
+  // Nothing more is written after Stop; a second Start replaces the file with a new recording.
+  ASSERT_EQ(rig.Run("wait 2\n"), kScriptPassed);
+  EXPECT_EQ(Deframe(ReadFile(path_)), recorded);
+  ASSERT_EQ(rig.Run("click TForm_LogRxbin.Button_Start\n"), kScriptPassed);
+  const size_t restarted = ReadMark();
+  ASSERT_EQ(rig.Run("wait 3\nclick TForm_LogRxbin.Button_Stop\n"), kScriptPassed);
+  const std::vector<PacketBytes> second = DispatchedBetween(restarted, ReadMark());
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(Deframe(ReadFile(path_)), second);
+}
+
+TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothing) {
+  const std::string unreachable = ::testing::TempDir() + "no-such-folder/record.rxb";
+  ASSERT_EQ(rig.Run("open TForm_LogRxbin\n"
+                    // Stop while off changes nothing.
+                    "click TForm_LogRxbin.Button_Stop\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+                    "click TForm_LogRxbin.Button_Start\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+                    "expect TForm_LogRxbin.Button_Start.enabled true\n"
+                    // A cancelled dialog keeps the (empty) choice.
+                    "click TForm_LogRxbin.Button_Open\n"
+                    "expect TForm_LogRxbin.Panel_Filename.text \"\"\n"
+                    "answer file " +
+                    unreachable +
+                    "\n"
+                    "click TForm_LogRxbin.Button_Open\n"
+                    "click TForm_LogRxbin.Button_Start\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+                    "expect TForm_LogRxbin.Shape_OnOff.colour #808080\n"
+                    "expect TForm_LogRxbin.Button_Open.enabled true\n"
+                    "expect TForm_LogRxbin.Button_Start.enabled true\n"
+                    "wait 3\n"),
+            kScriptPassed)
+      << rig.err.str() << rig.boxes.str();
+  const std::string boxes = rig.boxes.str();
+  const size_t noFile = boxes.find("message box \"Error\": No RXBIN file selected. -> OK");
+  const size_t cannotOpen =
+      boxes.find("message box \"Error\": Unable to open data record file. -> OK");
+  ASSERT_NE(noFile, std::string::npos) << boxes;
+  ASSERT_NE(cannotOpen, std::string::npos) << boxes;
+  EXPECT_LT(noFile, cannotOpen);
+  EXPECT_FALSE(rig.app.state.RecordingActive);
+  EXPECT_EQ(rig.app.state.RecordingFile, nullptr);
+  EXPECT_FALSE(std::ifstream(unreachable).good());
+}
+
+}  // namespace
+}  // namespace zelkon
