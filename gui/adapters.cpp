@@ -119,6 +119,9 @@ void DrainOnPost(UiQueue& queue, QObject& context) {
     QMetaObject::invokeMethod(
         &context, [&queue] { queue.Drain(); }, Qt::QueuedConnection);
   });
+  // Paint and expose events only: clicks and keys wait until the long action has returned.
+  queue.SetRepaintHandler(
+      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }
 
 }  // namespace zelkon::gui

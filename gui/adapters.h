@@ -42,7 +42,7 @@ class QtSettingsStore final : public SettingsStore {
 };
 
 // Makes every post to `queue` schedule a drain on the thread of `context` (the user-interface
-// thread's application object).
+// thread's application object), and lets a long action on that thread repaint the windows.
 void DrainOnPost(UiQueue& queue, QObject& context);
 
 }  // namespace zelkon::gui

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,6 @@ namespace {
 using testing::ConsoleOnEmulator;
 using testing::Deframe;
 using testing::PacketBytes;
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class RecordingConsole : public ::testing::Test {
  protected:
@@ -81,7 +75,7 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
   ASSERT_EQ(rig.Run("wait 7\n"), kScriptPassed) << rig.err.str();
   const size_t soFar = DispatchedBetween(started, ReadMark()).size();
   ASSERT_GT(soFar, 21u);
-  const std::vector<PacketBytes> cutOff = Deframe(ReadFile(path_));
+  const std::vector<PacketBytes> cutOff = Deframe(testing::FileBytes(path_));
   EXPECT_GE(cutOff.size(), soFar / 21 * 21);
 
   // Closing the window keeps recording; opened again it shows "On".
@@ -101,7 +95,7 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
   EXPECT_FALSE(rig.app.state.RecordingActive);
   EXPECT_EQ(rig.app.state.RecordingFile, nullptr);
 
-  const std::vector<PacketBytes> recorded = Deframe(ReadFile(path_));
+  const std::vector<PacketBytes> recorded = Deframe(testing::FileBytes(path_));
   const std::vector<PacketBytes> dispatched = DispatchedBetween(started, stopped);
   ASSERT_GT(dispatched.size(), 60u);
   EXPECT_EQ(recorded, dispatched);
@@ -120,13 +114,13 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
 
   // Nothing more is written after Stop; a second Start replaces the file with a new recording.
   ASSERT_EQ(rig.Run("wait 2\n"), kScriptPassed);
-  EXPECT_EQ(Deframe(ReadFile(path_)), recorded);
+  EXPECT_EQ(Deframe(testing::FileBytes(path_)), recorded);
   ASSERT_EQ(rig.Run("click TForm_LogRxbin.Button_Start\n"), kScriptPassed);
   const size_t restarted = ReadMark();
   ASSERT_EQ(rig.Run("wait 3\nclick TForm_LogRxbin.Button_Stop\n"), kScriptPassed);
   const std::vector<PacketBytes> second = DispatchedBetween(restarted, ReadMark());
   ASSERT_FALSE(second.empty());
-  EXPECT_EQ(Deframe(ReadFile(path_)), second);
+  EXPECT_EQ(Deframe(testing::FileBytes(path_)), second);
 }
 
 TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothing) {

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -289,9 +288,7 @@ TEST_F(Replay, ARecordingReplayedWhileRecordingIsRecordedAgainByteForByte) {
             kScriptPassed)
       << err.str();
   EXPECT_TRUE(replay.port.Finished());
-  std::ifstream in(again, std::ios::binary);
-  const std::vector<uint8_t> recorded{std::istreambuf_iterator<char>(in),
-                                      std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> recorded = testing::FileBytes(again);
   std::remove(again.c_str());
   EXPECT_EQ(recorded.size(), original.size());
   EXPECT_TRUE(recorded == original);

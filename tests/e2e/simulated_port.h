@@ -29,6 +29,16 @@ class SimulatedSerialPort final : public SerialPort {
     Pump();
     return static_cast<int>(incoming_.size());
   }
+  // The emulator answers as a command arrives and broadcasts on whole seconds: the wait moves the
+  // clock in small steps until it has said something.
+  bool WaitForInput(int ms) override {
+    constexpr int kStepMs = 10;
+    for (int waited = 0; BytesWaiting() == 0; waited += kStepMs) {
+      if (waited >= ms) return false;
+      clock_.SleepMs(std::min(kStepMs, ms - waited));
+    }
+    return true;
+  }
   int Read(uint8_t* buffer, int capacity) override {
     Pump();
     const int n = std::min(capacity, static_cast<int>(incoming_.size()));

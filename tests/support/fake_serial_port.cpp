@@ -91,6 +91,12 @@ int FakeSerialPort::BytesWaiting() {
   return static_cast<int>(incoming_.size());
 }
 
+bool FakeSerialPort::WaitForInput(int ms) {
+  if (BytesWaiting() > 0) return true;
+  clock_.SleepMs(ms);
+  return BytesWaiting() > 0;
+}
+
 int FakeSerialPort::Read(uint8_t* buffer, int capacity) {
   std::lock_guard lock(mutex_);
   ++reads;

@@ -71,6 +71,8 @@ class FakeSerialPort final : public SerialPort {
   void SetNonWaitingReads() override {}
   int Configure(const LineSettings& line) override;
   int BytesWaiting() override;
+  // Nothing arrives by itself: a wait with nothing queued takes its whole time on the clock.
+  bool WaitForInput(int ms) override;
   int Read(uint8_t* buffer, int capacity) override;
   void Write(const uint8_t* bytes, int length) override;
   void Drain() override {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 namespace zelkon {
 namespace {
@@ -157,6 +158,27 @@ int PosixSerialPort::BytesWaiting() {
   int count = 0;
   if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &count) != 0) return 0;
   return count;
+}
+
+bool PosixSerialPort::WaitForInput(int ms) {
+  if (fd_ < 0) return false;
+  using std::chrono::steady_clock;
+  const steady_clock::time_point deadline = steady_clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now())
+            .count();
+    if (left <= 0) return BytesWaiting() > 0;
+    pollfd entry{fd_, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready > 0 && (entry.revents & POLLIN) != 0) return true;
+    if (ready == 0) return false;
+    // A hang-up or an error is reported at once and again on every poll: sleep out the rest of the
+    // wait instead, so a caller that waits in a loop does not spin.
+    std::this_thread::sleep_for(deadline - steady_clock::now());
+    return BytesWaiting() > 0;
+  }
 }
 
 int PosixSerialPort::Read(uint8_t* buffer, int capacity) {

@@ -20,6 +20,7 @@ class PosixSerialPort final : public SerialPort {
   void SetNonWaitingReads() override;
   int Configure(const LineSettings& line) override;
   int BytesWaiting() override;
+  bool WaitForInput(int ms) override;
   int Read(uint8_t* buffer, int capacity) override;
   void Write(const uint8_t* bytes, int length) override;
   void Drain() override;

@@ -28,6 +28,10 @@ class SerialChannel {
   // nested event loop) returns at once: the bytes stay in the port for the outer loop's next tick.
   void ReadAndDispatch(PacketHandler handler, bool stopOnCapture);
 
+  // Blocks until the port has received bytes or `ms` milliseconds have passed; true when bytes
+  // wait. Nothing is read.
+  bool WaitForInput(int ms) { return port_.WaitForInput(ms); }
+
   // Frames one packet (id first) and writes it whole. Frames from different threads never
   // interleave. Packets longer than kMaxPacketLength, or empty, are not sent.
   void FramePacket(int length, const uint8_t* bytes);

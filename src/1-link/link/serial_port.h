@@ -27,6 +27,9 @@ class SerialPort {
   virtual int Configure(const LineSettings& line) = 0;
   // Bytes in the receive queue (0 on any error).
   virtual int BytesWaiting() = 0;
+  // Blocks until received bytes are waiting or `ms` milliseconds have passed, without using the
+  // processor meanwhile; true when bytes are waiting. A closed port returns false at once.
+  virtual bool WaitForInput(int ms) = 0;
   // Up to `capacity` bytes without waiting; the count read (0 when none or on error).
   virtual int Read(uint8_t* buffer, int capacity) = 0;
   // Writes one whole frame and waits, within a bound, until the device has taken all of it.

@@ -129,6 +129,16 @@ int ReplaySerialPort::BytesWaiting() {
   return static_cast<int>(std::min<uint64_t>(ReadableEnd() - readOffset_, INT_MAX));
 }
 
+bool ReplaySerialPort::WaitForInput(int ms) {
+  constexpr int kStepMs = 10;
+  if (file_ == nullptr) return false;
+  for (int waited = 0; BytesWaiting() == 0; waited += kStepMs) {
+    if (waited >= ms) return false;
+    clock_.SleepMs(std::min(kStepMs, ms - waited));
+  }
+  return true;
+}
+
 int ReplaySerialPort::Read(uint8_t* buffer, int capacity) {
   if (file_ == nullptr || !startMs_ || capacity <= 0) return 0;
   uint64_t end = ReadableEnd();

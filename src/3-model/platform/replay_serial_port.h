@@ -55,6 +55,8 @@ class ReplaySerialPort final : public SerialPort {
   void SetNonWaitingReads() override {}
   int Configure(const LineSettings&) override { return 0; }
   int BytesWaiting() override;
+  // Moves on in steps of the clock until the recording has bytes due.
+  bool WaitForInput(int ms) override;
   int Read(uint8_t* buffer, int capacity) override;
   void Write(const uint8_t* bytes, int length) override;
   void Drain() override {}

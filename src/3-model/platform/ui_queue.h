@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 namespace zelkon {
 
@@ -22,6 +23,14 @@ class UiQueue {
   // Called after every Post, on the posting thread: lets a user interface wake its own loop.
   void SetWakeHandler(std::function<void()> wake);
 
+  // Lets a user interface draw what changed while the user-interface thread is held by a long
+  // action of its own (an almanac transfer), without taking the operator's input meanwhile.
+  void SetRepaintHandler(std::function<void()> repaint) { repaint_ = std::move(repaint); }
+  // User-interface thread: draws the windows now, when a user interface asked to.
+  void Repaint() const {
+    if (repaint_) repaint_();
+  }
+
   // User-interface thread: runs every task posted so far, in order. Returns the number run.
   int Drain();
   // User-interface thread: waits up to `ms` milliseconds of real time for a task to be posted.
@@ -33,6 +42,7 @@ class UiQueue {
   std::condition_variable posted_;
   std::deque<Task> tasks_;
   std::function<void()> wake_;
+  std::function<void()> repaint_;  // user-interface thread only
 };
 
 }  // namespace zelkon

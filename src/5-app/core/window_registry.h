@@ -30,6 +30,8 @@
 #include "main/main_form.h"
 #include "menu/main_menu.h"
 #include "tools/diagnostics_form.h"
+#include "transfer/alm_form.h"
+#include "transfer/almanac_transfer.h"
 #include "transfer/initial_pos_form.h"
 #include "transfer/initial_time_form.h"
 #include "transfer/log_rxbin_form.h"
@@ -103,4 +105,5 @@ inline void NoHandlers(Application&, Form&) {}
   WINDOW(TForm_EEPROM, Form_EEPROM, &TForm_Main::ViewEEPROM, WireEepromWindow)                     \
   WINDOW(TForm_Message, Form_Message, kNoOpener, WireMessageWindow)                                \
   WINDOW(TForm_LogRxbin, Form_LogRxbin, &TForm_Main::ControlRecordRxbin, WireLogRxbinWindow)       \
+  WINDOW(TForm_Alm, Form_Alm, kNoOpener, WireAlmWindow)                                            \
   MODEL(TForm_Diagnostics, Form_Diagnostics)
