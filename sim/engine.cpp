@@ -71,11 +71,25 @@ void Engine::Broadcast(double second) {
 
   if (options_.fatalEvery > 0 && second >= nextFatal_) {
     nextFatal_ = second + options_.fatalEvery * options_.speed;
-    ++fatalCount_;
-    char text[80];
-    std::snprintf(text, sizeof text, "Simulated fault %d at TOW %lld", fatalCount_,
-                  static_cast<long long>(std::fmod(second, kSecondsPerWeek)));
-    Reply(FatalReport(fatalCount_ % 2 == 0, text));
+    SendFatal(second);
+  }
+  if (fatalAfterResetAt_ && second >= *fatalAfterResetAt_) {
+    fatalAfterResetAt_.reset();
+    SendFatal(second);
+  }
+}
+
+void Engine::SendFatal(double second) {
+  ++fatalCount_;
+  char text[80];
+  std::snprintf(text, sizeof text, "Simulated fault %d at TOW %lld", fatalCount_,
+                static_cast<long long>(std::fmod(second, kSecondsPerWeek)));
+  Reply(FatalReport(fatalCount_ % 2 == 0, text));
+}
+
+void Engine::ResetCommanded() {
+  if (options_.fatalAfterReset > 0) {
+    fatalAfterResetAt_ = receiver_.TrueGps() + options_.fatalAfterReset * options_.speed;
   }
 }
 
@@ -201,6 +215,7 @@ void Engine::Handle(const Packet& command) {
   switch (command.id) {
     case 0x1E:  // resets
       if (n != 1) return;
+      ResetCommanded();
       switch (p[0]) {
         case 'K':
           r.Reset(ResetKind::Cold);
@@ -230,6 +245,7 @@ void Engine::Handle(const Packet& command) {
     case 0x24:
       return Reply(SatelliteSelectionReport(r));
     case 0x25:
+      ResetCommanded();
       return r.Reset(ResetKind::Warm);
     case 0x26:
       Reply(HealthReport(r));

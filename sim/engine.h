@@ -43,6 +43,9 @@ class Engine {
   void HandleSuperpacket(const Packet& command);
   void Reply(const Packet& report);
   void Broadcast(double second);
+  void SendFatal(double second);
+  // A reset command arrived: the fatal report that follows resets is due again.
+  void ResetCommanded();
   void SendEventReports();
   void SendAutomaticOutputs();
   bool Silent() const;
@@ -63,6 +66,8 @@ class Engine {
   double lastSecond_;
   double nextFatal_;
   int fatalCount_ = 0;
+  // When the fatal report that follows the last reset is due.
+  std::optional<double> fatalAfterResetAt_;
   int almanacCursor_ = 0;
   bool breakTextSent_ = false;
 };

@@ -312,16 +312,24 @@ void Receiver::Reset(ResetKind kind) {
       Restart(true, true);
       break;
     case ResetKind::FactoryAll:
-      saved = factory;
-      segmentStatus_ = 0;
+      SavedToFactory();
       Restart(true, true);
       break;
     case ResetKind::FactoryConfig:
-      saved = factory;
-      segmentStatus_ = 0;
+      SavedToFactory();
       Restart(false, false);
       break;
   }
+}
+
+void Receiver::SavedToFactory() {
+  const Configuration kept = saved;
+  saved = factory;
+  for (int segment = 0; segment < 16; ++segment) {
+    // The segments asked to survive take their saved settings back.
+    if ((options.keepSegments >> segment) & 1) zelkon::sim::RevertSegment(saved, kept, segment);
+  }
+  segmentStatus_ = 0;
 }
 
 void Receiver::SaveSegments() {

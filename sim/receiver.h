@@ -115,6 +115,9 @@ class Receiver {
  private:
   void Step(double t);
   void Restart(bool forgetNavigation, bool forgetTime);
+  // A factory reset of the saved configuration: every segment to its factory settings but those
+  // kept by the options.
+  void SavedToFactory();
   void UpdateFix(double t);
   std::optional<double> LeapAt() const;
 

@@ -83,6 +83,7 @@ The receiver:
   --almanac-seconds N   seconds until a forgotten almanac is complete again (default 30)
   --leap-in SECONDS     schedule a leap second this long after start
   --corrupt-segments M  segments (bit mask) reported as corrupted at power-on
+  --keep-segment N      a factory reset leaves the saved settings of segment N (repeatable)
   --break-text[=TEXT]   answer the first port-settings command with a port-settings text
                         (default: "PR;B,1,RXBIN,9600,8,1,O," for the receiver's own settings)
 
@@ -90,7 +91,8 @@ Faults, for tests:
   --silent-after S      stop sending anything S seconds after start
   --drop P              drop each outgoing packet with probability P (0..1)
   --corrupt P           change each outgoing byte with probability P (0..1)
-  --fatal-every S       send a fatal-error report every S seconds
+  --fatal-every S       send a fatal-error report every S seconds (errors and exceptions in turn)
+  --fatal-after-reset S send a fatal report S seconds after every reset command
   --refuse ID           never answer this query: 21, 0x3C, 8E-4A ... (repeatable)
 
   --help                show this text
@@ -154,7 +156,8 @@ std::variant<SimOptions, ShowHelp, std::string> ParseSimOptions(int argc, char**
       if (!key) return "--refuse takes a query id such as 21 or 8E-4A, not '" + text + "'";
       options.refused.insert(*key);
     } else if (arg == "--seed" || arg == "--survey-seconds" || arg == "--acquire-seconds" ||
-               arg == "--almanac-seconds" || arg == "--corrupt-segments") {
+               arg == "--almanac-seconds" || arg == "--corrupt-segments" ||
+               arg == "--keep-segment") {
       if (auto error = need(text)) return *error;
       const auto number = ParseUnsigned(text);
       if (!number) return arg + " takes a whole number, not '" + text + "'";
@@ -163,8 +166,13 @@ std::variant<SimOptions, ShowHelp, std::string> ParseSimOptions(int argc, char**
       if (arg == "--acquire-seconds") options.acquireSeconds = static_cast<int>(*number);
       if (arg == "--almanac-seconds") options.almanacSeconds = static_cast<int>(*number);
       if (arg == "--corrupt-segments") options.corruptSegments = static_cast<uint16_t>(*number);
+      if (arg == "--keep-segment") {
+        if (*number > 15) return "--keep-segment takes a segment number from 0 to 15";
+        options.keepSegments |= static_cast<uint16_t>(1u << *number);
+      }
     } else if (arg == "--speed" || arg == "--leap-in" || arg == "--silent-after" ||
-               arg == "--drop" || arg == "--corrupt" || arg == "--fatal-every") {
+               arg == "--drop" || arg == "--corrupt" || arg == "--fatal-every" ||
+               arg == "--fatal-after-reset") {
       if (auto error = need(text)) return *error;
       const auto number = ParseNumber(text);
       if (!number) return arg + " takes a number, not '" + text + "'";
@@ -175,6 +183,7 @@ std::variant<SimOptions, ShowHelp, std::string> ParseSimOptions(int argc, char**
       if (arg == "--leap-in") options.leapIn = *number;
       if (arg == "--silent-after") options.silentAfter = *number;
       if (arg == "--fatal-every") options.fatalEvery = *number;
+      if (arg == "--fatal-after-reset") options.fatalAfterReset = *number;
       if (arg == "--drop" || arg == "--corrupt") {
         if (*number < 0 || *number > 1) return arg + " takes a fraction from 0 to 1";
         (arg == "--drop" ? options.dropFraction : options.corruptFraction) = *number;

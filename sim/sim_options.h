@@ -43,6 +43,9 @@ struct SimOptions {
   double leapIn = -1;
   // Segments (bit per segment number) found corrupted and set to default at power-on.
   uint16_t corruptSegments = 0;
+  // Segments (bit per segment number) whose saved settings a factory reset leaves as they are: a
+  // receiver whose EEPROM keeps part of its configuration.
+  uint16_t keepSegments = 0;
 
   // The port-settings text sent in answer to the first port-settings command; nothing: none.
   std::optional<std::string> breakText;
@@ -52,6 +55,7 @@ struct SimOptions {
   double dropFraction = 0;     // of outgoing packets, dropped
   double corruptFraction = 0;  // of outgoing bytes, changed
   double fatalEvery = 0;       // seconds between fatal-error reports; 0: never
+  double fatalAfterReset = 0;  // a fatal report this many seconds after each reset; 0: none
   // Queries never answered, as (id << 8) | sub-code (sub-code 0 for plain ids).
   std::set<uint16_t> refused;
 };

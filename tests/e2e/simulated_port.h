@@ -1,9 +1,11 @@
 // A serial port whose other end is the receiver emulator's engine, on the same clock: the monitor
-// and the receiver run together on virtual time, a minute of traffic in a few milliseconds.
+// and the receiver run together on virtual time, a minute of traffic in a few milliseconds. A
+// worker thread may write while the user-interface thread reads.
 #pragma once
 
 #include <algorithm>
 #include <deque>
+#include <mutex>
 #include <vector>
 
 #include "engine.h"
@@ -20,12 +22,14 @@ class SimulatedSerialPort final : public SerialPort {
   bool Open(const std::string&) override { return true; }
   bool SetQueueSizes(int, int) override { return true; }
   void Purge() override {
+    std::lock_guard lock(mutex_);
     Pump();
     incoming_.clear();
   }
   void SetNonWaitingReads() override {}
   int Configure(const LineSettings&) override { return 0; }
   int BytesWaiting() override {
+    std::lock_guard lock(mutex_);
     Pump();
     return static_cast<int>(incoming_.size());
   }
@@ -40,6 +44,7 @@ class SimulatedSerialPort final : public SerialPort {
     return true;
   }
   int Read(uint8_t* buffer, int capacity) override {
+    std::lock_guard lock(mutex_);
     Pump();
     const int n = std::min(capacity, static_cast<int>(incoming_.size()));
     std::copy_n(incoming_.begin(), n, buffer);
@@ -48,6 +53,7 @@ class SimulatedSerialPort final : public SerialPort {
     return n;
   }
   void Write(const uint8_t* bytes, int length) override {
+    std::lock_guard lock(mutex_);
     written.insert(written.end(), bytes, bytes + length);
     Pump();
     engine.Receive(bytes, static_cast<size_t>(length));
@@ -56,6 +62,7 @@ class SimulatedSerialPort final : public SerialPort {
   void Drain() override {}
   // The event pulse reaches the receiver's event input.
   bool SetRts(bool on) override {
+    std::lock_guard lock(mutex_);
     if (!on) engine.Event();
     return true;
   }
@@ -70,6 +77,7 @@ class SimulatedSerialPort final : public SerialPort {
 
   Clock& clock_;
   sim::SimOptions options_;
+  std::mutex mutex_;  // the engine and the byte queues
 
  public:
   sim::Engine engine;

@@ -48,6 +48,7 @@ void SerialChannel::ReadAndDispatch(PacketHandler handler, bool stopOnCapture) {
 void SerialChannel::FramePacket(int length, const uint8_t* bytes) {
   if (length < 1 || length > kMaxPacketLength) return;
   std::lock_guard lock(sendLock_);
+  if (sendsHeld_) return;
   const int frameLength = FrameBytes(bytes, length, txFrame_);
   port_.Write(txFrame_, frameLength);
 }

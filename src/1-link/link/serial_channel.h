@@ -33,7 +33,8 @@ class SerialChannel {
   bool WaitForInput(int ms) { return port_.WaitForInput(ms); }
 
   // Frames one packet (id first) and writes it whole. Frames from different threads never
-  // interleave. Packets longer than kMaxPacketLength, or empty, are not sent.
+  // interleave. Packets longer than kMaxPacketLength, or empty, are not sent, nor any while sends
+  // are held.
   void FramePacket(int length, const uint8_t* bytes);
 
   // Raises RTS and, if that worked, lowers it at once: the event-input pulse.
@@ -43,6 +44,13 @@ class SerialChannel {
   // capture of a port-settings text. Returns the count read.
   int CaptureRead();
 
+  // While held, FramePacket drops its frames: the PC port is being drained and reconfigured, and a
+  // frame written then would go out half in the old line settings and half in the new. Holding
+  // waits for a frame being written to finish.
+  void HoldSends(bool hold) {
+    std::lock_guard lock(sendLock_);
+    sendsHeld_ = hold;
+  }
   int Configure(const LineSettings& line) { return port_.Configure(line); }
   void Drain() { port_.Drain(); }
   void CloseChannel();
@@ -62,7 +70,8 @@ class SerialChannel {
   bool open_ = false;
   bool feeding_ = false;
 
-  std::mutex sendLock_;  // guards txFrame_ and the write
+  std::mutex sendLock_;  // guards txFrame_, sendsHeld_ and the write
+  bool sendsHeld_ = false;
   uint8_t txFrame_[kMaxFrameLength] = {};
 };
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <stop_token>
 
 namespace zelkon {
 
@@ -18,6 +19,13 @@ class Clock {
   virtual void SleepMs(int64_t ms) = 0;
   // The event loop has nothing to do for `ms`: wait, waking early when work is posted to `queue`.
   virtual void IdleWait(int64_t ms, UiQueue& queue) = 0;
+  // A worker thread's wait, cut short when `stop` is requested; false when it was.
+  virtual bool SleepUnlessStopped(int64_t ms, const std::stop_token& stop) = 0;
+  // A worker thread that waits on this clock is announced by the thread that starts it, before it
+  // starts, and ends itself with WorkerEnded. A clock that moves by itself needs neither; a clock
+  // moved by the user-interface thread does not move while a worker runs between its waits.
+  virtual void WorkerStarted() {}
+  virtual void WorkerEnded() {}
 };
 
 class SteadyClock final : public Clock {
@@ -26,6 +34,7 @@ class SteadyClock final : public Clock {
   int64_t NowMs() override;
   void SleepMs(int64_t ms) override;
   void IdleWait(int64_t ms, UiQueue& queue) override;
+  bool SleepUnlessStopped(int64_t ms, const std::stop_token& stop) override;
 
  private:
   int64_t start_;
@@ -39,6 +48,7 @@ class InstantClock final : public Clock {
   int64_t NowMs() override { return now_.load(); }
   void SleepMs(int64_t ms) override;
   void IdleWait(int64_t ms, UiQueue& queue) override;
+  bool SleepUnlessStopped(int64_t ms, const std::stop_token& stop) override;
 
  private:
   std::atomic<int64_t> now_{0};

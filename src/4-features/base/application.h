@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <typeindex>
@@ -61,6 +62,10 @@ class Application : public CommandSender {
   // The single send path of every command (CommandSender::SendCommand), and the poll loop's read:
   // what the port holds is read and every completed packet dispatched to its decoder.
   virtual void ReadAndDispatchReports() = 0;
+  // The send path of a worker thread: as SendCommand, but its pause ends early, and nothing is
+  // sent, once `stop` is requested.
+  virtual void SendCommandUnlessStopped(const std::stop_token& stop, int length,
+                                        const uint8_t* bytes) = 0;
 
   // Runs `task` on the user-interface thread once the packet loop has finished feeding. A decoder
   // never blocks: a question, a message or a file dialog it needs goes here, and while that box is
@@ -78,10 +83,15 @@ class Application : public CommandSender {
   UiQueue ui;
   SerialChannel channel;
   ResetTest resetTest;
+  IoMeter ioMeter;
   SegmentReadback segmentReadback;
 
   // The application title: "Corvane Receiver Monitor" at launch, "%d Zelkon" once the port is open.
   std::string Title = "Corvane Receiver Monitor";
+
+  // The segment check of the reset diagnostics, the one worker thread. The application stops and
+  // joins it before its windows and its port go away; assigning a new thread stops the old one.
+  std::jthread segmentCheckWorker;
 
  protected:
   // Must be constructed on the user-interface thread.

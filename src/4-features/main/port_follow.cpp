@@ -10,10 +10,14 @@ void ApplyPortSettings(Application& app, const PortSettings& settings, Panel& pa
   app.clock.SleepMs(kPortSettleMs);
   panel.SetCaption(PortSettingsText(app.state.PortLabel(), settings));
   app.state.LinkReady = false;
+  // A worker thread may be past its LinkReady check: its frame waits for, or is dropped by, the
+  // hold, never cut by the new settings.
+  app.channel.HoldSends(true);
   app.channel.Drain();
   app.clock.SleepMs(kPortSettleMs);
   app.channel.Configure(LineSettingsFor(settings));
   app.clock.SleepMs(kPortSettleMs);
+  app.channel.HoldSends(false);
   app.state.LinkReady = true;
 }
 

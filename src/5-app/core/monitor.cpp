@@ -32,7 +32,11 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
 #undef ZELKON_NOTHING_TO_CONNECT
 }
 
-Monitor::~Monitor() { MainFormClose(); }
+Monitor::~Monitor() {
+  // A segment check still running is stopped and joined before the port closes.
+  segmentCheckWorker = {};
+  MainFormClose();
+}
 
 bool Monitor::MainFormCreate() {
   const std::string path =
@@ -70,6 +74,17 @@ void Monitor::MainFormClose() {
 void Monitor::SendCommand(int length, const uint8_t* bytes) {
   if (!state.LinkReady) return;
   clock.SleepMs(kSendWaitMs);
+  WriteCommand(length, bytes);
+}
+
+void Monitor::SendCommandUnlessStopped(const std::stop_token& stop, int length,
+                                       const uint8_t* bytes) {
+  if (!state.LinkReady) return;
+  if (!clock.SleepUnlessStopped(kSendWaitMs, stop)) return;
+  WriteCommand(length, bytes);
+}
+
+void Monitor::WriteCommand(int length, const uint8_t* bytes) {
   if (OnUiThread()) {
     Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen);
   } else {

@@ -29,6 +29,8 @@ class Monitor final : public Application {
   // framed packet. Safe from any thread: frames never interleave, and the LED change of a worker
   // thread is handed to the user-interface thread.
   void SendCommand(int length, const uint8_t* bytes) override;
+  void SendCommandUnlessStopped(const std::stop_token& stop, int length,
+                                const uint8_t* bytes) override;
   void ReadAndDispatchReports() override;
 
   // Every timer of every window.
@@ -38,6 +40,10 @@ class Monitor final : public Application {
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;
   ZELKON_WINDOWS(ZELKON_WINDOW_MEMBER, ZELKON_WINDOW_MEMBER)
 #undef ZELKON_WINDOW_MEMBER
+
+ private:
+  // Lights the Tx LED (from a worker thread through the user-interface thread) and writes.
+  void WriteCommand(int length, const uint8_t* bytes);
 };
 
 }  // namespace zelkon

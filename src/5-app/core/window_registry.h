@@ -30,6 +30,7 @@
 #include "main/main_form.h"
 #include "menu/main_menu.h"
 #include "tools/diagnostics_form.h"
+#include "tools/reset_test.h"
 #include "transfer/alm_form.h"
 #include "transfer/almanac_transfer.h"
 #include "transfer/initial_pos_form.h"
@@ -106,4 +107,4 @@ inline void NoHandlers(Application&, Form&) {}
   WINDOW(TForm_Message, Form_Message, kNoOpener, WireMessageWindow)                                \
   WINDOW(TForm_LogRxbin, Form_LogRxbin, &TForm_Main::ControlRecordRxbin, WireLogRxbinWindow)       \
   WINDOW(TForm_Alm, Form_Alm, kNoOpener, WireAlmWindow)                                            \
-  MODEL(TForm_Diagnostics, Form_Diagnostics)
+  WINDOW(TForm_Diagnostics, Form_Diagnostics, &TForm_Main::ViewDiagnostics, WireDiagnosticsWindow)
