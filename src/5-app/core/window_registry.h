@@ -31,6 +31,8 @@
 #include "menu/main_menu.h"
 #include "tools/diagnostics_form.h"
 #include "tools/reset_test.h"
+#include "tools/test_modes.h"
+#include "tools/test_modes_form.h"
 #include "transfer/alm_form.h"
 #include "transfer/almanac_transfer.h"
 #include "transfer/initial_pos_form.h"
@@ -107,4 +109,5 @@ inline void NoHandlers(Application&, Form&) {}
   WINDOW(TForm_Message, Form_Message, kNoOpener, WireMessageWindow)                                \
   WINDOW(TForm_LogRxbin, Form_LogRxbin, &TForm_Main::ControlRecordRxbin, WireLogRxbinWindow)       \
   WINDOW(TForm_Alm, Form_Alm, kNoOpener, WireAlmWindow)                                            \
-  WINDOW(TForm_Diagnostics, Form_Diagnostics, &TForm_Main::ViewDiagnostics, WireDiagnosticsWindow)
+  WINDOW(TForm_Diagnostics, Form_Diagnostics, &TForm_Main::ViewDiagnostics, WireDiagnosticsWindow) \
+  WINDOW(TForm_Test, Form_Test, &TForm_Main::ViewTestModes, WireTestWindow)
