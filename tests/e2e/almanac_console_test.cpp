@@ -18,6 +18,7 @@ namespace zelkon {
 namespace {
 
 using testing::ConsoleOnEmulator;
+using testing::CountOf;
 using testing::FileBytes;
 using testing::PacketBytes;
 using testing::QuickConsoleReceiver;
@@ -37,13 +38,6 @@ std::string DownloadScript(const std::string& path) {
 }
 std::string UploadScript(const std::string& path) {
   return "answer file " + path + "\nclick TForm_Main.ControlUploadAlmanac\n";
-}
-
-int CountOf(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
 }
 
 // What the window showed each time the transfer let it repaint.

@@ -29,6 +29,14 @@ inline sim::SimOptions QuickConsoleReceiver(sim::Model model = sim::Model::T2K) 
   return options;
 }
 
+// How often `part` occurs in `text` (a log, the printed boxes), overlaps included.
+inline int CountOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
 struct ConsoleOnEmulator {
   explicit ConsoleOnEmulator(const sim::SimOptions& options = QuickConsoleReceiver())
       : port(clock, options, DefaultStartGps()) {

@@ -19,18 +19,12 @@ namespace zelkon {
 namespace {
 
 using testing::ConsoleOnEmulator;
+using testing::CountOf;
 using testing::PacketBytes;
 using testing::QuickConsoleReceiver;
 
 constexpr const char* kPortALine = " Serial Port Settings:    PortA Parity = none\r\n";
 constexpr const char* kNmeaLine = " NMEA Configuration:      Output Interval = 10\r\n";
-
-int CountOf(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
-}
 
 struct DiagnosticsRig : ConsoleOnEmulator {
   explicit DiagnosticsRig(const sim::SimOptions& options = QuickConsoleReceiver())
