@@ -1,7 +1,7 @@
 // zelkon-decode: de-frames an RXBIN byte stream (a recording, or a port captured with cat) through
 // the receive state machine and prints every completed packet as one line: the id in hex, the
 // payload length in decimal, then the payload bytes in hex; or, with --json, one JSON object with
-// the report's parsed fields.
+// the report's parsed fields; or, with --stability, the clock stability of the PPS offsets.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,10 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
+
+#include "analysis/stability.h"
 
 #include "link/framing.h"
 #include "reports/report_types.h"
@@ -18,14 +21,22 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: zelkon-decode [--json] [FILE]\n"
+    "Usage: zelkon-decode [--json | --stability] [FILE]\n"
     "Reads an RXBIN byte stream from FILE, or from standard input when FILE is absent or '-',\n"
     "and prints one line per complete packet: the packet id in hex, the payload length in\n"
     "decimal and the payload bytes in hex.\n"
     "\n"
     "  --json  one JSON object per packet instead: id, subcode, length, and the report's short\n"
     "          name and parsed fields; a packet without a parser, or of a length its report is\n"
-    "          not accepted at, gives \"parsed\": false and its payload in hex\n";
+    "          not accepted at, gives \"parsed\": false and its payload in hex\n"
+    "  --stability  the clock stability of the PPS offsets of the supplemental timing reports,\n"
+    "          each timed by the primary timing report before it, as CSV\n"
+    "          tau_s,n,adev,mdev,tdev: the averaging time in seconds, the number of terms of\n"
+    "          the Allan deviation, the overlapping and modified Allan deviations (fractional\n"
+    "          frequency) and the time deviation (seconds), at 1, 2, 4, ... s up to a third of\n"
+    "          the series; each gap in the reports is said on standard error, and its seconds\n"
+    "          count as missing, not as closed up (a term that would use one is left out; an\n"
+    "          averaging time left without modified terms has mdev and tdev empty)\n";
 
 // Collects the output lines and writes them to stdout in large blocks.
 class LineWriter {
@@ -82,11 +93,30 @@ int UsageError(const char* message, std::string_view arg) {
   return 2;
 }
 
+int PrintStability(const zelkon::PpsPhaseSeries& series) {
+  for (const std::string& gap : series.gaps())
+    std::fprintf(stderr, "zelkon-decode: %s\n", gap.c_str());
+  std::printf("tau_s,n,adev,mdev,tdev\n");
+  for (const zelkon::StabilityPoint& p : zelkon::ClockStability(series.phase())) {
+    std::printf("%g,%lld,%.6e,", p.tauSeconds, static_cast<long long>(p.adevTerms), p.adev);
+    // Gaps can leave an averaging time without a whole modified term: its fields stay empty.
+    if (p.mdevTerms > 0) std::printf("%.6e,%.6e", p.mdev, p.tdev);
+    std::printf("\n");
+  }
+  if (std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "zelkon-decode: error writing standard output: %s\n",
+                 std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* path = nullptr;
   bool json = false;
+  bool stability = false;
   bool optionsDone = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -97,6 +127,8 @@ int main(int argc, char** argv) {
       return 0;
     } else if (!optionsDone && arg == "--json") {
       json = true;
+    } else if (!optionsDone && arg == "--stability") {
+      stability = true;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option", arg);
     } else if (path != nullptr) {
@@ -104,6 +136,11 @@ int main(int argc, char** argv) {
     } else {
       path = argv[i];
     }
+  }
+
+  if (json && stability) {
+    std::fprintf(stderr, "zelkon-decode: --json and --stability exclude each other\n%s", kUsage);
+    return 2;
   }
 
   const bool fromStdin = path == nullptr || std::strcmp(path, "-") == 0;
@@ -115,8 +152,10 @@ int main(int argc, char** argv) {
 
   static zelkon::PacketReceiver receiver;
   static LineWriter writer;
+  static zelkon::PpsPhaseSeries series;
   bool writeFailed = false;
   auto print = [&](const zelkon::PacketReceiver& r) {
+    if (stability) return series.Add(r.Id(), r.Payload(), r.PayloadLength());
     if (!writeFailed && !(json ? writer.Json(r) : writer.Packet(r))) writeFailed = true;
   };
 
@@ -140,13 +179,14 @@ int main(int argc, char** argv) {
     receiver.bytesRemaining = static_cast<uint32_t>(n);
     zelkon::FeedReadBuffer(receiver, print);
     // A short read means the input is waiting for more: a live port or pipe. Show what came so far.
-    if (!writeFailed && n < zelkon::kReadBufferSize) {
+    if (!stability && !writeFailed && n < zelkon::kReadBufferSize) {
       writeFailed = !writer.Flush() || std::fflush(stdout) != 0;
     }
     if (writeFailed) break;
   }
   if (!fromStdin) close(fd);
 
+  if (stability) return PrintStability(series);
   if (writeFailed || !writer.Flush() || std::fflush(stdout) != 0) {
     std::fprintf(stderr, "zelkon-decode: error writing standard output: %s\n",
                  std::strerror(errno));

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -340,6 +341,47 @@ TEST_F(DecodeToolTest, JsonOfTheEmulatorsStreamHoldsTheEmulatorsValues) {
                            "productionParams"}) {
     EXPECT_GE(seen[std::string("\"") + name + "\""], 1) << "no " << name;
   }
+}
+
+// The emulator's PPS offsets with reports dropped: the gaps are said on standard error and left
+// as missing seconds, and the deviations come out as CSV.
+TEST_F(DecodeToolTest, StabilityOfTheEmulatorsPpsOffsetsSaysWhereReportsAreMissing) {
+  sim::SimOptions options;
+  options.seed = 5;
+  options.dropFraction = 0.01;
+  testing::SimHarness h(options);
+  h.Run(400);
+  const std::string path = WriteFile("day.rxb", h.engine.TakeOutput());
+  const Result run = Decode({"--stability", path});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::istringstream lines(run.out);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, "tau_s,n,adev,mdev,tdev");
+  std::vector<double> taus;
+  int withoutModified = 0;
+  while (std::getline(lines, line)) {
+    double tau = 0, adev = 0, mdev = 0, tdev = 0;
+    long long n = 0;
+    const int fields =
+        std::sscanf(line.c_str(), "%lf,%lld,%lf,%lf,%lf", &tau, &n, &adev, &mdev, &tdev);
+    // Every window of the longest averaging times may meet a dropped report.
+    if (fields == 3 && line.ends_with(",")) {
+      ++withoutModified;
+    } else {
+      ASSERT_EQ(fields, 5) << line;
+      EXPECT_GT(tdev, 0);
+    }
+    EXPECT_GT(n, 0);
+    EXPECT_GT(adev, 0);
+    taus.push_back(tau);
+  }
+  // Some 390 seconds with the time known: 1, 2, 4, ... 128 s.
+  EXPECT_EQ(taus, (std::vector<double>{1, 2, 4, 8, 16, 32, 64, 128})) << run.out;
+  EXPECT_LT(withoutModified, 3) << run.out;
+  EXPECT_NE(run.err.find("zelkon-decode: gap of "), std::string::npos) << run.err;
+
+  EXPECT_EQ(Decode({"--stability", "--json", path}).exitCode, 2);
 }
 
 TEST(SampleStream, RoundsHoldTheReportsWithTheLengthsTheirDecodersAccept) {

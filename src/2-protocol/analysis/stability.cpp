@@ -1,0 +1,121 @@
+#include "analysis/stability.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "reports/timing.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int64_t kSecondsPerWeek = 604800;
+constexpr uint8_t kTimingPrimary = 0xAB;
+constexpr uint8_t kTimingSupplemental = 0xAC;
+
+}  // namespace
+
+std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, double tau0) {
+  std::vector<StabilityPoint> points;
+  const int64_t n = static_cast<int64_t>(phase.size());
+  // Second differences at stride m, and their running sums for the modified variance; a term that
+  // uses a missing sample is left out of both (the count of missing ones runs alongside).
+  std::vector<double> sums;
+  std::vector<int64_t> missing;
+  for (int64_t m = 1; 3 * m <= n; m *= 2) {
+    const int64_t count = n - 2 * m;
+    sums.assign(static_cast<size_t>(count) + 1, 0.0);
+    missing.assign(static_cast<size_t>(count) + 1, 0);
+    double adevSum = 0;
+    int64_t adevTerms = 0;
+    for (int64_t i = 0; i < count; ++i) {
+      const double d = phase[static_cast<size_t>(i + 2 * m)] -
+                       2 * phase[static_cast<size_t>(i + m)] + phase[static_cast<size_t>(i)];
+      const bool present = !std::isnan(d);
+      sums[static_cast<size_t>(i) + 1] = sums[static_cast<size_t>(i)] + (present ? d : 0.0);
+      missing[static_cast<size_t>(i) + 1] = missing[static_cast<size_t>(i)] + (present ? 0 : 1);
+      if (present) {
+        adevSum += d * d;
+        ++adevTerms;
+      }
+    }
+    double mdevSum = 0;
+    int64_t mdevTerms = 0;
+    for (int64_t j = 0; j + m <= count; ++j) {
+      const size_t from = static_cast<size_t>(j);
+      const size_t to = static_cast<size_t>(j + m);
+      if (missing[to] != missing[from]) continue;
+      // The running sums telescope, so they stay near the size of the phase: their difference
+      // loses no more than a few digits of a double.
+      const double window = sums[to] - sums[from];
+      mdevSum += window * window;
+      ++mdevTerms;
+    }
+    if (adevTerms == 0) continue;
+    const double tau = static_cast<double>(m) * tau0;
+    const double md = static_cast<double>(m);
+    StabilityPoint point;
+    point.tauSeconds = tau;
+    point.adevTerms = adevTerms;
+    point.mdevTerms = mdevTerms;
+    point.adev = std::sqrt(adevSum / (2.0 * tau * tau * static_cast<double>(adevTerms)));
+    const double mvar = mdevSum / (2.0 * md * md * tau * tau * static_cast<double>(mdevTerms));
+    point.mdev = mdevTerms > 0 ? std::sqrt(mvar) : std::numeric_limits<double>::quiet_NaN();
+    point.tdev = tau / std::sqrt(3.0) * point.mdev;
+    points.push_back(point);
+  }
+  return points;
+}
+
+void PpsPhaseSeries::Add(uint8_t id, const uint8_t* payload, int length) {
+  if (id != 0x8F || length < 1) return;
+  if (payload[0] == kTimingPrimary) {
+    const std::optional<TimingPrimary> r = ParseTimingPrimary(payload, length);
+    // Week 0 is a receiver that has no time yet: its reports time nothing.
+    if (!r || r->week == 0) return;
+    primarySecond_ = static_cast<int64_t>(r->week) * kSecondsPerWeek + r->timeOfWeek;
+    primaryUsed_ = false;
+  } else if (payload[0] == kTimingSupplemental) {
+    const std::optional<TimingSupplemental> r = ParseTimingSupplemental(payload, length);
+    // A supplemental report without a primary report of its own second has no time: not a sample.
+    if (!r || primaryUsed_) return;
+    primaryUsed_ = true;
+    AddSample(primarySecond_, static_cast<double>(r->ppsOffset) * 1e-9);
+  }
+}
+
+void PpsPhaseSeries::AddSample(int64_t second, double offsetSeconds) {
+  if (lastSecond_ >= 0) {
+    const int64_t step = second - lastSecond_;
+    const int64_t week = lastSecond_ / kSecondsPerWeek;
+    const int64_t tow = lastSecond_ % kSecondsPerWeek;
+    char line[160];
+    if (step <= 0) {
+      std::snprintf(line, sizeof line,
+                    "time goes back %lld s after week %lld TOW %lld: sample left out",
+                    static_cast<long long>(1 - step), static_cast<long long>(week),
+                    static_cast<long long>(tow));
+      gaps_.push_back(line);
+      return;
+    }
+    if (step > kLongestFilledGap) {
+      std::snprintf(line, sizeof line,
+                    "gap of %lld s after week %lld TOW %lld: the series starts again after it",
+                    static_cast<long long>(step - 1), static_cast<long long>(week),
+                    static_cast<long long>(tow));
+      gaps_.push_back(line);
+      phase_.clear();
+    } else if (step > 1) {
+      std::snprintf(line, sizeof line, "gap of %lld s after week %lld TOW %lld",
+                    static_cast<long long>(step - 1), static_cast<long long>(week),
+                    static_cast<long long>(tow));
+      gaps_.push_back(line);
+      phase_.insert(phase_.end(), static_cast<size_t>(step - 1),
+                    std::numeric_limits<double>::quiet_NaN());
+    }
+  }
+  phase_.push_back(offsetSeconds);
+  lastSecond_ = second;
+}
+
+}  // namespace zelkon

@@ -1,0 +1,55 @@
+// Clock stability of a phase series: the overlapping Allan deviation, the modified Allan deviation
+// and the time deviation, at octave averaging times, and the PPS-offset series of a receiver's
+// timing reports they are computed from.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zelkon {
+
+struct StabilityPoint {
+  double tauSeconds = 0;
+  // Terms of each sum: the overlapping Allan deviation's and the modified one's (also the time
+  // deviation's). A missing sample removes every term that would use it.
+  int64_t adevTerms = 0;
+  int64_t mdevTerms = 0;
+  double adev = 0;  // fractional frequency
+  double mdev = 0;  // fractional frequency
+  double tdev = 0;  // seconds
+};
+
+// `phase`: time offsets in seconds, one every `tau0` seconds; a missing sample is NaN. Averaging
+// times tau0 times 1, 2, 4, ... up to a third of the series; an averaging time without a complete
+// Allan term is left out, and one whose every modified term meets a missing sample has NaN as its
+// modified and time deviations. Each deviation costs one pass over the series per averaging time.
+std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, double tau0 = 1.0);
+
+// The receiver's PPS offsets in time order, one a second, from its timing reports: each
+// supplemental timing report (0x8F-AC) takes the time of the primary timing report (0x8F-AB) sent
+// before it; before the receiver has the time (week 0) there are no samples. Seconds without a
+// sample are NaN in `phase` and listed in `gaps`.
+class PpsPhaseSeries {
+ public:
+  // Takes every packet of a stream, id first excluded (the payload as the report parsers read it).
+  void Add(uint8_t id, const uint8_t* payload, int length);
+
+  const std::vector<double>& phase() const { return phase_; }
+  // One line per gap or jump, for the operator: "gap of 3 s after week 2300 TOW 12345".
+  const std::vector<std::string>& gaps() const { return gaps_; }
+
+  // Longer gaps are not filled: the series ends before them and starts again after.
+  static constexpr int64_t kLongestFilledGap = 86400;
+
+ private:
+  void AddSample(int64_t second, double offsetSeconds);
+
+  std::vector<double> phase_;
+  std::vector<std::string> gaps_;
+  int64_t primarySecond_ = -1;  // GPS seconds of the last primary timing report
+  bool primaryUsed_ = true;     // the last primary's second has its sample
+  int64_t lastSecond_ = -1;     // GPS seconds of the last sample
+};
+
+}  // namespace zelkon
