@@ -13,7 +13,8 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
+          qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev fonts-dejavu-core
+          libmicrohttpd-dev)
 
 install_missing() {
   local missing=() p

@@ -1,8 +1,10 @@
 #include "analysis/stability.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "reports/timing.h"
 
@@ -70,17 +72,34 @@ std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, dou
 void PpsPhaseSeries::Add(uint8_t id, const uint8_t* payload, int length) {
   if (id != 0x8F || length < 1) return;
   if (payload[0] == kTimingPrimary) {
-    const std::optional<TimingPrimary> r = ParseTimingPrimary(payload, length);
-    // Week 0 is a receiver that has no time yet: its reports time nothing.
-    if (!r || r->week == 0) return;
-    primarySecond_ = static_cast<int64_t>(r->week) * kSecondsPerWeek + r->timeOfWeek;
-    primaryUsed_ = false;
+    if (const std::optional<TimingPrimary> r = ParseTimingPrimary(payload, length)) AddPrimary(*r);
   } else if (payload[0] == kTimingSupplemental) {
-    const std::optional<TimingSupplemental> r = ParseTimingSupplemental(payload, length);
-    // A supplemental report without a primary report of its own second has no time: not a sample.
-    if (!r || primaryUsed_) return;
-    primaryUsed_ = true;
-    AddSample(primarySecond_, static_cast<double>(r->ppsOffset) * 1e-9);
+    if (const std::optional<TimingSupplemental> r = ParseTimingSupplemental(payload, length)) {
+      AddSupplemental(*r);
+    }
+  }
+}
+
+void PpsPhaseSeries::AddPrimary(const TimingPrimary& r) {
+  // Week 0 is a receiver that has no time yet: its reports time nothing.
+  if (r.week == 0) return;
+  primarySecond_ = static_cast<int64_t>(r.week) * kSecondsPerWeek + r.timeOfWeek;
+  primaryUsed_ = false;
+}
+
+void PpsPhaseSeries::AddSupplemental(const TimingSupplemental& r) {
+  // A supplemental report without a primary report of its own second has no time: not a sample.
+  if (primaryUsed_) return;
+  primaryUsed_ = true;
+  AddSample(primarySecond_, static_cast<double>(r.ppsOffset) * 1e-9);
+}
+
+void PpsPhaseSeries::KeepNewest(size_t samples, size_t lines) {
+  if (phase_.size() > samples) {
+    phase_.erase(phase_.begin(), phase_.end() - static_cast<std::ptrdiff_t>(samples));
+  }
+  if (gaps_.size() > lines) {
+    gaps_.erase(gaps_.begin(), gaps_.end() - static_cast<std::ptrdiff_t>(lines));
   }
 }
 

@@ -3,11 +3,15 @@
 // timing reports they are computed from.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zelkon {
+
+struct TimingPrimary;
+struct TimingSupplemental;
 
 struct StabilityPoint {
   double tauSeconds = 0;
@@ -34,6 +38,14 @@ class PpsPhaseSeries {
  public:
   // Takes every packet of a stream, id first excluded (the payload as the report parsers read it).
   void Add(uint8_t id, const uint8_t* payload, int length);
+  // The same, for reports already parsed.
+  void AddPrimary(const TimingPrimary& report);
+  void AddSupplemental(const TimingSupplemental& report);
+
+  // Keeps the newest `samples` seconds of the series and the newest `lines` gap lines: a series
+  // that follows a receiver for weeks stays bounded. Gaps of the dropped part stay in `gaps`
+  // until they are among the oldest lines.
+  void KeepNewest(size_t samples, size_t lines);
 
   const std::vector<double>& phase() const { return phase_; }
   // One line per gap or jump, for the operator: "gap of 3 s after week 2300 TOW 12345".

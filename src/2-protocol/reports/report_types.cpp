@@ -10,11 +10,19 @@ constexpr uint8_t kErrorReportId = 0x5F;
 
 bool HasSubCode(uint8_t id) { return id == kSuperpacketId || id == kErrorReportId; }
 
-bool Matches(const ReportType& type, uint8_t id, const uint8_t* payload, int length) {
+bool SameReport(const ReportType& type, uint8_t id, const uint8_t* payload, int length) {
   if (type.id != id) return false;
-  if (type.subCode != kNoSubCode && (length < 1 || payload[0] != type.subCode)) return false;
+  return type.subCode == kNoSubCode || (length >= 1 && payload[0] == type.subCode);
+}
+
+bool Matches(const ReportType& type, uint8_t id, const uint8_t* payload, int length) {
+  if (!SameReport(type, id, payload, length)) return false;
   return type.orLonger ? length >= type.length : length == type.length;
 }
+
+constexpr std::array<std::span<const ReportType> (*)(), 7> kFamilies = {
+    TimingReportTypes, PositionReportTypes,   StatusReportTypes,    ProductReportTypes,
+    ConfigReportTypes, DiagnosticReportTypes, SystemDataReportTypes};
 
 std::string Hex(const uint8_t* bytes, int length) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -30,15 +38,23 @@ std::string Hex(const uint8_t* bytes, int length) {
 }  // namespace
 
 const ReportType* FindReportType(uint8_t id, const uint8_t* payload, int length) {
-  const std::array families = {
-      TimingReportTypes(), PositionReportTypes(),   StatusReportTypes(),    ProductReportTypes(),
-      ConfigReportTypes(), DiagnosticReportTypes(), SystemDataReportTypes()};
-  for (const std::span<const ReportType> family : families) {
-    for (const ReportType& type : family) {
+  for (const auto family : kFamilies) {
+    for (const ReportType& type : family()) {
       if (Matches(type, id, payload, length)) return &type;
     }
   }
   return nullptr;
+}
+
+bool IsWrongLength(uint8_t id, const uint8_t* payload, int length) {
+  bool known = false;
+  for (const auto family : kFamilies) {
+    for (const ReportType& type : family()) {
+      if (Matches(type, id, payload, length)) return false;
+      known = known || SameReport(type, id, payload, length);
+    }
+  }
+  return known;
 }
 
 std::string ReportJson(uint8_t id, const uint8_t* payload, int length) {

@@ -42,6 +42,8 @@ std::span<const ReportType> SystemDataReportTypes();
 // The type of a packet by its id, sub-code and length; nullptr for a packet the program has no
 // parser for, or one of a length its report is not accepted at.
 const ReportType* FindReportType(uint8_t id, const uint8_t* payload, int length);
+// True for a packet of a report the program parses, at a length that report is not accepted at.
+bool IsWrongLength(uint8_t id, const uint8_t* payload, int length);
 
 // One packet as a JSON object: "id", "subcode" (for 0x8F and 0x5F packets that carry one),
 // "length", then for a packet that parses "report" (the short name), "parsed": true and the fields

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/telemetry.h"
 #include "base/reset_watch.h"
 #include "base/segment_readback.h"
 #include "base/state.h"
@@ -85,6 +86,8 @@ class Application : public CommandSender {
   ResetTest resetTest;
   IoMeter ioMeter;
   SegmentReadback segmentReadback;
+  // The receiver as the decoded reports tell it: newest values, counts and histories.
+  Telemetry telemetry;
 
   // The application title: "Corvane Receiver Monitor" at launch, "%d Zelkon" once the port is open.
   std::string Title = "Corvane Receiver Monitor";

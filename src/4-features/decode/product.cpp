@@ -75,6 +75,7 @@ void ShowSoftwareVersionLong(Application& app, const SoftwareVersionLong& r) {
 }
 
 void ShowManufacturingParams(Application& app, const ManufacturingParams& r) {
+  app.telemetry.AddManufacturingParams(r);
   TForm_Product& product = app.Window<TForm_Product>();
   product.Panel_ManSerNumPrefix.SetCaption(Printf("%d", r.serialPrefix));
   product.Panel_ManSerNum.SetCaption(Printf("%ld", static_cast<long>(r.boardSerialNumber)));
@@ -88,6 +89,7 @@ void ShowManufacturingParams(Application& app, const ManufacturingParams& r) {
 }
 
 void ShowProductionParams(Application& app, const ProductionParams& r) {
+  app.telemetry.AddProductionParams(r);
   TForm_Product& product = app.Window<TForm_Product>();
   const int premiumOptions = r.premiumOptions;
   const int machineId = r.machineId;

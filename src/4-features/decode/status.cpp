@@ -86,6 +86,7 @@ void ShowEphemerisStatus(Application& app, const EphemerisStatus& r) {
 }
 
 void ShowTrackingStatus(Application& app, const TrackingStatus& r) {
+  app.telemetry.AddTrackingStatus(r, app.clock.NowMs());
   const int channel = r.Channel();
   if (channel >= kChannelCount) return;  // no row for it
   const auto row = static_cast<size_t>(channel);
@@ -135,6 +136,7 @@ void ColourSvPanel(Application& app, int prn, Panel& panel) {
 }
 
 void ShowSatelliteSelection(Application& app, const SatelliteSelection& r) {
+  app.telemetry.AddSatelliteSelection(r);
   TForm_Track& track = app.Window<TForm_Track>();
   track.Panel_PDOP.SetCaption(Printf("%.1f", r.pdop));
   track.Panel_HDOP.SetCaption(Printf("%.1f", r.hdop));

@@ -66,6 +66,7 @@ const char* TextOf(const std::array<const char*, N>& texts, unsigned index, cons
 }  // namespace
 
 void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
+  app.telemetry.AddTimingPrimary(r, app.clock.NowMs());
   TForm_Main& form = app.Window<TForm_Main>();
   if (!form.ControlPollingTimingPkts.Checked()) return;
   form.Panel_TOW.SetCaption(Printf("%d", static_cast<int32_t>(r.timeOfWeek)));
@@ -84,6 +85,7 @@ void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
 }
 
 void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
+  app.telemetry.AddTimingSupplemental(r, app.clock.NowMs());
   app.state.TimingStatusCountdown = kDisplayCountdown;
   app.state.TimeCountdown = kDisplayCountdown;
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/monitor.h"
+#include "reports/report_types.h"
 #include "transfer/recording.h"
 
 namespace zelkon {
@@ -88,9 +89,13 @@ void ReportDispatcher(Monitor& app, const PacketReceiver& receiver) {
   const uint8_t id = receiver.Id();
   const uint8_t* payload = receiver.Payload();
   const int length = receiver.PayloadLength();
+  PacketOutcome outcome = PacketOutcome::UnknownId;
   if (Decoder decoder = FindDecoder(id, payload, length, app.state.EngineeringMode)) {
+    outcome =
+        IsWrongLength(id, payload, length) ? PacketOutcome::BadLength : PacketOutcome::Decoded;
     decoder(app, payload, length);
   }
+  app.telemetry.CountPacket(id, payload, length, outcome);
   if (app.state.RecordingActive) RecordPacket(app.state, id, payload, length);
   if (app.resetTest.running) app.resetTest.ResetTestPacketSeen = true;
 }

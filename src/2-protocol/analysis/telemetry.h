@@ -1,0 +1,146 @@
+// What the monitor has learnt of its receiver from the reports it decoded: the newest values, the
+// packets counted by report, and the histories the charts and the sky view draw. Fed by the
+// decoders' display steps and the report dispatcher on the user-interface thread; read by the
+// charts window and the metrics endpoint. Times are the receiver's own (UTC seconds since 1970,
+// from its primary timing reports), so a replay draws the recording's times; ages are the
+// monitor's clock (milliseconds).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "analysis/bucket_series.h"
+#include "analysis/stability.h"
+#include "reports/position.h"
+#include "reports/product.h"
+#include "reports/status.h"
+#include "reports/timing.h"
+
+namespace zelkon {
+
+// What became of a packet the framing delivered.
+enum class PacketOutcome {
+  Decoded,    // a report the monitor knows, at a length it accepts
+  BadLength,  // a known report at a length it is not accepted at
+  UnknownId,  // an id (or 0x8F/0x5F sub-code) the monitor has no decoder for
+};
+
+struct PacketCount {
+  uint64_t packets = 0;
+  uint64_t bytes = 0;  // the id and the payload, before byte stuffing
+};
+
+// A report in the counts: its id, and for 0x8F and 0x5F packets its sub-code.
+struct ReportKey {
+  uint8_t id = 0;
+  int subCode = -1;  // -1: the report has none
+  auto operator<=>(const ReportKey&) const = default;
+};
+
+// One satellite as the channel that tracks it last reported it.
+struct TrackedSatellite {
+  TrackingStatus status;
+  int64_t atMs = 0;  // monitor clock when reported
+};
+
+// A point of a satellite's track across the sky.
+struct SkyPoint {
+  int64_t second = 0;   // receiver UTC
+  float azimuth = 0;    // radians
+  float elevation = 0;  // radians
+};
+
+class Telemetry {
+ public:
+  // Channels of the receiver.
+  static constexpr int kChannels = 12;
+  // A channel's report older than this no longer counts as tracking.
+  static constexpr int64_t kTrackingFreshMs = 10000;
+  // The sky view's tracks: one point a minute for an hour.
+  static constexpr int64_t kTrackPointSeconds = 60;
+  static constexpr int64_t kTrackSeconds = 3600;
+  // The live stability: the newest two days of one-second PPS offsets.
+  static constexpr size_t kStabilitySamples = 2 * 86400;
+
+  // ---- Fed by the dispatcher and the display steps --------------------------------------------
+  void CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome);
+  void AddTimingPrimary(const TimingPrimary& report, int64_t nowMs);
+  void AddTimingSupplemental(const TimingSupplemental& report, int64_t nowMs);
+  void AddTrackingStatus(const TrackingStatus& report, int64_t nowMs);
+  void AddSatelliteSelection(const SatelliteSelection& report);
+  void AddManufacturingParams(const ManufacturingParams& report);
+  void AddProductionParams(const ProductionParams& report);
+
+  // ---- Newest values ----------------------------------------------------------------------------
+  const std::optional<TimingPrimary>& Primary() const { return primary_; }
+  const std::optional<TimingSupplemental>& Supplemental() const { return supplemental_; }
+  // Monitor clock of the newest timing report (primary or supplemental); nullopt before one.
+  std::optional<int64_t> LastTimingReportMs() const { return lastTimingMs_; }
+  // The receiver's UTC of its newest primary timing report (seconds since 1970); nullopt while
+  // it has no time (week 0) or before one.
+  std::optional<int64_t> ReceiverUtc() const { return utcSecond_; }
+  // Channels whose newest report (within kTrackingFreshMs) says the satellite is acquired.
+  int SatellitesTracked(int64_t nowMs) const;
+  // Satellites of the newest selection the receiver uses (excluded ones not counted).
+  int SatellitesUsed() const;
+  const std::array<std::optional<TrackedSatellite>, kChannels>& Channels() const {
+    return channels_;
+  }
+  // PRNs of the newest selection, excluded ones negative.
+  const std::vector<int8_t>& SelectedPrns() const { return selectedPrns_; }
+  // The case serial number (0x8F-42), else the board's (0x8F-41); nullopt before either.
+  std::optional<uint32_t> SerialNumber() const;
+
+  // ---- Counts -----------------------------------------------------------------------------------
+  const std::map<ReportKey, PacketCount>& Received() const { return received_; }
+  uint64_t Dropped(PacketOutcome outcome) const;
+
+  // ---- Histories --------------------------------------------------------------------------------
+  const BucketSeries& PpsOffsetNs() const { return ppsOffsetNs_; }
+  const BucketSeries& OscillatorOffsetPpb() const { return oscillatorOffsetPpb_; }
+  const BucketSeries& QuantizationErrorNs() const { return quantizationErrorNs_; }
+  const BucketSeries& SatellitesTrackedSeries() const { return tracked_; }
+  const BucketSeries& SatellitesUsedSeries() const { return used_; }
+  // The track of every PRN seen in the last hour, oldest point first.
+  const std::map<int, std::deque<SkyPoint>>& Tracks() const { return tracks_; }
+  // One-second PPS offsets (seconds; NaN where a second is missing), the newest two days.
+  const PpsPhaseSeries& PpsPhase() const { return phase_; }
+
+  // Forgets everything (a new port).
+  void Clear() { *this = Telemetry(); }
+
+ private:
+  void AddTrackPoint(const TrackingStatus& report);
+
+  std::optional<TimingPrimary> primary_;
+  std::optional<TimingSupplemental> supplemental_;
+  std::optional<int64_t> lastTimingMs_;
+  std::optional<int64_t> utcSecond_;
+  // The primary report's second already has its history sample.
+  bool secondSampled_ = true;
+  std::array<std::optional<TrackedSatellite>, kChannels> channels_;
+  std::vector<int8_t> selectedPrns_;
+  std::optional<uint32_t> caseSerial_;
+  std::optional<uint32_t> boardSerial_;
+
+  std::map<ReportKey, PacketCount> received_;
+  uint64_t badLength_ = 0;
+  uint64_t unknownId_ = 0;
+
+  BucketSeries ppsOffsetNs_;
+  BucketSeries oscillatorOffsetPpb_;
+  BucketSeries quantizationErrorNs_;
+  BucketSeries tracked_;
+  BucketSeries used_;
+  std::map<int, std::deque<SkyPoint>> tracks_;
+  PpsPhaseSeries phase_;
+};
+
+// The receiver's UTC (seconds since 1970) of a primary timing report; nullopt for week 0.
+std::optional<int64_t> ReceiverUtcSeconds(const TimingPrimary& report);
+
+}  // namespace zelkon
