@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "chart_view.h"
 #include "led_widget.h"
 
 namespace zelkon::gui {
@@ -30,8 +31,8 @@ namespace {
 
 // Name prefixes of the controls; a widget named so is meant to be bound.
 constexpr const char* kControlPrefixes[] = {
-    "Panel_",       "Label_",  "Shape_", "Edit_",       "ComboBox_", "CheckBox_",
-    "RadioButton_", "Button_", "Memo_",  "TabControl_", "Timer_",    "RadioGroup_",
+    "Panel_",  "Label_", "Shape_",      "Edit_",  "ComboBox_",   "CheckBox_", "RadioButton_",
+    "Button_", "Memo_",  "TabControl_", "Timer_", "RadioGroup_", "Chart_",
 };
 
 // The caption of a menu item that is a separator line.
@@ -126,6 +127,8 @@ const QMetaObject* WidgetClassFor(ControlKind kind) {
       return &QTabBar::staticMetaObject;
     case ControlKind::MenuItem:
       return &QAction::staticMetaObject;
+    case ControlKind::Chart:
+      return &ChartView::staticMetaObject;
     case ControlKind::Timer:
       return nullptr;
   }
@@ -302,6 +305,7 @@ void Binder::ConnectWidget(Control& control, QWidget* widget) {
     case ControlKind::Shape:
     case ControlKind::MenuItem:
     case ControlKind::Timer:
+    case ControlKind::Chart:
       break;
   }
 }
@@ -452,6 +456,11 @@ void Binder::Sync(Control& control, std::optional<Property> property) {
     }
     case ControlKind::MenuItem:
       SyncMenuItem(static_cast<MenuItem&>(control), property);
+      break;
+    case ControlKind::Chart:
+      if (is(Property::Data)) {
+        static_cast<ChartView*>(object)->SetData(static_cast<Chart&>(control).Data());
+      }
       break;
     case ControlKind::Timer: {
       auto& timer = static_cast<Timer&>(control);

@@ -109,11 +109,12 @@ void PpsPhaseSeries::AddSample(int64_t second, double offsetSeconds) {
     const int64_t week = lastSecond_ / kSecondsPerWeek;
     const int64_t tow = lastSecond_ % kSecondsPerWeek;
     char line[160];
-    if (step <= 0) {
-      std::snprintf(line, sizeof line,
-                    "time goes back %lld s after week %lld TOW %lld: sample left out",
-                    static_cast<long long>(1 - step), static_cast<long long>(week),
-                    static_cast<long long>(tow));
+    // A second timed twice (a polled report beside the broadcast one) keeps its first sample.
+    if (step == 0) return;
+    if (step < 0) {
+      std::snprintf(
+          line, sizeof line, "time goes back %lld s after week %lld TOW %lld: sample left out",
+          static_cast<long long>(-step), static_cast<long long>(week), static_cast<long long>(tow));
       gaps_.push_back(line);
       return;
     }

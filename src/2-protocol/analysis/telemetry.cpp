@@ -42,6 +42,9 @@ uint64_t Telemetry::Dropped(PacketOutcome outcome) const {
 }
 
 void Telemetry::AddTimingPrimary(const TimingPrimary& report, int64_t nowMs) {
+  if (!primary_ || primary_->week != report.week || primary_->timeOfWeek != report.timeOfWeek) {
+    ++timingSeconds_;
+  }
   primary_ = report;
   lastTimingMs_ = nowMs;
   utcSecond_ = ReceiverUtcSeconds(report);
@@ -62,14 +65,14 @@ void Telemetry::AddTimingSupplemental(const TimingSupplemental& report, int64_t 
   ppsOffsetNs_.Add(second, report.ppsOffset);
   oscillatorOffsetPpb_.Add(second, report.oscillatorOffset);
   quantizationErrorNs_.Add(second, report.quantizationError);
-  tracked_.Add(second, SatellitesTracked(nowMs));
+  tracked_.Add(second, SatellitesTracked());
   used_.Add(second, SatellitesUsed());
 }
 
-void Telemetry::AddTrackingStatus(const TrackingStatus& report, int64_t nowMs) {
+void Telemetry::AddTrackingStatus(const TrackingStatus& report) {
   const int channel = report.Channel();
   if (channel < 0 || channel >= kChannels) return;
-  channels_[static_cast<size_t>(channel)] = TrackedSatellite{report, nowMs};
+  channels_[static_cast<size_t>(channel)] = TrackedSatellite{report, timingSeconds_};
   if (report.acquisition == 1) AddTrackPoint(report);
 }
 
@@ -114,9 +117,9 @@ std::optional<uint32_t> Telemetry::SerialNumber() const {
   return caseSerial_ ? caseSerial_ : boardSerial_;
 }
 
-int Telemetry::SatellitesTracked(int64_t nowMs) const {
-  return static_cast<int>(std::count_if(channels_.begin(), channels_.end(), [nowMs](const auto& c) {
-    return c && c->status.acquisition == 1 && nowMs - c->atMs <= kTrackingFreshMs;
+int Telemetry::SatellitesTracked() const {
+  return static_cast<int>(std::count_if(channels_.begin(), channels_.end(), [this](const auto& c) {
+    return c && c->status.acquisition == 1 && Fresh(*c);
   }));
 }
 

@@ -2,8 +2,9 @@
 // packets counted by report, and the histories the charts and the sky view draw. Fed by the
 // decoders' display steps and the report dispatcher on the user-interface thread; read by the
 // charts window and the metrics endpoint. Times are the receiver's own (UTC seconds since 1970,
-// from its primary timing reports), so a replay draws the recording's times; ages are the
-// monitor's clock (milliseconds).
+// from its primary timing reports), so a replay draws the recording's times; a satellite's age is
+// counted in the receiver's seconds too, so the last state of a replay stays what it was; the time
+// of the last timing report is the monitor's clock (milliseconds).
 #pragma once
 
 #include <array>
@@ -44,7 +45,7 @@ struct ReportKey {
 // One satellite as the channel that tracks it last reported it.
 struct TrackedSatellite {
   TrackingStatus status;
-  int64_t atMs = 0;  // monitor clock when reported
+  int64_t atSecond = 0;  // Telemetry::TimingSeconds() when reported
 };
 
 // A point of a satellite's track across the sky.
@@ -58,8 +59,9 @@ class Telemetry {
  public:
   // Channels of the receiver.
   static constexpr int kChannels = 12;
-  // A channel's report older than this no longer counts as tracking.
-  static constexpr int64_t kTrackingFreshMs = 10000;
+  // A channel's report older than this many seconds of receiver time no longer counts as
+  // tracking.
+  static constexpr int64_t kTrackingFreshSeconds = 10;
   // The sky view's tracks: one point a minute for an hour.
   static constexpr int64_t kTrackPointSeconds = 60;
   static constexpr int64_t kTrackSeconds = 3600;
@@ -70,7 +72,7 @@ class Telemetry {
   void CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome);
   void AddTimingPrimary(const TimingPrimary& report, int64_t nowMs);
   void AddTimingSupplemental(const TimingSupplemental& report, int64_t nowMs);
-  void AddTrackingStatus(const TrackingStatus& report, int64_t nowMs);
+  void AddTrackingStatus(const TrackingStatus& report);
   void AddSatelliteSelection(const SatelliteSelection& report);
   void AddManufacturingParams(const ManufacturingParams& report);
   void AddProductionParams(const ProductionParams& report);
@@ -83,8 +85,15 @@ class Telemetry {
   // The receiver's UTC of its newest primary timing report (seconds since 1970); nullopt while
   // it has no time (week 0) or before one.
   std::optional<int64_t> ReceiverUtc() const { return utcSecond_; }
-  // Channels whose newest report (within kTrackingFreshMs) says the satellite is acquired.
-  int SatellitesTracked(int64_t nowMs) const;
+  // Seconds of receiver time so far: primary timing reports of a new second, with or without a
+  // valid time.
+  int64_t TimingSeconds() const { return timingSeconds_; }
+  // The channel's newest report is at most kTrackingFreshSeconds old.
+  bool Fresh(const TrackedSatellite& channel) const {
+    return timingSeconds_ - channel.atSecond <= kTrackingFreshSeconds;
+  }
+  // Channels whose fresh newest report says the satellite is acquired.
+  int SatellitesTracked() const;
   // Satellites of the newest selection the receiver uses (excluded ones not counted).
   int SatellitesUsed() const;
   const std::array<std::optional<TrackedSatellite>, kChannels>& Channels() const {
@@ -120,6 +129,7 @@ class Telemetry {
   std::optional<TimingSupplemental> supplemental_;
   std::optional<int64_t> lastTimingMs_;
   std::optional<int64_t> utcSecond_;
+  int64_t timingSeconds_ = 0;
   // The primary report's second already has its history sample.
   bool secondSampled_ = true;
   std::array<std::optional<TrackedSatellite>, kChannels> channels_;

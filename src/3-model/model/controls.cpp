@@ -32,6 +32,8 @@ const char* KindName(ControlKind kind) {
       return "MenuItem";
     case ControlKind::Timer:
       return "Timer";
+    case ControlKind::Chart:
+      return "Chart";
   }
   return "?";
 }
@@ -47,6 +49,9 @@ VisualControl::VisualControl(Form& owner, std::string name, ControlKind kind, co
       enabled_(design.enabled),
       hint_(design.hint),
       top_(design.top) {}
+
+Chart::Chart(Form& owner, std::string name, const Design& design)
+    : VisualControl(owner, std::move(name), ControlKind::Chart, design) {}
 
 Panel::Panel(Form& owner, std::string name, const Design& design)
     : VisualControl(owner, std::move(name), ControlKind::Panel, design),

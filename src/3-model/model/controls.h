@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "model/chart.h"
 #include "model/colour.h"
 
 namespace zelkon {
@@ -34,6 +35,7 @@ enum class ControlKind {
   TabControl,
   MenuItem,
   Timer,
+  Chart,
 };
 
 const char* KindName(ControlKind kind);
@@ -50,6 +52,7 @@ enum class Property {
   Hint,
   Top,
   Interval,
+  Data,  // what a chart draws
 };
 
 class ControlObserver {
@@ -315,6 +318,20 @@ class TabControl final : public VisualControl {
  private:
   std::vector<std::string> tabs_;
   int tabIndex_;
+};
+
+// A chart: its points are replaced whole (a refresh redraws it once).
+class Chart final : public VisualControl {
+ public:
+  Chart(Form& owner, std::string name, const Design& design = {});
+  const ChartData& Data() const { return data_; }
+  void SetData(ChartData data) {
+    data_ = std::move(data);
+    Notify(Property::Data);
+  }
+
+ private:
+  ChartData data_;
 };
 
 // Design-time values of a menu item: MenuDesign("&Cold Reset").ShortCut("Ctrl+K").

@@ -32,6 +32,21 @@ std::string JsonList(const std::vector<std::string>& items) {
   return json + "]";
 }
 
+// One text a series: "PPS offset (ns): 42 points, last 3.52", the last point's y as %g.
+std::vector<std::string> SeriesSummaries(const ChartData& data) {
+  std::vector<std::string> summaries;
+  for (const ChartSeries& series : data.series) {
+    std::string text = series.name + ": " + std::to_string(series.points.size()) + " points";
+    if (!series.points.empty()) {
+      char last[32];
+      std::snprintf(last, sizeof last, ", last %g", series.points.back().y);
+      text += last;
+    }
+    summaries.push_back(std::move(text));
+  }
+  return summaries;
+}
+
 class Properties {
  public:
   Properties& Text(const char* name, const std::string& value) {
@@ -140,6 +155,11 @@ std::vector<PropertyValue> PropertiesOf(const Control& control) {
     case ControlKind::Timer: {
       const auto& c = static_cast<const Timer&>(control);
       p.Boolean("enabled", c.Enabled());
+      break;
+    }
+    case ControlKind::Chart: {
+      const auto& c = static_cast<const Chart&>(control);
+      p.List("series", SeriesSummaries(c.Data())).Common(c);
       break;
     }
   }

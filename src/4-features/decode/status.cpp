@@ -86,7 +86,7 @@ void ShowEphemerisStatus(Application& app, const EphemerisStatus& r) {
 }
 
 void ShowTrackingStatus(Application& app, const TrackingStatus& r) {
-  app.telemetry.AddTrackingStatus(r, app.clock.NowMs());
+  app.telemetry.AddTrackingStatus(r);
   const int channel = r.Channel();
   if (channel >= kChannelCount) return;  // no row for it
   const auto row = static_cast<size_t>(channel);

@@ -188,6 +188,8 @@ class TForm_Main final : public Form {
   MenuItem ViewAlmanacData{*this, "ViewAlmanacData", MenuDesign("&Almanac Data...")};
   MenuItem ViewAlmHealth{*this, "ViewAlmHealth", MenuDesign("Almanac &Health Page...")};
   MenuItem ViewUTCParam{*this, "ViewUTCParam", MenuDesign("&UTC Parameters...")};
+  MenuItem ViewCharts{*this, "ViewCharts", MenuDesign("&Charts...")};
+  MenuItem ViewSky{*this, "ViewSky", MenuDesign("S&ky View...")};
   MenuItem ViewDiagnostics{*this, "ViewDiagnostics", MenuDesign("&Diagnostics...").Hidden()};
   MenuItem ViewTestModes{*this, "ViewTestModes", MenuDesign("Test &Modes...").Hidden()};
 

@@ -44,12 +44,15 @@
 #include "views/add_timing_form.h"
 #include "views/alm_health_form.h"
 #include "views/almanac_data_form.h"
+#include "views/charts.h"
+#include "views/charts_form.h"
 #include "views/ephem_stat_form.h"
 #include "views/message_form.h"
 #include "views/message_log.h"
 #include "views/monitoring_windows.h"
 #include "views/product_form.h"
 #include "views/raw_meas_form.h"
+#include "views/sky_form.h"
 #include "views/system_data_windows.h"
 #include "views/track_form.h"
 #include "views/utc_param_form.h"
@@ -110,4 +113,6 @@ inline void NoHandlers(Application&, Form&) {}
   WINDOW(TForm_LogRxbin, Form_LogRxbin, &TForm_Main::ControlRecordRxbin, WireLogRxbinWindow)       \
   WINDOW(TForm_Alm, Form_Alm, kNoOpener, WireAlmWindow)                                            \
   WINDOW(TForm_Diagnostics, Form_Diagnostics, &TForm_Main::ViewDiagnostics, WireDiagnosticsWindow) \
-  WINDOW(TForm_Test, Form_Test, &TForm_Main::ViewTestModes, WireTestWindow)
+  WINDOW(TForm_Test, Form_Test, &TForm_Main::ViewTestModes, WireTestWindow)                        \
+  WINDOW(TForm_Charts, Form_Charts, &TForm_Main::ViewCharts, WireChartsWindow)                     \
+  WINDOW(TForm_Sky, Form_Sky, &TForm_Main::ViewSky, WireSkyWindow)
