@@ -26,14 +26,24 @@ install_missing() {
   echo "Installing: ${missing[*]}" >&2
   local sudo=()
   [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  # The installer's output goes to standard error too.
+  "${sudo[@]}" apt-get update -q >&2
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" >&2
 }
 
-# Build output goes to standard error: standard output belongs to the program.
+# Build output goes to standard error: standard output belongs to the program. Targets after the
+# preset build only those (and what they need); without, everything.
 build() {
-  cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" >&2
+  local preset=$1
+  shift
+  cmake --preset "$preset" >/dev/null
+  if (($#)); then
+    echo "Building $* (build/$preset)" >&2
+    cmake --build --preset "$preset" --target "$@" >&2
+  else
+    echo "Building everything (build/$preset)" >&2
+    cmake --build --preset "$preset" >&2
+  fi
 }
 
 command=${1:-}
@@ -41,7 +51,7 @@ command=${1:-}
 case "$command" in
   run)
     install_missing
-    build default
+    build default zelkon
     # Without arguments: the monitor on the built-in receiver emulator (without a display, the
     # same monitor headless, printing its state as JSON lines).
     [[ $# -gt 0 ]] || set -- --demo
@@ -57,7 +67,7 @@ case "$command" in
     ;;
   bench)
     install_missing
-    build default
+    build default zelkon_bench
     exec build/default/zelkon_bench "$@"
     ;;
   *)
