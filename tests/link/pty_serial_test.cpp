@@ -78,7 +78,7 @@ class PtySerial : public ::testing::Test {
 
 TEST(LineSettingsTermios, EachLineSettingMapsToItsTerminalFlags) {
   termios tio{};
-  tio.c_iflag = IXON | IXOFF | ICRNL | ISTRIP;
+  tio.c_iflag = IXON | IXOFF | ICRNL | ISTRIP | INPCK | IGNPAR | PARMRK;
   tio.c_oflag = OPOST;
   tio.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
   tio.c_cflag = CRTSCTS | CS5 | HUPCL;
@@ -88,7 +88,8 @@ TEST(LineSettingsTermios, EachLineSettingMapsToItsTerminalFlags) {
   EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
   EXPECT_TRUE(tio.c_cflag & PARENB);
   EXPECT_TRUE(tio.c_cflag & PARODD);
-  EXPECT_TRUE(tio.c_iflag & INPCK);
+  // A byte with a parity error is passed on as it came, not replaced, dropped or marked.
+  EXPECT_FALSE(tio.c_iflag & (INPCK | IGNPAR | PARMRK));
   EXPECT_FALSE(tio.c_cflag & CSTOPB);
   EXPECT_FALSE(tio.c_cflag & CRTSCTS);
   EXPECT_TRUE(tio.c_cflag & (CLOCAL | CREAD));

@@ -127,10 +127,11 @@ void ApplyLineSettings(termios& tio, const LineSettings& line) {
   if (line.parity != Parity::None) {
     tio.c_cflag |= PARENB;
     if (line.parity == Parity::Odd) tio.c_cflag |= PARODD;
-    tio.c_iflag |= INPCK;  // parity checking on
-  } else {
-    tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
   }
+  // Parity is generated on output and expected on input, but a byte that arrives with a parity
+  // error is passed on as it came: with checking on, the driver would hand over 0x00 in its place
+  // (or drop it, or insert marks), and a 0x00 is as wrong as the byte and hides what was sent.
+  tio.c_iflag &= ~static_cast<tcflag_t>(INPCK | IGNPAR);
 
   tio.c_cc[VSTART] = 0x11;  // XON/XOFF characters, unused while software flow control is off
   tio.c_cc[VSTOP] = 0x13;
