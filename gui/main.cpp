@@ -18,6 +18,7 @@
 
 #include "adapters.h"
 #include "core/headless.h"
+#include "core/metrics_publisher.h"
 #include "core/monitor.h"
 #include "core/replay.h"
 #include "core/script_console.h"
@@ -25,6 +26,7 @@
 #include "demo.h"
 #include "link/posix_serial_port.h"
 #include "main/comm_form.h"
+#include "metrics_server.h"
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
 #include "platform/ini_settings.h"
@@ -105,6 +107,20 @@ int RunWithoutWindows(const LaunchOptions& options) {
   // Interrupting is a normal end from the start on (a shell may start us with SIGINT ignored).
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
+  // The endpoint listens before anything else starts, so that a port it cannot have ends the run
+  // at once. Its thread reads only the publisher, and stops (joined) before the publisher goes.
+  MetricsPublisher metrics;
+  net::MetricsServer metricsServer;
+  if (options.metricsListen) {
+    std::string why;
+    if (!metricsServer.Start(
+            options.metricsListen->address, options.metricsListen->port,
+            [&metrics] { return metrics.Text(); }, why)) {
+      std::cerr << "zelkon: " << why << "\n";
+      return 1;
+    }
+    std::cerr << "zelkon: metrics at " << metricsServer.Url() << std::endl;
+  }
   PortChoice choice = ChoiceFromOptions(options);
   std::unique_ptr<sim::DemoReceiver> demo;
   if (!StartDemo(choice, demo)) return 1;
@@ -132,6 +148,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   // Without a display the main window is still the one showing: the console reaches its menus.
   app.Form_Main.Show();
   if (replaying) StopPollingAtEndOfRecording(app, replayPort, std::cerr);
+  if (options.metricsListen) PublishMetricsAfterEveryPollTick(app, metrics);
 
   EventLoop loop(clock, app.ui, app.Timers());
   int status = 0;

@@ -15,10 +15,13 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev fonts-dejavu-core
           libmicrohttpd-dev)
+# Only for the tests: promtool and a Prometheus server scrape the metrics endpoint.
+TEST_PACKAGES=(prometheus)
 
+# Installs those of the packages named that are missing.
 install_missing() {
   local missing=() p
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$p")
   done
@@ -50,7 +53,7 @@ command=${1:-}
 [[ $# -gt 0 ]] && shift
 case "$command" in
   run)
-    install_missing
+    install_missing "${PACKAGES[@]}"
     build default zelkon
     # Without arguments: the monitor on the built-in receiver emulator (without a display, the
     # same monitor headless, printing its state as JSON lines).
@@ -58,7 +61,7 @@ case "$command" in
     exec build/default/zelkon "$@"
     ;;
   test)
-    install_missing
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     for preset in default asan tsan; do
       echo "== $preset ==" >&2
       build "$preset"
@@ -66,7 +69,7 @@ case "$command" in
     done
     ;;
   bench)
-    install_missing
+    install_missing "${PACKAGES[@]}"
     build default zelkon_bench
     exec build/default/zelkon_bench "$@"
     ;;

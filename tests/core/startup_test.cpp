@@ -83,6 +83,36 @@ TEST(CommandLine, AReplayTakesTheRecordingInPlaceOfAPortAtTheSpeedGiven) {
   EXPECT_TRUE(script.engineeringMode);
 }
 
+TEST(CommandLine, TheMetricsEndpointListensOnTheLoopbackUnlessAnAddressIsGiven) {
+  const LaunchOptions port = Options({"--demo", "--headless", "--metrics-listen", "9469"});
+  ASSERT_TRUE(port.metricsListen);
+  EXPECT_EQ(port.metricsListen->address, "127.0.0.1");
+  EXPECT_EQ(port.metricsListen->port, 9469);
+  const LaunchOptions any =
+      Options({"--replay", "a.rxb", "--script", "x.zs", "--metrics-listen", "0.0.0.0:0"});
+  ASSERT_TRUE(any.metricsListen);
+  EXPECT_EQ(any.metricsListen->address, "0.0.0.0");
+  EXPECT_EQ(any.metricsListen->port, 0);
+  const LaunchOptions ipv6 = Options({"--headless", "--metrics-listen", "[::1]:65535"});
+  ASSERT_TRUE(ipv6.metricsListen);
+  EXPECT_EQ(ipv6.metricsListen->address, "::1");
+  EXPECT_EQ(ipv6.metricsListen->port, 65535);
+  EXPECT_FALSE(Options({"--headless"}).metricsListen);
+
+  for (const std::string bad :
+       {"", "65536", "99999999999", "-1", "port", "9469x", "127.0.0.1:", "localhost:9469",
+        "127.0.0:9469", "::1:9469", "[::1]9469", "[127.0.0.1]:9469", "[::1]:"}) {
+    const auto parsed = Parse({"--headless", "--metrics-listen", bad});
+    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << bad;
+    EXPECT_NE(std::get<std::string>(parsed).find("'" + bad + "'"), std::string::npos)
+        << std::get<std::string>(parsed);
+  }
+  // The windows have no metrics endpoint.
+  const auto windowed = Parse({"--demo", "--metrics-listen", "9469"});
+  ASSERT_TRUE(std::holds_alternative<std::string>(windowed));
+  EXPECT_NE(std::get<std::string>(windowed).find("--headless"), std::string::npos);
+}
+
 TEST(CommandLine, MistakesAreRefusedWithAMessage) {
   for (const auto& args :
        std::vector<std::vector<std::string>>{{"--device"},
@@ -100,7 +130,8 @@ TEST(CommandLine, MistakesAreRefusedWithAMessage) {
                                              {"--replay", "a.rxb", "--speed", "0"},
                                              {"--replay", "a.rxb", "--speed", "-1"},
                                              {"--replay", "a.rxb", "--speed", "fast"},
-                                             {"--replay", "a.rxb", "--speed", "inf"}}) {
+                                             {"--replay", "a.rxb", "--speed", "inf"},
+                                             {"--headless", "--metrics-listen"}}) {
     const auto parsed = Parse(args);
     ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << args[0];
     EXPECT_FALSE(std::get<std::string>(parsed).empty());

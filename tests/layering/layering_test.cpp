@@ -70,6 +70,30 @@ TEST(Layering, NoFolderIncludesFromAHigherLayer) {
   }
 }
 
+// The metrics endpoint's HTTP server (net/) is linked by the program only: no file of the core
+// includes one of its headers.
+TEST(Layering, TheCoreIncludesNothingOfTheHttpServer) {
+  const fs::path net = fs::path(ZELKON_SOURCE_DIR) / "net";
+  std::set<std::string> netHeaders;
+  for (const auto& entry : fs::directory_iterator(net)) {
+    if (entry.path().extension() == ".h") netHeaders.insert(entry.path().filename().string());
+  }
+  ASSERT_FALSE(netHeaders.empty());
+  static const std::regex include(R"(^\s*#\s*include\s+[<"]([^">]+)[">])");
+  for (const auto& entry : fs::recursive_directory_iterator(kSource)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path());
+    std::string line;
+    std::smatch match;
+    while (std::getline(in, line)) {
+      if (!std::regex_search(line, match, include)) continue;
+      const std::string header = fs::path(match[1].str()).filename().string();
+      EXPECT_FALSE(netHeaders.contains(header) || header == "microhttpd.h")
+          << entry.path().generic_string() << " includes " << match[1];
+    }
+  }
+}
+
 TEST(Layering, NoChainOfIncludesBetweenFoldersComesBack) {
   const auto graph = FolderIncludes();
   enum class Mark { Unseen, OnPath, Done };

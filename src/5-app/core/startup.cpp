@@ -7,9 +7,42 @@
 #include <filesystem>
 #include <string_view>
 
+#include <arpa/inet.h>
+
 #include "platform/replay_serial_port.h"
 
 namespace zelkon {
+namespace {
+
+// [ADDR:]PORT with ADDR a numeric IPv4 address or a bracketed IPv6 one; nothing when the text is
+// not that.
+std::optional<ListenAddress> ParseListenAddress(std::string_view text) {
+  ListenAddress listen;
+  std::string_view port = text;
+  if (!text.empty() && text.front() == '[') {
+    const size_t close = text.find("]:");
+    if (close == std::string_view::npos) return std::nullopt;
+    listen.address = std::string(text.substr(1, close - 1));
+    port = text.substr(close + 2);
+    in6_addr ipv6;
+    if (inet_pton(AF_INET6, listen.address.c_str(), &ipv6) != 1) return std::nullopt;
+  } else if (const size_t colon = text.rfind(':'); colon != std::string_view::npos) {
+    listen.address = std::string(text.substr(0, colon));
+    port = text.substr(colon + 1);
+    in_addr ipv4;
+    if (inet_pton(AF_INET, listen.address.c_str(), &ipv4) != 1) return std::nullopt;
+  }
+  if (port.empty() || port.size() > 5) return std::nullopt;
+  listen.port = 0;
+  for (char c : port) {
+    if (c < '0' || c > '9') return std::nullopt;
+    listen.port = listen.port * 10 + (c - '0');
+  }
+  if (listen.port > 65535) return std::nullopt;
+  return listen;
+}
+
+}  // namespace
 
 const char* LaunchUsage() {
   return R"(Usage: zelkon [-cN] [-d] [--device PATH | --demo | --replay FILE] [--headless] [OPTION]...
@@ -35,6 +68,11 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
   --ntp yes|no          store whether the receiver feeds an NTP server (the question the program
                         asks otherwise); a run without windows that has no stored answer uses
                         "no" for that run only and stores nothing
+  --metrics-listen [ADDR:]PORT
+                        with --headless or --script: serve the receiver's values and the packet
+                        counts as Prometheus metrics at http://ADDR:PORT/metrics (ADDR a numeric
+                        IPv4 address or [IPv6], default 127.0.0.1; port 0: any free port, the
+                        address is printed on standard error)
   --screenshot FILE     render the main window to a PNG after --after SECONDS (default 3), exit
   --screenshot-dir DIR  render every window to DIR/<window class>.png, exit
   --help                show this text
@@ -91,6 +129,14 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
         return std::string("--ntp needs yes or no");
       }
       options.ntp = text == "yes";
+    } else if (arg == "--metrics-listen") {
+      if (!value(text)) return std::string("--metrics-listen needs [ADDR:]PORT");
+      options.metricsListen = ParseListenAddress(text);
+      if (!options.metricsListen) {
+        return "--metrics-listen needs [ADDR:]PORT, a numeric IPv4 address or [IPv6] and a port "
+               "from 0 to 65535, not '" +
+               text + "'";
+      }
     } else if (arg == "--screenshot") {
       if (!value(options.screenshotFile)) return std::string("--screenshot needs a file name");
     } else if (arg == "--screenshot-dir") {
@@ -129,6 +175,9 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
                       (options.demo ? 1 : 0) + (options.replayPath.empty() ? 0 : 1);
   if (choices > 1) return std::string("give only one of -c, --device, --demo and --replay");
   if (speedGiven && options.replayPath.empty()) return std::string("--speed needs --replay");
+  if (options.metricsListen && !options.headless) {
+    return std::string("--metrics-listen needs a run without windows: --headless or --script");
+  }
   return options;
 }
 

@@ -8,6 +8,13 @@
 
 namespace zelkon {
 
+// Where the metrics endpoint listens: a numeric IPv4 address, or an IPv6 one (kept without the
+// brackets of the command line), and a port (0: any free port).
+struct ListenAddress {
+  std::string address = "127.0.0.1";
+  int port = 0;
+};
+
 struct LaunchOptions {
   // -d (any argument whose second character is 'd'): engineering mode.
   bool engineeringMode = false;
@@ -35,6 +42,8 @@ struct LaunchOptions {
   // --ntp yes|no: whether the receiver feeds an NTP server, stored as the "NTP" setting before the
   // run starts (yes: the timing packets are not polled).
   std::optional<bool> ntp;
+  // --metrics-listen [ADDR:]PORT: serve the Prometheus metrics there (a run without windows).
+  std::optional<ListenAddress> metricsListen;
   bool showHelp = false;
   bool showVersion = false;
 
