@@ -115,11 +115,9 @@ void ChartView::BuildAxes(ChartData::Axes axes) {
       break;
     }
     case ChartData::Axes::Columns: {
+      // The value axis' title names the bars.
+      chart->legend()->hide();
       auto* categories = new QBarCategoryAxis;
-      // "10/23" under a bar of a twelfth of the width.
-      QFont small = categories->labelsFont();
-      small.setPointSizeF(small.pointSizeF() * 0.85);
-      categories->setLabelsFont(small);
       auto* value = new QValueAxis;
       chart->addAxis(categories, Qt::AlignBottom);
       chart->addAxis(value, Qt::AlignLeft);

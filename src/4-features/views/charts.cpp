@@ -48,9 +48,10 @@ ChartData TimeChart(const BucketSeries& range, int64_t spanSeconds, std::string 
   return chart;
 }
 
+// `axisTitle`: the series' name where that is too long to stand beside the chart.
 ChartData OffsetChart(const BucketSeries& series, int64_t span, const std::string& name,
-                      Colour colour) {
-  ChartData chart = TimeChart(series, span, name);
+                      Colour colour, const std::string& axisTitle = {}) {
+  ChartData chart = TimeChart(series, span, axisTitle.empty() ? name : axisTitle);
   if (series.Empty()) return chart;
   if (series.WidthFor(span) > 1) chart.series.push_back(RangeSeries(series, span, colour));
   chart.series.push_back(MeanSeries(series, span, name, colour));
@@ -72,7 +73,8 @@ void RefreshCharts(Application& app, TForm_Charts& form) {
   form.Chart_OscOffset.SetData(
       OffsetChart(t.OscillatorOffsetPpb(), span, "Oscillator offset (ppb)", kOscillatorColour));
   form.Chart_Quantization.SetData(OffsetChart(t.QuantizationErrorNs(), span,
-                                              "PPS quantization error (ns)", kQuantizationColour));
+                                              "PPS quantization error (ns)", kQuantizationColour,
+                                              "Quantization (ns)"));
   form.Chart_Satellites.SetData(SatellitesChart(t, span));
 
   const PpsPhaseSeries& phase = t.PpsPhase();
@@ -132,7 +134,7 @@ ChartData StabilityChart(const std::vector<StabilityPoint>& points) {
   ChartData chart;
   chart.axes = ChartData::Axes::LogLog;
   chart.xTitle = "Averaging time (s)";
-  chart.leftTitle = "Allan deviation";
+  chart.leftTitle = "ADEV, MDEV";
   chart.rightTitle = "Time deviation (s)";
   struct Deviation {
     const char* name;
