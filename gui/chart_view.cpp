@@ -193,13 +193,16 @@ void ChartView::AddSeries(const ChartSeries& s) {
       break;
     }
     case ChartSeries::Style::Band: {
-      auto* upper = new QLineSeries;
-      auto* lower = new QLineSeries;
+      // The area does not own its boundary lines: as its children they go with it.
+      auto* area = new QAreaSeries;
+      auto* upper = new QLineSeries(area);
+      auto* lower = new QLineSeries(area);
       for (const ChartPoint& p : s.points) {
         upper->append(xOf(p.x), p.high);
         lower->append(xOf(p.x), p.low);
       }
-      auto* area = new QAreaSeries(upper, lower);
+      area->setUpperSeries(upper);
+      area->setLowerSeries(lower);
       QColor fill = colour;
       fill.setAlphaF(kBandAlpha);
       area->setBrush(fill);
