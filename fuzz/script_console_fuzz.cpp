@@ -57,6 +57,13 @@ const std::string& ScratchPath() {
   return path;
 }
 
+// The scratch file and its folder go when the fuzzer ends.
+void RemoveScratch() {
+  const std::string& path = ScratchPath();
+  ::unlink(path.c_str());
+  ::rmdir(path.substr(0, path.rfind('/')).c_str());
+}
+
 // The script with its file answers pointed at the scratch file and its waits bounded.
 std::string Bounded(std::string_view text) {
   std::string script;
@@ -94,6 +101,9 @@ std::string Bounded(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Registered after the path is made, so that the path outlives the removal.
+  static const bool removedAtExit = !ScratchPath().empty() && std::atexit(RemoveScratch) == 0;
+  (void)removedAtExit;
   const std::string script = Bounded(std::string_view(reinterpret_cast<const char*>(data), size));
   ::unlink(ScratchPath().c_str());
 
