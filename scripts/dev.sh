@@ -5,7 +5,8 @@
 #                                 arguments: --demo, the built-in receiver emulator)
 #   scripts/dev.sh test           install what is missing, build and run every test:
 #                                 the plain suite, then the suite under AddressSanitizer +
-#                                 UndefinedBehaviorSanitizer, then under ThreadSanitizer
+#                                 UndefinedBehaviorSanitizer, then under ThreadSanitizer, then
+#                                 every fuzz target for a few seconds (scripts/fuzz.sh)
 #   scripts/dev.sh bench          build and run the benchmarks
 #
 # Packages are installed with apt only when missing, through sudo only when not root.
@@ -15,8 +16,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev fonts-dejavu-core
           libmicrohttpd-dev)
-# Only for the tests: promtool and a Prometheus server scrape the metrics endpoint.
-TEST_PACKAGES=(prometheus)
+# Only for the tests: promtool and a Prometheus server scrape the metrics endpoint; clang and its
+# libFuzzer runtime build the fuzz targets.
+TEST_PACKAGES=(prometheus clang libclang-rt-14-dev)
 
 # Installs those of the packages named that are missing.
 install_missing() {
@@ -67,6 +69,8 @@ case "$command" in
       build "$preset"
       ctest --preset "$preset"
     done
+    echo "== fuzz ==" >&2
+    scripts/fuzz.sh all 3
     ;;
   bench)
     install_missing "${PACKAGES[@]}"

@@ -1,0 +1,48 @@
+// The position file on arbitrary bytes: the record parser, and the initial-position window's
+// "from file" reader on the same bytes as a file, which must accept exactly what the parser
+// accepts.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "fuzz_rig.h"
+#include "transfer/initial_pos_form.h"
+#include "transfer/position_transfer.h"
+
+namespace {
+
+// One monitor for the whole run: reading a file into the window depends on nothing the last read
+// left, and every accepted record overwrites the edits it fills.
+struct Window {
+  Window() : app{zelkon::Platform{port, clock, dialogs, settings, time}} {}
+  zelkon::InstantClock clock;
+  zelkon::fuzz::PlayedSerialPort port;
+  std::ostringstream boxes;
+  zelkon::HeadlessDialogs dialogs{boxes};
+  zelkon::fuzz::MemorySettingsStore settings;
+  zelkon::fuzz::FixedSystemTime time;
+  zelkon::Monitor app;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::optional<zelkon::PositionRecord> record = zelkon::ParsePositionRecord(text);
+  if (record && record->kind != 0 && record->kind != 1) std::abort();
+
+  static zelkon::fuzz::MemoryFile file;
+  static Window window;
+  // The parser reads a text up to its first zero byte, the window a file to its end: they read
+  // the same record from the text before any zero byte.
+  const size_t zero = text.find('\0');
+  file.Fill(data, zero == std::string::npos ? size : zero);
+  window.boxes.str("");
+  window.dialogs.QueueFile(file.Path());
+  window.app.Window<zelkon::TForm_InitialPos>().Button_File.Click();
+  const bool refused = window.boxes.str().find("format incorrect") != std::string::npos;
+  if (refused == record.has_value()) std::abort();
+  return 0;
+}
