@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/fake_serial_port.h"
+#include "support/test_folder.h"
 
 extern char** environ;
 
@@ -26,19 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadAll;
 
-class HeadlessProgram : public ::testing::Test {
+class HeadlessProgram : public testing::TestFolder {
  protected:
-  void SetUp() override {
-    std::string pattern = fs::temp_directory_path() / "zelkon-headless-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  HeadlessProgram() : TestFolder("zelkon-headless") {}
 
   // Runs `zelkon` with `launch_` (`--demo --headless` unless a test says otherwise) and `extra`
   // options, its settings kept in this test's own folder, until a line shows the receiver type
@@ -109,7 +102,6 @@ class HeadlessProgram : public ::testing::Test {
   }
 
   std::vector<std::string> launch_ = {"--demo", "--headless"};
-  fs::path dir_;
   std::string out;
   std::string err;
 };

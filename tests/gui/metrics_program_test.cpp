@@ -25,6 +25,7 @@
 
 #include "support/http_client.h"
 #include "support/programs.h"
+#include "support/test_folder.h"
 
 extern char** environ;
 
@@ -34,11 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::HttpReply;
 using testing::HttpRequest;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadAll;
 
 // Calls `done` every 100 ms until it returns true or `seconds` have passed; returns its last
 // answer.
@@ -124,16 +121,9 @@ class Process {
   int status_ = -1;
 };
 
-class MetricsProgram : public ::testing::Test {
+class MetricsProgram : public testing::TestFolder {
  protected:
-  void SetUp() override {
-    std::string pattern = fs::temp_directory_path() / "zelkon-metrics-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path dir_;
+  MetricsProgram() : TestFolder("zelkon-metrics") {}
 };
 
 TEST_F(MetricsProgram, PrometheusScrapesTheHeadlessMonitorOnTheEmulator) {

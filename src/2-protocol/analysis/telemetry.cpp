@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "reports/report_types.h"
+
 namespace zelkon {
 namespace {
 
@@ -9,8 +11,6 @@ constexpr int64_t kGpsEpochUnix = 315964800;  // 1980-01-06 00:00:00 UTC
 constexpr int64_t kSecondsPerWeek = 604800;
 // Gap lines the live stability keeps.
 constexpr size_t kGapLines = 100;
-
-bool HasSubCode(uint8_t id) { return id == 0x8F || id == 0x5F; }
 
 }  // namespace
 

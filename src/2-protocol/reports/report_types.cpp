@@ -8,8 +8,6 @@ namespace {
 constexpr uint8_t kSuperpacketId = 0x8F;
 constexpr uint8_t kErrorReportId = 0x5F;
 
-bool HasSubCode(uint8_t id) { return id == kSuperpacketId || id == kErrorReportId; }
-
 bool SameReport(const ReportType& type, uint8_t id, const uint8_t* payload, int length) {
   if (type.id != id) return false;
   return type.subCode == kNoSubCode || (length >= 1 && payload[0] == type.subCode);
@@ -36,6 +34,8 @@ std::string Hex(const uint8_t* bytes, int length) {
 }
 
 }  // namespace
+
+bool HasSubCode(uint8_t id) { return id == kSuperpacketId || id == kErrorReportId; }
 
 const ReportType* FindReportType(uint8_t id, const uint8_t* payload, int length) {
   for (const auto family : kFamilies) {

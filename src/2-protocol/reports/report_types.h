@@ -39,6 +39,9 @@ std::span<const ReportType> ConfigReportTypes();
 std::span<const ReportType> DiagnosticReportTypes();
 std::span<const ReportType> SystemDataReportTypes();
 
+// True for the ids whose first payload byte is a sub-code naming the report (0x8F, 0x5F).
+bool HasSubCode(uint8_t id);
+
 // The type of a packet by its id, sub-code and length; nullptr for a packet the program has no
 // parser for, or one of a length its report is not accepted at.
 const ReportType* FindReportType(uint8_t id, const uint8_t* payload, int length);
