@@ -2,8 +2,11 @@
 // link, and on real time over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "receiver/receiver_type.h"
 #include "sim/sim_harness.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_path.h"
 #include "support/virtual_clock.h"
 
 namespace zelkon {
@@ -258,6 +262,83 @@ TEST(MonitorOnEmulator, OverAPseudoTerminalInRealTime) {
   EXPECT_EQ(app.Form_Main.Panel_Serial.Caption(), path + " 9600, 8-Odd-1");
   app.MainFormClose();
   receiver.Stop();
+}
+
+// Processor time this thread has used, in seconds.
+double ThreadCpuSeconds() {
+  timespec t{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Points `link` at `target`, replacing what it pointed at in one step, as udev does with the stable
+// names of USB adapters.
+void PointLink(const std::filesystem::path& link, const std::string& target) {
+  const std::filesystem::path next = link.string() + ".new";
+  std::filesystem::remove(next);
+  std::filesystem::create_symlink(target, next);
+  std::filesystem::rename(next, link);
+}
+
+// The emulator ends and starts again behind a stable name: the monitor says once that the port was
+// lost, clears the display, waits without spinning, and takes the receiver back when it returns.
+TEST(MonitorOnEmulator, AReceiverThatGoesAwayAndComesBackOverAPseudoTerminal) {
+  sim::SimOptions options = sim::DemoOptions();
+  options.acquireSeconds = 0;
+  const std::filesystem::path link = testing::TestTempPath(".receiver");
+  sim::DemoReceiver first(options);
+  const std::string firstPath = first.Start();
+  ASSERT_FALSE(firstPath.empty());
+  PointLink(link, firstPath);
+
+  PosixSerialPort port;
+  SteadyClock clock;
+  testing::ScriptedDialogs dialogs;
+  dialogs.Answer(Answer::Ok);
+  testing::MemorySettings settings;
+  settings.values["NTP"] = "0";
+  testing::FakeSystemTime systemTime;
+  Monitor app(Platform{port, clock, dialogs, settings, systemTime});
+  app.state.DevicePath = link.string();
+  ASSERT_TRUE(app.MainFormCreate());
+  EventLoop loop(clock, app.ui, app.Timers());
+  TForm_Main& f = app.Form_Main;
+  ASSERT_TRUE(loop.RunUntil([&] { return !f.Panel_Time.Caption().empty(); }, 8000));
+
+  first.Stop();
+  std::filesystem::remove(link);
+  ASSERT_TRUE(loop.RunUntil([&] { return app.state.PortLost; }, 2000));
+  EXPECT_EQ(f.Panel_Serial.Caption(), link.string() + " lost");
+  EXPECT_EQ(f.Panel_Time.Caption(), "");
+  EXPECT_EQ(f.Panel_Mode.Caption(), "");
+  loop.RunFor(300);  // the box comes after the packet loop
+  ASSERT_EQ(dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(dialogs.Boxes()[0].caption, "Serial Port Error");
+
+  // Three seconds without the receiver: the loop waits on its timers, it does not spin.
+  const double cpuBefore = ThreadCpuSeconds();
+  loop.RunFor(3000);
+  EXPECT_LT(ThreadCpuSeconds() - cpuBefore, 1.0);
+  EXPECT_TRUE(app.state.PortLost);
+
+  f.Panel_Version.SetCaption("");
+  sim::DemoReceiver second(options);
+  const std::string secondPath = second.Start();
+  ASSERT_FALSE(secondPath.empty());
+  PointLink(link, secondPath);
+  const bool back = loop.RunUntil(
+      [&] {
+        return !app.state.PortLost && !f.Panel_Time.Caption().empty() &&
+               f.Panel_Serial.Caption() == link.string() + " 9600, 8-Odd-1" &&
+               !f.Panel_Version.Caption().empty();
+      },
+      8000);
+  EXPECT_TRUE(back);
+  EXPECT_EQ(dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(f.Panel_Version.Caption(), "3.07");  // asked again at the new start-up
+  app.MainFormClose();
+  second.Stop();
+  std::filesystem::remove(link);
 }
 
 }  // namespace

@@ -66,6 +66,7 @@ void FakeSerialPort::ClearWrites() {
 
 bool FakeSerialPort::Open(const std::string& path) {
   openedPath = path;
+  ++opens;
   if (failOpen) return false;
   isOpen = true;
   return true;

@@ -42,6 +42,8 @@ class FakeSerialPort final : public SerialPort {
   // Each write hands its bytes over one at a time, yielding between them, as a slow device
   // would: two unsynchronised writers would interleave.
   bool slowWrites = false;
+  // The device hung up (pulled out, the other side gone); an open port says so until it is closed.
+  bool hungUp = false;
   // Runs when the program drains the output (to look at the program's state at that moment).
   std::function<void()> onDrain;
 
@@ -58,6 +60,7 @@ class FakeSerialPort final : public SerialPort {
   void ClearWrites();
 
   std::string openedPath;
+  int opens = 0;  // attempts, failed ones included
   bool isOpen = false;
   int purges = 0;
   int drains = 0;
@@ -81,6 +84,7 @@ class FakeSerialPort final : public SerialPort {
   }
   bool SetRts(bool on) override;
   void Close() override;
+  bool HungUp() override { return isOpen && hungUp; }
 
  private:
   Clock& clock_;

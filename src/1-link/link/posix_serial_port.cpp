@@ -221,6 +221,15 @@ bool PosixSerialPort::SetRts(bool on) {
   return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
 }
 
+bool PosixSerialPort::HungUp() {
+  if (fd_ < 0) return false;
+  pollfd entry{fd_, POLLIN, 0};
+  if (::poll(&entry, 1, 0) <= 0) return false;
+  // A terminal that was hung up (its USB device removed, its pseudo-terminal master closed) says
+  // POLLHUP, often with POLLERR, on every poll from then on.
+  return (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 void PosixSerialPort::Close() {
   if (fd_ < 0) return;
   ::tcflush(fd_, TCIOFLUSH);

@@ -28,6 +28,8 @@ class PosixSerialPort final : public SerialPort {
   // other side sees a stop (on) and a start (off) in packet mode.
   bool SetRts(bool on) override;
   void Close() override;
+  // The device reports a hang-up or an error to a poll that does not wait.
+  bool HungUp() override;
 
   int Descriptor() const { return fd_; }
 

@@ -14,6 +14,7 @@ SerialChannel::SerialChannel(SerialPort& port, uint32_t& receivedByteCount,
       transferCaptureFlag_(transferCaptureFlag) {}
 
 int SerialChannel::OpenChannel(const std::string& path) {
+  std::scoped_lock lock(SerialLock, sendLock_);
   receiver_.ResetForOpen();
   receivedByteCount_ = 0;
   if (!port_.Open(path)) return -1;
@@ -65,8 +66,15 @@ int SerialChannel::CaptureRead() {
   return count;
 }
 
+bool SerialChannel::HungUp() {
+  if (!open_) return false;
+  std::lock_guard lock(SerialLock);
+  return port_.HungUp();
+}
+
 void SerialChannel::CloseChannel() {
   if (!open_) return;
+  std::scoped_lock lock(SerialLock, sendLock_);
   port_.Close();
   open_ = false;
 }

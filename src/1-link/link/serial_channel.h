@@ -53,7 +53,10 @@ class SerialChannel {
   }
   int Configure(const LineSettings& line) { return port_.Configure(line); }
   void Drain() { port_.Drain(); }
+  // Closes the port. Waits for a frame being written (by a worker thread) to finish.
   void CloseChannel();
+  // True when the open port's device has hung up or gone away.
+  bool HungUp();
 
   bool IsOpen() const { return open_; }
   PacketReceiver& Receiver() { return receiver_; }

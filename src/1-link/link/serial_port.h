@@ -41,6 +41,10 @@ class SerialPort {
   virtual bool SetRts(bool on) = 0;
   // Discards pending data and closes the device.
   virtual void Close() = 0;
+  // True once the open device has hung up or gone away (a USB adapter pulled out, the other side
+  // of a pseudo-terminal closed): nothing more will come through it, and it must be closed and
+  // opened again. Ports that cannot lose their device never say so.
+  virtual bool HungUp() { return false; }
 };
 
 }  // namespace zelkon

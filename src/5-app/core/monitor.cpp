@@ -39,24 +39,30 @@ Monitor::~Monitor() {
 }
 
 bool Monitor::MainFormCreate() {
-  const std::string path =
-      state.DevicePath.empty() ? ComPortPath(state.ComPortNumber) : state.DevicePath;
-  if (channel.OpenChannel(path) != 0) {
+  if (!OpenPort()) {
     dialogs.MessageBox("Could not initialize " + state.PortLabel() + ".", "Serial Port Error",
                        Buttons::Ok, Icon::None);
     return false;
   }
-  Form_Main.Panel_Serial.SetCaption(state.PortLabel() + " 9600, 8-Odd-1");
-  state.BreakCountdown = 0;
   Title = state.DevicePath.empty() ? std::to_string(state.ComPortNumber) + " Zelkon"
                                    : state.DevicePath + " Zelkon";
-  state.LinkReady = true;
-  state.StartupCountdown = 5;
-  Form_Main.TimerBreak.SetEnabled(true);
   if (state.EngineeringMode) {
     Form_Main.ViewDiagnostics.SetVisible(true);
     Form_Main.ViewTestModes.SetVisible(true);
   }
+  return true;
+}
+
+bool Monitor::OpenPort() {
+  const std::string path =
+      state.DevicePath.empty() ? ComPortPath(state.ComPortNumber) : state.DevicePath;
+  if (channel.OpenChannel(path) != 0) return false;
+  Form_Main.Panel_Serial.SetCaption(state.PortLabel() + " 9600, 8-Odd-1");
+  state.BreakCountdown = 0;
+  state.LinkReady = true;
+  state.StartupCountdown = kStartupCountdownStart;
+  Form_Main.Timer_RXBIN.SetEnabled(false);
+  Form_Main.TimerBreak.SetEnabled(true);
   return true;
 }
 

@@ -22,6 +22,9 @@ class Monitor final : public Application {
   // port set-up. When the port cannot be opened it shows "Could not initialize COM%d." and returns
   // false: the program then ends without having sent anything.
   bool MainFormCreate();
+  // Opens the port of ComPortNumber (or DevicePath) at 9600 8-Odd-1 and hands the poll loop to the
+  // start-up port set-up (TimerBreak). False, with nothing changed, when it cannot be opened.
+  bool OpenPort();
   // Main-window close and destruction: closes the port and an open recording file.
   void MainFormClose();
 

@@ -1,6 +1,7 @@
 #include "core/poll_loop.h"
 
 #include "commands/commands.h"
+#include "core/link_watch.h"
 #include "core/monitor.h"
 #include "decode/decoders.h"
 #include "main/main_display.h"
@@ -54,6 +55,12 @@ void TimeoutStep(Monitor& app) {
 void PollTick(Monitor& app) {
   AppState& s = app.state;
   BlinkLeds(s, app.Form_Main);
+  if (WatchLink(app)) {
+    // Nothing to read or send; the satellite rows age out as they do for a silent receiver.
+    s.PollPhase = (s.PollPhase + 1) % kPollPhases;
+    if (s.PollPhase == 2) ExpireTrackingChannels(app);
+    return;
+  }
   StartupQueries(app);
   app.ReadAndDispatchReports();
 

@@ -1,5 +1,5 @@
-// The 200 ms poll tick of Timer_RXBIN: LED blink, start-up queries, read and dispatch, and one
-// query of a six-phase round robin (one round = 1.2 s).
+// The 200 ms poll tick of Timer_RXBIN: LED blink, the watch on the port, start-up queries, read and
+// dispatch, and one query of a six-phase round robin (one round = 1.2 s).
 #pragma once
 
 namespace zelkon {

@@ -1,0 +1,67 @@
+#include "core/link_watch.h"
+
+#include <string>
+
+#include "core/monitor.h"
+#include "main/main_display.h"
+#include "text/printf.h"
+#include "views/message_log.h"
+
+namespace zelkon {
+namespace {
+
+// "2026-12-10 05:40:12 UTC serial port /dev/ttyUSB0 lost", by the PC's clock: when the receiver
+// itself is gone, the PC's clock is the only one left to say when.
+void LogLinkEvent(Monitor& app, const char* what) {
+  const UtcTime t = app.systemTime.NowUtc();
+  MessageLogAppend(
+      app, Printf("%04d-%02d-%02d %02d:%02d:%02d UTC serial port %s %s\r\n", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second, app.state.PortLabel().c_str(), what));
+}
+
+void LosePort(Monitor& app) {
+  AppState& s = app.state;
+  TForm_Main& f = app.Form_Main;
+  s.PortLost = true;
+  s.ReopenCountdown = kReopenIntervalTicks;
+  s.LinkReady = false;  // a worker's commands are dropped until the port is back
+
+  // What arrived before the hang-up is still read, then the display is cleared as it is once a
+  // silent receiver's time and timing reports have run out.
+  ClearMainDisplay(app, false);
+  if (!f.ControlPollingTimingPkts.Checked()) GreyTimingPanels(app);
+  s.TimeCountdown = 0;
+  s.TimingStatusCountdown = 0;
+  app.channel.CloseChannel();
+
+  f.Panel_Serial.SetCaption(s.PortLabel() + " lost");
+  LogLinkEvent(app, "lost");
+  if (s.PortLossBoxPending) return;
+  s.PortLossBoxPending = true;
+  app.AfterPacketLoop([&app] {
+    app.dialogs.MessageBox("Lost " + app.state.PortLabel() +
+                               ": the device hung up or went away. It is opened again as soon "
+                               "as it returns.",
+                           "Serial Port Error", Buttons::Ok, Icon::Exclamation);
+    app.state.PortLossBoxPending = false;
+  });
+}
+
+}  // namespace
+
+bool WatchLink(Monitor& app) {
+  AppState& s = app.state;
+  if (!s.PortLost) {
+    if (!app.channel.HungUp()) return false;
+    LosePort(app);
+    return true;
+  }
+  if (--s.ReopenCountdown > 0) return true;
+  s.ReopenCountdown = kReopenIntervalTicks;
+  if (!app.OpenPort()) return true;
+  s.PortLost = false;
+  LogLinkEvent(app, "open again");
+  return true;  // the start-up port set-up has the port now
+}
+
+}  // namespace zelkon
