@@ -6,8 +6,8 @@
 #
 # BUILD_DIR holds CPackConfig.cmake and the programs, VERSION is the project version, SAMPLE a
 # recording zelkon-sample wrote (ten one-second rounds of reports). Needs dpkg-dev (cpack's
-# dpkg-shlibdeps), desktop-file-utils, groff-base and man-db; systemd-analyze checks the unit where
-# it exists. Prints one line per check and exits 1 after the first that fails.
+# dpkg-shlibdeps), desktop-file-utils, groff-base, man-db and libxml2-utils; systemd-analyze checks
+# the unit where it exists. Prints one line per check and exits 1 after the first that fails.
 set -euo pipefail
 
 if (($# != 3)); then
@@ -36,7 +36,7 @@ fail() {
 }
 ok() { echo "ok: $*"; }
 
-for tool in cpack dpkg dpkg-deb dpkg-shlibdeps readelf desktop-file-validate groff man; do
+for tool in cpack dpkg dpkg-deb dpkg-shlibdeps readelf desktop-file-validate groff man xmllint; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/dev.sh installs it)"
 done
 
@@ -125,9 +125,7 @@ for line in Type=Application Name=Zelkon Exec=zelkon Icon=zelkon Terminal=false;
 done
 grep -qE '^Categories=.*Science;' "$desktop" || fail "zelkon.desktop is not in category Science"
 icon=$root/usr/share/icons/hicolor/scalable/apps/zelkon.svg
-if command -v xmllint >/dev/null; then
-  xmllint --noout "$icon" || fail "zelkon.svg is not well-formed XML"
-fi
+xmllint --noout "$icon" || fail "zelkon.svg is not well-formed XML"
 grep -q '<svg[^>]*xmlns="http://www.w3.org/2000/svg"' "$icon" || fail "zelkon.svg has no svg element"
 grep -q 'viewBox=' "$icon" || fail "zelkon.svg has no viewBox, so it does not scale"
 ok "desktop entry and icon"
