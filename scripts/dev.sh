@@ -17,8 +17,10 @@ PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchma
           qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev fonts-dejavu-core
           libmicrohttpd-dev)
 # Only for the tests: promtool and a Prometheus server scrape the metrics endpoint; clang and its
-# libFuzzer runtime build the fuzz targets.
-TEST_PACKAGES=(prometheus clang libclang-rt-14-dev)
+# libFuzzer runtime build the fuzz targets; the package test (tests/packaging) builds the Debian
+# package (dpkg-shlibdeps) and checks its desktop entry, manual pages and icon.
+TEST_PACKAGES=(prometheus clang libclang-rt-14-dev dpkg-dev desktop-file-utils groff-base man-db
+               libxml2-utils)
 
 # Installs those of the packages named that are missing.
 install_missing() {
