@@ -68,6 +68,9 @@ A simulated GPS timing receiver that speaks RXBIN.
 Where to serve:
   --pty                 create a pseudo-terminal, print the device path the monitor should open
                         (one line on standard output) and serve on it
+  --link PATH           with --pty: also make PATH a symbolic link to the pseudo-terminal
+                        (replacing one already there; removed at the end), a name that stays
+                        the same when the emulator is ended and started again
   --device PATH         serve on a serial device (for a null-modem cable)
 
 The receiver:
@@ -132,6 +135,8 @@ std::variant<SimOptions, ShowHelp, std::string> ParseSimOptions(int argc, char**
       options.pty = true;
     } else if (arg == "--device") {
       if (auto error = need(options.device)) return *error;
+    } else if (arg == "--link") {
+      if (auto error = need(options.link)) return *error;
     } else if (arg == "--long-version") {
       options.longVersion = true;
     } else if (arg == "--break-text") {
@@ -193,6 +198,7 @@ std::variant<SimOptions, ShowHelp, std::string> ParseSimOptions(int argc, char**
     }
   }
   if (options.pty == !options.device.empty()) return "give either --pty or --device PATH";
+  if (!options.link.empty() && !options.pty) return "--link needs --pty";
   return options;
 }
 

@@ -20,6 +20,9 @@ struct SimOptions {
   // Where to serve: a new pseudo-terminal, or a serial device.
   bool pty = false;
   std::string device;
+  // With pty: a symbolic link to the pseudo-terminal, made at start and removed at the end, so
+  // that a monitor finds a restarted emulator under the same name.
+  std::string link;
 
   uint64_t seed = 1;
   // Simulated seconds per real second.

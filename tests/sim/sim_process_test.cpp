@@ -161,6 +161,7 @@ TEST(SimProcess, HelpAndBadCommandLines) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {ZELKON_SIM_PATH},
            {ZELKON_SIM_PATH, "--pty", "--device", "/dev/ttyS0"},
+           {ZELKON_SIM_PATH, "--device", "/dev/ttyS0", "--link", "/tmp/x"},
            {ZELKON_SIM_PATH, "--pty", "--model", "nonesuch"},
            {ZELKON_SIM_PATH, "--pty", "--drop", "2"},
            {ZELKON_SIM_PATH, "--pty", "--refuse", "8E-"},
@@ -206,6 +207,33 @@ TEST(SimProcess, AnswersQueriesAndBroadcastsOverAPseudoTerminal) {
   EXPECT_EQ(ReadSingle(time->data() + 7), 18.0f);  // UTC offset
 
   EXPECT_EQ(sim.Stop(SIGTERM), 0);
+}
+
+// A stable name across restarts: each emulator points the link at its own pseudo-terminal and
+// removes it at the end only while it is still its own.
+TEST(SimProcess, TheLinkFollowsTheNewestEmulatorAndGoesWithIt) {
+  const std::string link = ::testing::TempDir() + "sim_link_" + std::to_string(::getpid());
+  auto target = [&] {
+    char buffer[256];
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+  };
+  SimProcess first({"--link", link});
+  ASSERT_FALSE(first.Path().empty());
+  EXPECT_EQ(target(), first.Path());
+  {
+    SimProcess second({"--link", link});
+    ASSERT_FALSE(second.Path().empty());
+    EXPECT_EQ(target(), second.Path());
+    Monitor monitor;
+    ASSERT_TRUE(monitor.Open(link));
+    EXPECT_TRUE(monitor.WaitFor(0x8F, 0xAB).has_value());
+
+    EXPECT_EQ(first.Stop(SIGTERM), 0);
+    EXPECT_EQ(target(), second.Path());  // not the first one's to remove
+    EXPECT_EQ(second.Stop(SIGTERM), 0);
+  }
+  EXPECT_EQ(target(), "");
 }
 
 TEST(SimProcess, RtsPulseOfTheMonitorCountsAnEvent) {
