@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/metrics_publisher.h"
 #include "core/poll_loop.h"
 #include "support/test_rig.h"
 
@@ -132,6 +133,29 @@ TEST_F(LinkWatch, ASecondLossWhileTheBoxIsOpenAddsNoBox) {
   rig.port.hungUp = true;
   rig.loop.RunFor(400);
   EXPECT_EQ(rig.dialogs.Boxes().size(), 2u);
+}
+
+TEST_F(LinkWatch, TheMetricsShowThePortGoneAndCountTheLosses) {
+  MetricsPublisher publisher;
+  PublishMetricsAfterEveryPollTick(rig.app, publisher);
+  auto has = [&](const std::string& sample) {
+    return publisher.Text().find(sample + "\n") != std::string::npos;
+  };
+  EXPECT_TRUE(has(R"(zelkon_port_open{device="COM1"} 1)")) << publisher.Text();
+  EXPECT_TRUE(has(R"(zelkon_port_losses_total{device="COM1"} 0)"));
+
+  rig.dialogs.Answer(Answer::Ok);
+  rig.port.hungUp = true;
+  rig.port.failOpen = true;
+  rig.loop.RunFor(2000);
+  EXPECT_TRUE(has(R"(zelkon_port_open{device="COM1"} 0)")) << publisher.Text();
+  EXPECT_TRUE(has(R"(zelkon_port_losses_total{device="COM1"} 1)"));
+
+  rig.port.hungUp = false;
+  rig.port.failOpen = false;
+  rig.loop.RunFor(4000);
+  EXPECT_TRUE(has(R"(zelkon_port_open{device="COM1"} 1)")) << publisher.Text();
+  EXPECT_TRUE(has(R"(zelkon_port_losses_total{device="COM1"} 1)"));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ struct AppState {
   uint32_t ReceivedByteCount = 0;
   // The port's device hung up or went away and is closed; the poll loop tries to open it again.
   bool PortLost = false;
+  uint32_t PortLosses = 0;  // since start
   // Poll ticks until the next attempt to open a lost port.
   int32_t ReopenCountdown = 0;
   // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.

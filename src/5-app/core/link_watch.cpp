@@ -23,6 +23,7 @@ void LosePort(Monitor& app) {
   AppState& s = app.state;
   TForm_Main& f = app.Form_Main;
   s.PortLost = true;
+  ++s.PortLosses;
   s.ReopenCountdown = kReopenIntervalTicks;
   s.LinkReady = false;  // a worker's commands are dropped until the port is back
 

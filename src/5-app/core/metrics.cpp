@@ -189,6 +189,13 @@ MetricsPage BuildMetricsPage(const Telemetry& telemetry, const MetricsTarget& ta
   if (target.serial) page.labels += ",serial=\"" + std::to_string(*target.serial) + '"';
 
   Exposition out(page.labels);
+  out.Gauge("zelkon_port_open",
+            "1 while the serial port is open, 0 while its device is gone (hung up or removed) "
+            "and the monitor waits for it to return.",
+            target.portOpen ? 1 : 0);
+  out.Family("zelkon_port_losses_total", "counter",
+             "Times the serial port's device hung up or went away.");
+  out.Sample(Number(uint64_t{target.portLosses}));
   if (telemetry.Supplemental()) AddTimingValues(out, *telemetry.Supplemental());
   out.Gauge("zelkon_satellites_tracked",
             "Channels whose newest tracking report (at most 10 s of receiver time old) has a "

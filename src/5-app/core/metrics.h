@@ -19,6 +19,8 @@ struct MetricsTarget {
   // Absent until the receiver has reported it: the samples then have no serial label (to
   // Prometheus an empty label and a missing one are the same).
   std::optional<uint32_t> serial;
+  bool portOpen = true;     // false while the port's device is gone
+  uint32_t portLosses = 0;  // times the device hung up or went away since start
 };
 
 struct MetricsPage {

@@ -6,7 +6,8 @@ namespace zelkon {
 namespace {
 
 void PublishPage(Monitor& app, MetricsPublisher& publisher) {
-  const MetricsTarget target{app.state.PortLabel(), app.telemetry.SerialNumber()};
+  const MetricsTarget target{app.state.PortLabel(), app.telemetry.SerialNumber(),
+                             !app.state.PortLost, app.state.PortLosses};
   publisher.Publish(BuildMetricsPage(app.telemetry, target, app.clock.NowMs()));
 }
 
