@@ -208,7 +208,10 @@ TEST(TelemetryTest, PacketsAreCountedByReportWithTheDroppedOnesApart) {
   EXPECT_EQ(received.at({0x8F, 0xAC}).packets, 2u);
   EXPECT_EQ(received.at({0x8F, 0xAC}).bytes, 8u);  // id and payload, twice
   EXPECT_EQ(received.at({0x5F, 0x11}).packets, 1u);
-  EXPECT_EQ(received.at({0x13, -1}).bytes, 1u);
+  // An id without a decoder is counted with the others of its kind, not on its own.
+  EXPECT_EQ(received.count({0x13, -1}), 0u);
+  EXPECT_EQ(t.UnknownReceived().packets, 1u);
+  EXPECT_EQ(t.UnknownReceived().bytes, 1u);
   EXPECT_EQ(received.at({0x8F, -1}).packets, 1u);
   EXPECT_EQ(t.Dropped(PacketOutcome::BadLength), 2u);
   EXPECT_EQ(t.Dropped(PacketOutcome::UnknownId), 1u);

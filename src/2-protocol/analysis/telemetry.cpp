@@ -22,7 +22,7 @@ std::optional<int64_t> ReceiverUtcSeconds(const TimingPrimary& r) {
 
 void Telemetry::CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome) {
   const ReportKey key{id, HasSubCode(id) && length > 0 ? payload[0] : -1};
-  PacketCount& count = received_[key];
+  PacketCount& count = outcome == PacketOutcome::UnknownId ? unknownReceived_ : received_[key];
   ++count.packets;
   count.bytes += static_cast<uint64_t>(length) + 1;
   if (outcome == PacketOutcome::BadLength) ++badLength_;

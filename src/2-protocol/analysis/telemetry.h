@@ -105,7 +105,11 @@ class Telemetry {
   std::optional<uint32_t> SerialNumber() const;
 
   // ---- Counts -----------------------------------------------------------------------------------
+  // Packets of the reports the monitor knows, by report, those of a length it does not accept
+  // included. Packets of ids it has no decoder for are counted together in UnknownReceived(): on a
+  // noisy line most are corrupted ids, and one count each would grow without purpose.
   const std::map<ReportKey, PacketCount>& Received() const { return received_; }
+  const PacketCount& UnknownReceived() const { return unknownReceived_; }
   uint64_t Dropped(PacketOutcome outcome) const;
 
   // ---- Histories --------------------------------------------------------------------------------
@@ -138,6 +142,7 @@ class Telemetry {
   std::optional<uint32_t> boardSerial_;
 
   std::map<ReportKey, PacketCount> received_;
+  PacketCount unknownReceived_;
   uint64_t badLength_ = 0;
   uint64_t unknownId_ = 0;
 

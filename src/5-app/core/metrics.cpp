@@ -146,15 +146,19 @@ void AddTimingValues(Exposition& out, const TimingSupplemental& report) {
 
 void AddCounts(Exposition& out, const Telemetry& telemetry) {
   const std::map<ReportKey, PacketCount>& received = telemetry.Received();
-  if (!received.empty()) {
+  const PacketCount& unknown = telemetry.UnknownReceived();
+  if (!received.empty() || unknown.packets > 0) {
     out.Family("zelkon_received_packets_total", "counter",
-               "Packets received, by report (id and sub-code), those dropped included.");
+               "Packets received, by report (id and sub-code; \"unknown\" for every id the "
+               "monitor has no decoder for), those dropped included.");
     for (const auto& [key, count] : received)
       out.Sample(Number(count.packets), "report", ReportLabel(key));
+    if (unknown.packets > 0) out.Sample(Number(unknown.packets), "report", "unknown");
     out.Family("zelkon_received_bytes_total", "counter",
                "Bytes of the packets received (id and payload, before byte stuffing), by report.");
     for (const auto& [key, count] : received)
       out.Sample(Number(count.bytes), "report", ReportLabel(key));
+    if (unknown.packets > 0) out.Sample(Number(unknown.bytes), "report", "unknown");
   }
   out.Family("zelkon_dropped_packets_total", "counter",
              "Packets received but not decoded: a known report at a length it is not accepted "
