@@ -67,6 +67,7 @@ void RemoveScratch() {
 // The script with its file answers pointed at the scratch file and its waits bounded.
 std::string Bounded(std::string_view text) {
   std::string script;
+  script.reserve(text.size() + 1);
   double waited = 0;
   while (!text.empty()) {
     const size_t newline = text.find('\n');
@@ -78,7 +79,7 @@ std::string Bounded(std::string_view text) {
     std::string_view afterFirst = rest;
     const std::string_view first = Word(afterFirst);
     if (verb == "answer" && first == "file" && !OnlyBlanks(afterFirst)) {
-      script += "answer file " + ScratchPath() + "\n";
+      script.append("answer file ").append(ScratchPath()).append("\n");
       continue;
     }
     if (verb == "wait") {
@@ -89,11 +90,11 @@ std::string Bounded(std::string_view text) {
         const double allowed =
             std::max(0.0, std::min({value, kLongestWaitSeconds, kAllWaitsSeconds - waited}));
         waited += allowed;
-        script += "wait " + std::to_string(allowed) + std::string(afterFirst) + "\n";
+        script.append("wait ").append(std::to_string(allowed)).append(afterFirst).append("\n");
         continue;
       }
     }
-    script += std::string(line) + "\n";
+    script.append(line).append("\n");
   }
   return script;
 }

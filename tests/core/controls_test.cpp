@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -107,6 +109,55 @@ TEST(Controls, TimerCountsEachSwitchOn) {
   EXPECT_EQ(timer.Interval(), 200);
 }
 
+// A design-time list made once is shown by every list control built from it, in every window;
+// items the program sets are the control's own and change neither the list nor the other controls.
+TEST(Controls, ListControlsShowTheirSharedDesignListUntilGivenItemsOfTheirOwn) {
+  static const ItemList kRates = std::make_shared<const std::vector<std::string>>(
+      std::vector<std::string>{"1200 baud, the slowest rate", "4800", "9600"});
+  class ListForm : public Form {
+   public:
+    ListForm() : Form("TForm_Lists", "Lists") {}
+    ComboBox ComboBox_Rate{*this, "ComboBox_Rate", Design().Items(kRates).ItemIndex(2)};
+    RadioGroup RadioGroup_Rate{*this, "RadioGroup_Rate", Design().Items(kRates).ItemIndex(0)};
+    TabControl TabControl_Rate{*this, "TabControl_Rate", Design().Items(kRates).ItemIndex(1)};
+  };
+  ListForm first;
+  ListForm second;
+  for (const ListForm* form : {&first, &second}) {
+    EXPECT_EQ(form->ComboBox_Rate.Items(), *kRates);
+    EXPECT_EQ(form->ComboBox_Rate.Text(), "9600");
+    EXPECT_EQ(form->RadioGroup_Rate.Items(), *kRates);
+    EXPECT_EQ(form->RadioGroup_Rate.ItemIndex(), 0);
+    EXPECT_EQ(form->TabControl_Rate.Tabs(), *kRates);
+    EXPECT_EQ(form->TabControl_Rate.TabIndex(), 1);
+  }
+  EXPECT_EQ(&first.ComboBox_Rate.Items(), &second.TabControl_Rate.Tabs());  // one copy
+
+  Recorder recorder;
+  first.SetObserver(&recorder);
+  first.ComboBox_Rate.SetItems(*kRates);  // the same items: nothing changes
+  EXPECT_TRUE(recorder.changes.empty());
+  first.ComboBox_Rate.SetText("4800");
+  EXPECT_EQ(first.ComboBox_Rate.ItemIndex(), 1);
+  first.ComboBox_Rate.SetItems({"COM1", "COM2"});
+  EXPECT_EQ(first.ComboBox_Rate.Items(), (std::vector<std::string>{"COM1", "COM2"}));
+  EXPECT_EQ(first.ComboBox_Rate.ItemIndex(), -1);
+  EXPECT_EQ(first.ComboBox_Rate.Text(), "");
+  first.ComboBox_Rate.SetText("COM2");
+  EXPECT_EQ(first.ComboBox_Rate.ItemIndex(), 1);
+  EXPECT_EQ(kRates->size(), 3u);
+  EXPECT_EQ(second.ComboBox_Rate.Items(), *kRates);
+  EXPECT_EQ(second.ComboBox_Rate.Text(), "9600");
+  EXPECT_EQ(first.RadioGroup_Rate.Items(), *kRates);
+  EXPECT_EQ((std::vector<std::pair<std::string, Property>>(recorder.changes.begin(),
+                                                           recorder.changes.begin() + 2)),
+            (std::vector<std::pair<std::string, Property>>{{"ComboBox_Rate", Property::ItemIndex},
+                                                           {"ComboBox_Rate", Property::Text}}));
+  EXPECT_NE(std::find(recorder.changes.begin(), recorder.changes.end(),
+                      std::pair<std::string, Property>{"ComboBox_Rate", Property::Items}),
+            recorder.changes.end());
+}
+
 TEST(Controls, MainWindowListsItsControlsByUniqueNameWithTheDesignValues) {
   TForm_Main main;
   EXPECT_EQ(main.Caption(), "Tempavo Opal Timing Receiver Monitor");
@@ -125,6 +176,7 @@ TEST(Controls, MainWindowListsItsControlsByUniqueNameWithTheDesignValues) {
   EXPECT_EQ(main.Panel_SV[11].Caption(), "0");
   EXPECT_EQ(main.Panel_AMU[0].Caption(), "0.0");
   EXPECT_EQ(main.Panel_SV[0].Hint(), "Green, SV is used for fixes; Yellow, TRAIM reject");
+  EXPECT_EQ(main.Panel_SV[11].Hint(), main.Panel_SV[0].Hint());  // one design, every panel
   EXPECT_EQ(main.ControlPollingTimingPkts.Caption(), "Poll Timing P&ackets");
   EXPECT_FALSE(main.Shape_Bit1.Visible());
   EXPECT_EQ(main.Shape_Bit1.Top(), 29);

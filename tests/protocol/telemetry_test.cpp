@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "analysis/bucket_series.h"
@@ -73,6 +75,105 @@ TEST(BucketSeriesTest, TimeGoingBackStartsTheSeriesAfresh) {
   EXPECT_EQ(buckets[0].start, 1000000000);
   EXPECT_DOUBLE_EQ(buckets[0].Mean(), 5.0);
   EXPECT_EQ(series.Newest(), 1000000000);
+}
+
+// Small tiers, so that the buckets of each wrap round their room many times and the room grows
+// while wrapped (sparse samples keep fewer buckets than the room holds; dense ones then outgrow
+// it), checked against the samples themselves: every resolution holds the true buckets of its
+// newest `keep` widths, oldest first, after gaps, long gaps and time going back; nothing is held
+// before the first sample and the room never exceeds what the tiers keep.
+TEST(BucketSeriesTest, SmallTiersKeepTheirNewestTrueBucketsInOrderThroughGapsAndResets) {
+  static constexpr BucketSeries::Tier kTiers[] = {{1, 300}, {10, 100}};
+  BucketSeries series(kTiers);
+  EXPECT_TRUE(series.Empty());
+  EXPECT_EQ(series.Capacity(), 0u);
+
+  std::vector<std::pair<int64_t, double>> samples;  // since the series last started afresh
+  int64_t second = -500;                            // before 1970 too
+  uint32_t noise = 12345;
+  for (int step = 0; step < 6000; ++step) {
+    const bool sparse = (step / 400) % 2 == 0;
+    noise = noise * 1103515245U + 12345U;
+    const uint32_t r = (noise >> 16) % 1000;
+    if (r < 3) {
+      second -= 40;  // the receiver's time went back
+      samples.clear();
+    } else if (r < 30) {
+      second += 95;  // a gap of many buckets
+    } else if (sparse) {
+      second += 1 + r % 6;
+    } else if (r < 600) {
+      second += 1;
+    }  // else another sample in the same second
+    const double value = static_cast<double>((noise >> 8) % 1000) - 500;
+    series.Add(second, value);
+    samples.emplace_back(second, value);
+    if (step % 37 != 0) continue;
+
+    SCOPED_TRACE(step);
+    EXPECT_EQ(series.Newest(), second);
+    EXPECT_LE(series.Capacity(), 300u + 100u);
+    for (const BucketSeries::Tier& tier : kTiers) {
+      const int64_t width = tier.widthSeconds;
+      const auto floor = [width](int64_t s) {
+        return (s >= 0 ? s / width : (s - width + 1) / width) * width;
+      };
+      // The true buckets of the samples, newest `keep` widths, at most `keep` of them.
+      std::vector<Bucket> expected;
+      for (const auto& [s, v] : samples) {
+        if (floor(s) <= floor(second) - tier.SpanSeconds()) continue;
+        if (expected.empty() || expected.back().start != floor(s)) {
+          expected.push_back(Bucket{floor(s), v, v, v, 1});
+        } else {
+          Bucket& b = expected.back();
+          b.min = std::min(b.min, v);
+          b.max = std::max(b.max, v);
+          b.sum += v;
+          ++b.count;
+        }
+      }
+      if (expected.size() > static_cast<size_t>(tier.keep)) {
+        expected.erase(expected.begin(), expected.end() - tier.keep);
+      }
+      ASSERT_EQ(series.WidthFor(tier.SpanSeconds()), width);
+      const std::vector<Bucket> held = series.Last(tier.SpanSeconds());
+      ASSERT_EQ(held.size(), expected.size()) << "width " << width;
+      for (size_t i = 0; i < held.size(); ++i) {
+        EXPECT_EQ(held[i].start, expected[i].start);
+        EXPECT_EQ(held[i].count, expected[i].count);
+        EXPECT_DOUBLE_EQ(held[i].min, expected[i].min);
+        EXPECT_DOUBLE_EQ(held[i].max, expected[i].max);
+        EXPECT_DOUBLE_EQ(held[i].sum, expected[i].sum);
+      }
+      // A shorter span gives the newest of the finest buckets, from that span before the newest.
+      if (width != 1) continue;
+      const std::vector<Bucket> recent = series.Last(30);
+      ASSERT_LE(recent.size(), held.size());
+      EXPECT_TRUE(std::equal(recent.begin(), recent.end(),
+                             held.end() - static_cast<std::ptrdiff_t>(recent.size()),
+                             [](const Bucket& x, const Bucket& y) { return x.start == y.start; }));
+      EXPECT_TRUE(recent.size() == held.size() ||
+                  held[held.size() - recent.size() - 1].start < second - 30);
+      for (const Bucket& bucket : recent)
+        EXPECT_GE(bucket.start, second - 30);
+    }
+  }
+}
+
+// A fresh series takes no room before its first sample (a monitor starts with many of them); its
+// room grows with the run, up to what its tiers keep.
+TEST(BucketSeriesTest, ARunFillsItsRoomAsItGoesUpToTheTiersBound) {
+  BucketSeries series;
+  EXPECT_EQ(series.Capacity(), 0u);
+  const int64_t start = 1718539200;
+  for (int64_t s = 0; s < 600; ++s)
+    series.Add(start + s, 1.0);
+  EXPECT_GE(series.Capacity(), series.Size());
+  EXPECT_LT(series.Capacity(), 2 * 600u + 64u);  // grown with the run, not made for two days
+  for (int64_t s = 600; s < 3 * 7200; ++s)
+    series.Add(start + s, 1.0);
+  EXPECT_EQ(series.Size(), 7200u + 360u);
+  EXPECT_LE(series.Capacity(), 7200u + 2880u);
 }
 
 TimingPrimary PrimaryAt(uint32_t timeOfWeek) {

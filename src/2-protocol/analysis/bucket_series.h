@@ -4,8 +4,8 @@
 // two days the one-minute buckets.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <vector>
 
@@ -40,7 +40,7 @@ class BucketSeries {
   void Add(int64_t second, double value);
   void Clear();
 
-  bool Empty() const { return tiers_.front().buckets.empty(); }
+  bool Empty() const { return tiers_.front().Empty(); }
   // Time of the newest sample; 0 while empty.
   int64_t Newest() const { return newest_; }
 
@@ -52,11 +52,26 @@ class BucketSeries {
 
   // Buckets held at each resolution: what bounds the memory.
   size_t Size() const;
+  // Buckets there is room for without growing: at most the `keep` of each resolution, and nothing
+  // before the first sample.
+  size_t Capacity() const;
 
  private:
+  // The buckets of one resolution, oldest first, in a ring that grows as it fills, up to `keep`.
   struct Level {
     Tier tier;
-    std::deque<Bucket> buckets;
+    std::vector<Bucket> ring;
+    size_t first = 0;  // the oldest bucket's place in the ring
+    size_t count = 0;
+
+    bool Empty() const { return count == 0; }
+    const Bucket& At(size_t i) const { return ring[(first + i) % ring.size()]; }
+    Bucket& Back() { return ring[(first + count - 1) % ring.size()]; }
+    const Bucket& Front() const { return ring[first]; }
+    // Room for one more bucket, which `keep` must allow.
+    void PushBack(const Bucket& bucket);
+    void PopFront();
+    void Clear();
   };
   const Level& LevelFor(int64_t spanSeconds) const;
 

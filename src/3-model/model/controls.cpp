@@ -43,49 +43,49 @@ Control::Control(Form& owner, std::string name, ControlKind kind)
   owner.Register(this);
 }
 
-VisualControl::VisualControl(Form& owner, std::string name, ControlKind kind, const Design& design)
+VisualControl::VisualControl(Form& owner, std::string name, ControlKind kind, Design& design)
     : Control(owner, std::move(name), kind),
       visible_(design.visible),
       enabled_(design.enabled),
-      hint_(design.hint),
+      hint_(std::move(design.hint)),
       top_(design.top) {}
 
-Chart::Chart(Form& owner, std::string name, const Design& design)
+Chart::Chart(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::Chart, design) {}
 
-Panel::Panel(Form& owner, std::string name, const Design& design)
+Panel::Panel(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::Panel, design),
-      caption_(design.text),
+      caption_(std::move(design.text)),
       colour_(design.colour) {}
 
-Label::Label(Form& owner, std::string name, const Design& design)
+Label::Label(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::Label, design),
-      caption_(design.text),
+      caption_(std::move(design.text)),
       fontColour_(design.fontColour) {}
 
-Shape::Shape(Form& owner, std::string name, const Design& design)
+Shape::Shape(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::Shape, design), brush_(design.colour) {}
 
-Edit::Edit(Form& owner, std::string name, const Design& design)
+Edit::Edit(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::Edit, design),
-      text_(design.text),
+      text_(std::move(design.text)),
       colour_(design.colour) {}
 
-ComboBox::ComboBox(Form& owner, std::string name, const Design& design)
-    : VisualControl(owner, std::move(name), ControlKind::ComboBox, design), items_(design.items) {
+ComboBox::ComboBox(Form& owner, std::string name, Design design)
+    : VisualControl(owner, std::move(name), ControlKind::ComboBox, design), items_(design) {
   SetItemIndex(design.itemIndex);
 }
 
 void ComboBox::SetItems(const std::vector<std::string>& items) {
-  if (items_ == items) return;
-  items_ = items;
+  if (items_.Get() == items) return;
+  items_.Set(items);
   Notify(Property::Items);
   SetItemIndex(-1);
 }
 
 void ComboBox::SetItemIndex(int index) {
-  if (index < 0 || index >= static_cast<int>(items_.size())) index = -1;
-  const std::string text = index >= 0 ? items_[static_cast<size_t>(index)] : std::string();
+  if (index < 0 || index >= static_cast<int>(Items().size())) index = -1;
+  const std::string text = index >= 0 ? items_.Get()[static_cast<size_t>(index)] : std::string();
   const bool indexChanged = index != itemIndex_;
   const bool textChanged = text != text_;
   itemIndex_ = index;
@@ -95,8 +95,9 @@ void ComboBox::SetItemIndex(int index) {
 }
 
 void ComboBox::SetText(const std::string& text) {
-  for (size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i] == text) {
+  const std::vector<std::string>& items = items_.Get();
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i] == text) {
       SetItemIndex(static_cast<int>(i));
       return;
     }
@@ -107,9 +108,9 @@ void ComboBox::SetText(const std::string& text) {
   Assign(text_, text, Property::Text);
 }
 
-CheckBox::CheckBox(Form& owner, std::string name, const Design& design)
+CheckBox::CheckBox(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::CheckBox, design),
-      caption_(design.text),
+      caption_(std::move(design.text)),
       checked_(design.checked) {}
 
 void CheckBox::SetChecked(bool checked) {
@@ -119,11 +120,11 @@ void CheckBox::SetChecked(bool checked) {
   Fire(OnClick);
 }
 
-RadioButton::RadioButton(Form& owner, std::string name, const Design& design)
+RadioButton::RadioButton(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::RadioButton, design),
-      caption_(design.text),
+      caption_(std::move(design.text)),
       checked_(design.checked),
-      group_(design.group) {}
+      group_(std::move(design.group)) {}
 
 void RadioButton::SetChecked(bool checked) {
   if (checked_ == checked) return;
@@ -138,37 +139,39 @@ void RadioButton::SetChecked(bool checked) {
   Fire(OnClick);
 }
 
-RadioGroup::RadioGroup(Form& owner, std::string name, const Design& design)
+RadioGroup::RadioGroup(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::RadioGroup, design),
-      caption_(design.text),
-      items_(design.items),
+      caption_(std::move(design.text)),
+      items_(design),
       itemIndex_(design.itemIndex) {}
 
 void RadioGroup::SetItemIndex(int index) {
-  if (index < 0 || index >= static_cast<int>(items_.size())) index = -1;
+  if (index < 0 || index >= static_cast<int>(Items().size())) index = -1;
   Assign(itemIndex_, index, Property::ItemIndex);
 }
 
-Button::Button(Form& owner, std::string name, const Design& design)
-    : VisualControl(owner, std::move(name), ControlKind::Button, design), caption_(design.text) {}
+Button::Button(Form& owner, std::string name, Design design)
+    : VisualControl(owner, std::move(name), ControlKind::Button, design),
+      caption_(std::move(design.text)) {}
 
-Memo::Memo(Form& owner, std::string name, const Design& design)
-    : VisualControl(owner, std::move(name), ControlKind::Memo, design), text_(design.text) {}
+Memo::Memo(Form& owner, std::string name, Design design)
+    : VisualControl(owner, std::move(name), ControlKind::Memo, design),
+      text_(std::move(design.text)) {}
 
-TabControl::TabControl(Form& owner, std::string name, const Design& design)
+TabControl::TabControl(Form& owner, std::string name, Design design)
     : VisualControl(owner, std::move(name), ControlKind::TabControl, design),
-      tabs_(design.items),
+      tabs_(design),
       tabIndex_(design.itemIndex) {}
 
 void TabControl::SetTabIndex(int index) {
-  if (index < 0 || index >= static_cast<int>(tabs_.size())) index = -1;
+  if (index < 0 || index >= static_cast<int>(Tabs().size())) index = -1;
   Assign(tabIndex_, index, Property::ItemIndex);
 }
 
-MenuItem::MenuItem(Form& owner, std::string name, const MenuDesign& design)
+MenuItem::MenuItem(Form& owner, std::string name, MenuDesign design)
     : Control(owner, std::move(name), ControlKind::MenuItem),
-      caption_(design.caption),
-      shortCut_(design.shortCut),
+      caption_(std::move(design.caption)),
+      shortCut_(std::move(design.shortCut)),
       checked_(design.checked),
       visible_(design.visible),
       enabled_(design.enabled) {}

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,10 @@ class ControlObserver {
 using Handler = std::function<void()>;
 using KeyHandler = std::function<void(char& key)>;
 
+// A design-time item list that never changes, made once and shared by the controls of every
+// window that shows it (a window's own copy is made only when the program sets other items).
+using ItemList = std::shared_ptr<const std::vector<std::string>>;
+
 // Design-time values of a visual control, set fluently: Design().Text("0").Hint("...").
 // Each kind reads the fields it has.
 struct Design {
@@ -79,6 +84,7 @@ struct Design {
   bool checked = false;
   int top = kDesignTop;
   std::vector<std::string> items;
+  ItemList sharedItems;  // when set, the items instead of `items`
   int itemIndex = -1;
   std::string group;  // radio buttons: the buttons of one group exclude each other
 
@@ -91,6 +97,7 @@ struct Design {
   Design& Checked() { return checked = true, *this; }
   Design& Top(int value) { return top = value, *this; }
   Design& Items(std::vector<std::string> value) { return items = std::move(value), *this; }
+  Design& Items(ItemList value) { return sharedItems = std::move(value), *this; }
   Design& ItemIndex(int value) { return itemIndex = value, *this; }
   Design& Group(std::string value) { return group = std::move(value), *this; }
 };
@@ -145,7 +152,8 @@ class VisualControl : public Control {
   void SetTop(int top) { Assign(top_, top, Property::Top); }
 
  protected:
-  VisualControl(Form& owner, std::string name, ControlKind kind, const Design& design);
+  // Takes the hint out of `design`.
+  VisualControl(Form& owner, std::string name, ControlKind kind, Design& design);
 
  private:
   bool visible_;
@@ -157,7 +165,7 @@ class VisualControl : public Control {
 // A sunken value field or a group frame: text on a background colour.
 class Panel final : public VisualControl {
  public:
-  Panel(Form& owner, std::string name, const Design& design = {});
+  Panel(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
   Colour Color() const { return colour_; }
@@ -172,7 +180,7 @@ class Panel final : public VisualControl {
 
 class Label final : public VisualControl {
  public:
-  Label(Form& owner, std::string name, const Design& design = {});
+  Label(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
   Colour FontColor() const { return fontColour_; }
@@ -188,7 +196,7 @@ class Label final : public VisualControl {
 // A small circle: the LEDs.
 class Shape final : public VisualControl {
  public:
-  Shape(Form& owner, std::string name, const Design& design = {});
+  Shape(Form& owner, std::string name, Design design = {});
   Colour BrushColor() const { return brush_; }
   void SetBrushColor(Colour colour) { Assign(brush_, colour, Property::Colour); }
 
@@ -198,7 +206,7 @@ class Shape final : public VisualControl {
 
 class Edit final : public VisualControl {
  public:
-  Edit(Form& owner, std::string name, const Design& design = {});
+  Edit(Form& owner, std::string name, Design design = {});
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text) { Assign(text_, text, Property::Text); }
   Colour Color() const { return colour_; }
@@ -215,12 +223,29 @@ class Edit final : public VisualControl {
   Colour colour_;
 };
 
+// The items of a list control: the shared list of its design until the program sets items of its
+// own.
+class ControlItems {
+ public:
+  explicit ControlItems(Design& design)
+      : own_(std::move(design.items)), shared_(std::move(design.sharedItems)) {}
+  const std::vector<std::string>& Get() const { return shared_ ? *shared_ : own_; }
+  void Set(const std::vector<std::string>& items) {
+    own_ = items;
+    shared_.reset();
+  }
+
+ private:
+  std::vector<std::string> own_;
+  ItemList shared_;
+};
+
 // A drop-down list. Selecting an index the list does not hold leaves it without a selection;
 // a text that is no item (such as "unknown") is shown with no item selected.
 class ComboBox final : public VisualControl {
  public:
-  ComboBox(Form& owner, std::string name, const Design& design = {});
-  const std::vector<std::string>& Items() const { return items_; }
+  ComboBox(Form& owner, std::string name, Design design = {});
+  const std::vector<std::string>& Items() const { return items_.Get(); }
   void SetItems(const std::vector<std::string>& items);
   int ItemIndex() const { return itemIndex_; }
   void SetItemIndex(int index);
@@ -231,7 +256,7 @@ class ComboBox final : public VisualControl {
   void Change() { Fire(OnChange); }
 
  private:
-  std::vector<std::string> items_;
+  ControlItems items_;
   int itemIndex_ = -1;
   std::string text_;
 };
@@ -239,7 +264,7 @@ class ComboBox final : public VisualControl {
 // Setting Checked to a new value fires OnClick, as a click by the user does.
 class CheckBox final : public VisualControl {
  public:
-  CheckBox(Form& owner, std::string name, const Design& design = {});
+  CheckBox(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
   bool Checked() const { return checked_; }
@@ -254,7 +279,7 @@ class CheckBox final : public VisualControl {
 // Checking a radio button unchecks the others of its group and fires its OnClick.
 class RadioButton final : public VisualControl {
  public:
-  RadioButton(Form& owner, std::string name, const Design& design = {});
+  RadioButton(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
@@ -270,21 +295,21 @@ class RadioButton final : public VisualControl {
 // A captioned group of radio items, one of them selected.
 class RadioGroup final : public VisualControl {
  public:
-  RadioGroup(Form& owner, std::string name, const Design& design = {});
+  RadioGroup(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
-  const std::vector<std::string>& Items() const { return items_; }
+  const std::vector<std::string>& Items() const { return items_.Get(); }
   int ItemIndex() const { return itemIndex_; }
   void SetItemIndex(int index);
 
  private:
   std::string caption_;
-  std::vector<std::string> items_;
+  ControlItems items_;
   int itemIndex_;
 };
 
 class Button final : public VisualControl {
  public:
-  Button(Form& owner, std::string name, const Design& design = {});
+  Button(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
   Handler OnClick;
@@ -297,7 +322,7 @@ class Button final : public VisualControl {
 // A multi-line text; lines end in "\r\n".
 class Memo final : public VisualControl {
  public:
-  Memo(Form& owner, std::string name, const Design& design = {});
+  Memo(Form& owner, std::string name, Design design = {});
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text) { Assign(text_, text, Property::Text); }
 
@@ -307,8 +332,8 @@ class Memo final : public VisualControl {
 
 class TabControl final : public VisualControl {
  public:
-  TabControl(Form& owner, std::string name, const Design& design = {});
-  const std::vector<std::string>& Tabs() const { return tabs_; }
+  TabControl(Form& owner, std::string name, Design design = {});
+  const std::vector<std::string>& Tabs() const { return tabs_.Get(); }
   int TabIndex() const { return tabIndex_; }
   void SetTabIndex(int index);
   // Fired by a tab the user selects, not by SetTabIndex.
@@ -316,14 +341,14 @@ class TabControl final : public VisualControl {
   void Change() { Fire(OnChange); }
 
  private:
-  std::vector<std::string> tabs_;
+  ControlItems tabs_;
   int tabIndex_;
 };
 
 // A chart: its points are replaced whole (a refresh redraws it once).
 class Chart final : public VisualControl {
  public:
-  Chart(Form& owner, std::string name, const Design& design = {});
+  Chart(Form& owner, std::string name, Design design = {});
   const ChartData& Data() const { return data_; }
   void SetData(ChartData data) {
     data_ = std::move(data);
@@ -353,7 +378,7 @@ struct MenuDesign {
 // A menu item. Hidden items keep their shortcut keys: the user interface must still fire them.
 class MenuItem final : public Control {
  public:
-  MenuItem(Form& owner, std::string name, const MenuDesign& design);
+  MenuItem(Form& owner, std::string name, MenuDesign design);
   const std::string& Caption() const { return caption_; }
   const std::string& ShortCut() const { return shortCut_; }
   bool Checked() const { return checked_; }

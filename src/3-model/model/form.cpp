@@ -3,7 +3,10 @@
 namespace zelkon {
 
 Form::Form(std::string className, std::string caption, std::string hint)
-    : className_(std::move(className)), caption_(std::move(caption)), hint_(std::move(hint)) {}
+    : className_(std::move(className)), caption_(std::move(caption)), hint_(std::move(hint)) {
+  // Room for the controls of most windows, so that registering them does not regrow the list.
+  controls_.reserve(kUsualControls);
+}
 
 void Form::SetCaption(const std::string& caption) {
   if (caption_ == caption) return;

@@ -55,6 +55,8 @@ class Form {
   friend class Control;
   void Register(Control* control) { controls_.push_back(control); }
 
+  static constexpr size_t kUsualControls = 64;
+
   std::string className_;
   std::string caption_;
   std::string hint_;

@@ -62,10 +62,11 @@ void ReplaySerialPort::LoadBlock() {
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(head_));
     head_ = 0;
   }
+  // Read into the block, which is never zeroed, so that a short recording costs what it holds.
+  if (!block_) block_ = std::make_unique_for_overwrite<uint8_t[]>(kBlockBytes);
+  const size_t count = std::fread(block_.get(), 1, kBlockBytes, file_);
   const size_t before = buffer_.size();
-  buffer_.resize(before + kBlockBytes);
-  const size_t count = std::fread(buffer_.data() + before, 1, kBlockBytes, file_);
-  buffer_.resize(before + count);
+  buffer_.insert(buffer_.end(), block_.get(), block_.get() + count);
   // A short read is the end of the file, or an error that ends the recording just the same.
   if (count < kBlockBytes) atEnd_ = true;
   if (Paced()) Scan(buffer_.data() + before, count, loaded_);

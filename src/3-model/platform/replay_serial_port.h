@@ -86,6 +86,7 @@ class ReplaySerialPort final : public SerialPort {
   bool atEnd_ = false;
   // The bytes loaded and not yet read: buffer_[head_..] holds the file from readOffset_ to loaded_.
   std::vector<uint8_t> buffer_;
+  std::unique_ptr<uint8_t[]> block_;  // what one read of the file fills
   size_t head_ = 0;
   uint64_t readOffset_ = 0;
   uint64_t loaded_ = 0;

@@ -11,7 +11,10 @@ Application::Application(const Platform& platform)
       settings(platform.settings),
       systemTime(platform.systemTime),
       channel(platform.port, state.ReceivedByteCount, state.TransferCaptureFlag),
-      uiThread_(std::this_thread::get_id()) {}
+      uiThread_(std::this_thread::get_id()) {
+  windows_.reserve(kUsualWindows);
+  forms_.reserve(kUsualWindows);
+}
 
 void Application::RegisterWindow(const std::type_info& type, Form& form) {
   windows_.emplace_back(type, &form);

@@ -108,6 +108,8 @@ class Application : public CommandSender {
   // that every test run finds at once.
   Form& WindowOf(const std::type_info& type) const;
 
+  // Room for every window of the registry, so that registering them does not regrow the lists.
+  static constexpr size_t kUsualWindows = 48;
   std::vector<std::pair<std::type_index, Form*>> windows_;
   std::vector<Form*> forms_;
   std::thread::id uiThread_;

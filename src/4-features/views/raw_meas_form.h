@@ -8,8 +8,8 @@
 
 namespace zelkon {
 
-// "1" .. "32": the items of the satellite selectors.
-std::vector<std::string> SatelliteNumbers();
+// "1" .. "32": the items of the satellite selectors, made once.
+const ItemList& SatelliteNumbers();
 
 class TForm_RawMeas final : public Form {
  public:
