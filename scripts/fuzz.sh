@@ -40,11 +40,16 @@ command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is missing (apt-get in
 
 # Build output goes to standard error, as in dev.sh.
 # Optimised for speed of both building and fuzzing, assertions kept, line tables for the traces.
+# Runs started side by side (one target each) take turns to configure and build the one folder.
+mkdir -p "$BUILD"
+exec 9>"$BUILD/.build.lock"
+flock 9
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" \
   -DZELKON_FUZZ=ON -DZELKON_SANITIZE=address,undefined -DZELKON_WERROR=ON \
   -DZELKON_BUILD_TESTS=OFF -DZELKON_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >&2
 cmake --build "$BUILD" -j2 --target fuzz_seeds "${selected[@]/#/fuzz_}" >&2
+exec 9>&-
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
