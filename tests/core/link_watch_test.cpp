@@ -130,9 +130,43 @@ TEST_F(LinkWatch, ASecondLossWhileTheBoxIsOpenAddsNoBox) {
   rig.port.failOpen = false;
   rig.loop.RunFor(4000);
   ASSERT_FALSE(rig.app.state.PortLost);
+  rig.loop.RunFor(10000);  // steady again
   rig.port.hungUp = true;
   rig.loop.RunFor(400);
   EXPECT_EQ(rig.dialogs.Boxes().size(), 2u);
+}
+
+TEST_F(LinkWatch, ADeviceThatHangsUpAsSoonAsItIsOpenedIsTriedLessAndLessOften) {
+  rig.dialogs.Answer(Answer::Ok);
+  rig.port.hungUp = true;  // opens, then hangs up at once, again and again
+  const int opensBefore = rig.port.opens;
+  rig.loop.RunFor(120000);
+
+  // Waits of 1, 2, 4, 8, 16, then 30 s: attempts at 1, 3, 7, 15, 31, 61 and 91 s instead of one
+  // a second, and one box for all of them.
+  EXPECT_EQ(rig.port.opens - opensBefore, 7);
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
+  const std::string log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 15);
+  EXPECT_NE(log.find("serial port COM1 lost again; next attempt in 2 s\r\n"), std::string::npos);
+  EXPECT_NE(log.find("serial port COM1 lost again; next attempt in 30 s\r\n"), std::string::npos);
+  EXPECT_EQ(log.find("next attempt in 60 s"), std::string::npos);
+
+  // Once it stays up for ten seconds, a later loss is back to one attempt a second.
+  rig.port.hungUp = false;
+  rig.loop.RunFor(30000);
+  ASSERT_FALSE(rig.app.state.PortLost);
+  rig.loop.RunFor(10000);
+  rig.dialogs.Answer(Answer::Ok);
+  rig.port.hungUp = true;
+  rig.port.failOpen = true;
+  rig.loop.RunFor(200);
+  ASSERT_TRUE(rig.app.state.PortLost);
+  EXPECT_TRUE(Log().ends_with("serial port COM1 lost\r\n")) << Log();
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 2u);
+  const int opensAfterSteadyLoss = rig.port.opens;
+  rig.loop.RunFor(5000);
+  EXPECT_EQ(rig.port.opens - opensAfterSteadyLoss, 5);
 }
 
 TEST_F(LinkWatch, TheMetricsShowThePortGoneAndCountTheLosses) {

@@ -30,8 +30,13 @@ struct AppState {
   // The port's device hung up or went away and is closed; the poll loop tries to open it again.
   bool PortLost = false;
   uint32_t PortLosses = 0;  // since start
-  // Poll ticks until the next attempt to open a lost port.
+  // Poll ticks until the next attempt to open a lost port, and between two attempts: one second,
+  // longer while the device keeps hanging up soon after it was opened again.
   int32_t ReopenCountdown = 0;
+  int32_t ReopenIntervalTicks = 0;
+  // Poll ticks the port has been open since it was last opened again, counted up to the time after
+  // which it is taken as steady; -1 when it has not been lost since start.
+  int32_t TicksSinceReopen = -1;
   // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.
   bool PortLossBoxPending = false;
 

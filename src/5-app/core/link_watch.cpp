@@ -1,5 +1,6 @@
 #include "core/link_watch.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/monitor.h"
@@ -12,11 +13,19 @@ namespace {
 
 // "2026-12-10 05:40:12 UTC serial port /dev/ttyUSB0 lost", by the PC's clock: when the receiver
 // itself is gone, the PC's clock is the only one left to say when.
-void LogLinkEvent(Monitor& app, const char* what) {
+void LogLinkEvent(Monitor& app, const std::string& what) {
   const UtcTime t = app.systemTime.NowUtc();
   MessageLogAppend(
       app, Printf("%04d-%02d-%02d %02d:%02d:%02d UTC serial port %s %s\r\n", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second, app.state.PortLabel().c_str(), what));
+                  t.hour, t.minute, t.second, app.state.PortLabel().c_str(), what.c_str()));
+}
+
+// One attempt a second, doubled after each loss that came before the link was steady.
+int32_t NextReopenInterval(const AppState& s) {
+  const bool flapping = s.TicksSinceReopen >= 0 && s.TicksSinceReopen < kSteadyLinkTicks;
+  if (!flapping) return kReopenIntervalTicks;
+  return std::min(2 * std::max(s.ReopenIntervalTicks, kReopenIntervalTicks),
+                  kMaxReopenIntervalTicks);
 }
 
 void LosePort(Monitor& app) {
@@ -24,7 +33,8 @@ void LosePort(Monitor& app) {
   TForm_Main& f = app.Form_Main;
   s.PortLost = true;
   ++s.PortLosses;
-  s.ReopenCountdown = kReopenIntervalTicks;
+  s.ReopenIntervalTicks = NextReopenInterval(s);
+  s.ReopenCountdown = s.ReopenIntervalTicks;
   s.LinkReady = false;  // a worker's commands are dropped until the port is back
 
   // What arrived before the hang-up is still read, then the display is cleared as it is once a
@@ -36,7 +46,14 @@ void LosePort(Monitor& app) {
   app.channel.CloseChannel();
 
   f.Panel_Serial.SetCaption(s.PortLabel() + " lost");
-  LogLinkEvent(app, "lost");
+  if (s.ReopenIntervalTicks == kReopenIntervalTicks) {
+    LogLinkEvent(app, "lost");
+  } else {
+    // Lost again before it was steady: the box already said so, the log keeps the count.
+    LogLinkEvent(app, Printf("lost again; next attempt in %d s",
+                             s.ReopenIntervalTicks / kReopenIntervalTicks));
+    return;
+  }
   if (s.PortLossBoxPending) return;
   s.PortLossBoxPending = true;
   app.AfterPacketLoop([&app] {
@@ -53,14 +70,18 @@ void LosePort(Monitor& app) {
 bool WatchLink(Monitor& app) {
   AppState& s = app.state;
   if (!s.PortLost) {
-    if (!app.channel.HungUp()) return false;
+    if (!app.channel.HungUp()) {
+      if (s.TicksSinceReopen >= 0 && s.TicksSinceReopen < kSteadyLinkTicks) ++s.TicksSinceReopen;
+      return false;
+    }
     LosePort(app);
     return true;
   }
   if (--s.ReopenCountdown > 0) return true;
-  s.ReopenCountdown = kReopenIntervalTicks;
+  s.ReopenCountdown = s.ReopenIntervalTicks;
   if (!app.OpenPort()) return true;
   s.PortLost = false;
+  s.TicksSinceReopen = 0;
   LogLinkEvent(app, "open again");
   return true;  // the start-up port set-up has the port now
 }
