@@ -24,8 +24,7 @@ void LogLinkEvent(Monitor& app, const std::string& what) {
 int32_t NextReopenInterval(const AppState& s) {
   const bool flapping = s.TicksSinceReopen >= 0 && s.TicksSinceReopen < kSteadyLinkTicks;
   if (!flapping) return kReopenIntervalTicks;
-  return std::min(2 * std::max(s.ReopenIntervalTicks, kReopenIntervalTicks),
-                  kMaxReopenIntervalTicks);
+  return std::min(2 * s.ReopenIntervalTicks, kMaxReopenIntervalTicks);
 }
 
 void LosePort(Monitor& app) {
@@ -46,14 +45,13 @@ void LosePort(Monitor& app) {
   app.channel.CloseChannel();
 
   f.Panel_Serial.SetCaption(s.PortLabel() + " lost");
-  if (s.ReopenIntervalTicks == kReopenIntervalTicks) {
-    LogLinkEvent(app, "lost");
-  } else {
-    // Lost again before it was steady: the box already said so, the log keeps the count.
+  if (s.ReopenIntervalTicks > kReopenIntervalTicks) {
+    // Lost again before it was steady: the box has said so already, the log keeps the count.
     LogLinkEvent(app, Printf("lost again; next attempt in %d s",
                              s.ReopenIntervalTicks / kReopenIntervalTicks));
     return;
   }
+  LogLinkEvent(app, "lost");
   if (s.PortLossBoxPending) return;
   s.PortLossBoxPending = true;
   app.AfterPacketLoop([&app] {
