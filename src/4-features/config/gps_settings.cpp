@@ -21,25 +21,23 @@ constexpr int kDgpsAuto = 3;
 
 // The limits of a mask edit and the texts the edit takes beyond them.
 struct MaskLimits {
-  float low;
-  float high;
+  Limits<float> range;
   const char* lowText;
   const char* highText;
 };
-constexpr MaskLimits kElevationLimits{0.0f, 90.0f, "0.0", "90.0"};
-constexpr MaskLimits kMaskLimits{0.0f, 50.0f, "0.0", "50.0"};
+constexpr MaskLimits kElevationLimits{{0.0f, 90.0f}, "0.0", "90.0"};
+constexpr MaskLimits kMaskLimits{{0.0f, 50.0f}, "0.0", "50.0"};
 
-constexpr int kMinDgpsAge = 1;
-constexpr int kMaxDgpsAge = 44;
+constexpr Limits<int64_t> kDgpsAgeLimits{1, 44};
 
 // Beyond a limit the text becomes that limit. A value inside the limits, the limits included, and a
 // text that does not read as a number stay as typed.
 void ClampMask(Edit& edit, const MaskLimits& limits) {
   const std::optional<float> value = ScanSingle(edit.Text());
   if (!value) return;
-  if (*value > limits.high) {
+  if (*value > limits.range.high) {
     edit.SetText(limits.highText);
-  } else if (*value < limits.low) {
+  } else if (*value < limits.range.low) {
     edit.SetText(limits.lowText);
   }
 }
@@ -47,10 +45,10 @@ void ClampMask(Edit& edit, const MaskLimits& limits) {
 void ClampDgpsAge(Edit& edit) {
   const std::optional<int> value = ScanInt(edit.Text());
   if (!value) return;
-  if (*value > kMaxDgpsAge) {
-    edit.SetText(std::to_string(kMaxDgpsAge));
-  } else if (*value < kMinDgpsAge) {
-    edit.SetText(std::to_string(kMinDgpsAge));
+  if (*value > kDgpsAgeLimits.high) {
+    edit.SetText(std::to_string(kDgpsAgeLimits.high));
+  } else if (*value < kDgpsAgeLimits.low) {
+    edit.SetText(std::to_string(kDgpsAgeLimits.low));
   }
 }
 
@@ -62,7 +60,7 @@ void ClampOnExitAndEnter(Edit& edit, const std::function<void()>& clamp) {
   };
 }
 
-// Sends the window as it stands, typed values unclamped; true when it was sent.
+// Sends the window as it stands; true when it was sent.
 bool Apply(Application& app) {
   return SendOrWarn(app, ReadReceiverConfig(app.Window<TForm_GPS>()),
                     [&app](const ReceiverConfig& config) { SendReceiverConfig(app, config); });
@@ -77,12 +75,16 @@ WindowValues<ReceiverConfig> ReadReceiverConfig(const TForm_GPS& form) {
   const int dgps = read.Selected(form.ComboBox_DGPSMode, "DGPS Mode");
   config.dgpsMode = dgps <= kDgpsOn ? dgps : kDgpsAuto;
   config.dynamicsCode = read.Selected(form.ComboBox_DCode, "Dynamics Code");
-  const float elevationDeg = read.Single(form.Edit_EMask, "Elevation Mask (degrees)");
+  // Each edit within the limits its clamp keeps it in, whether or not it was left before the click.
+  const float elevationDeg =
+      read.Single(form.Edit_EMask, "Elevation Mask (degrees)", kElevationLimits.range);
   config.elevationMaskRad = static_cast<float>(elevationDeg * RadiansPerDegree);
-  config.signalLevelMask = read.Single(form.Edit_SMask, "Signal Level Mask (AMU)");
-  config.pdopMask = read.Single(form.Edit_PMask, "PDOP Mask");
-  config.pdopSwitch = read.Single(form.Edit_PSwitch, "PDOP Switch");
-  config.dgpsAgeLimit = read.Int(form.Edit_DGPSAge, "DGPS Age Limit (seconds)");
+  config.signalLevelMask =
+      read.Single(form.Edit_SMask, "Signal Level Mask (AMU)", kMaskLimits.range);
+  config.pdopMask = read.Single(form.Edit_PMask, "PDOP Mask", kMaskLimits.range);
+  config.pdopSwitch = read.Single(form.Edit_PSwitch, "PDOP Switch", kMaskLimits.range);
+  config.dgpsAgeLimit =
+      static_cast<int>(read.Whole(form.Edit_DGPSAge, "DGPS Age Limit (seconds)", kDgpsAgeLimits));
   return read.Result(config);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "commands/commands.h"
-#include "config/setup_fields.h"
+#include "base/setup_fields.h"
 
 namespace zelkon {
 

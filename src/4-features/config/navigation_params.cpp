@@ -1,28 +1,17 @@
 #include "config/navigation_params.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <string_view>
-#include <system_error>
 
 #include "base/application.h"
 #include "commands/commands.h"
 #include "config/altitude_form.h"
 #include "config/datum_form.h"
 #include "config/sv_num_form.h"
+#include "text/numbers.h"
 
 namespace zelkon {
 namespace {
-
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
 
 // Sends what the window holds; true when it was sent, false when it warned instead.
 bool ApplyDatum(Application& app, const TForm_Datum& form) {
@@ -48,19 +37,9 @@ void WriteDatum(TForm_Datum& form, const DatumIndex& report) {
 }
 
 std::optional<float> ParseAltitude(const std::string& text) {
-  std::string_view number = TrimBlanks(text);
-  // A leading plus sign is taken, as the scans of the other windows take it; from_chars knows only
-  // the minus sign.
-  if (!number.empty() && number.front() == '+') {
-    number.remove_prefix(1);
-    if (!number.empty() && (number.front() == '-' || number.front() == '+')) return std::nullopt;
-  }
-  double value = 0;
-  const char* end = number.data() + number.size();
-  const auto [stop, error] = std::from_chars(number.data(), end, value, std::chars_format::general);
-  if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-  if (std::fabs(value) > std::numeric_limits<float>::max()) return std::nullopt;
-  return static_cast<float>(value);
+  const std::optional<double> value = ParseDecimal(text);
+  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
+  return static_cast<float>(*value);
 }
 
 WindowValues<AltitudeSetting> ReadAltitudeSetting(const TForm_Altitude& form) {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "config/setup_fields.h"
+#include "base/setup_fields.h"
 #include "reports/config.h"
 
 namespace zelkon {

@@ -40,8 +40,8 @@ bool Apply(Application& app, const TForm_NMEA& form) {
 WindowValues<NmeaConfig> ReadNmeaConfig(const TForm_NMEA& form) {
   FieldReader read;
   NmeaConfig config;
-  // The interval field is one byte wide: a larger number goes out as its low 8 bits.
-  config.intervalSeconds = static_cast<uint8_t>(read.Int(form.Edit_Interval, "Output Interval"));
+  config.intervalSeconds =
+      static_cast<uint8_t>(read.Whole(form.Edit_Interval, "Output Interval", kU8));
   for (const SentenceBit& b : kSentenceBits) {
     if ((form.*b.box).Checked()) config.sentenceMask |= uint32_t{1} << b.bit;
   }

@@ -2,7 +2,7 @@
 // query (answered by 0x7B) and set with the 0x7A set form.
 #pragma once
 
-#include "config/setup_fields.h"
+#include "base/setup_fields.h"
 #include "reports/config.h"
 
 namespace zelkon {

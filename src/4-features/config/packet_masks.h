@@ -3,7 +3,7 @@
 // A bits the Varnel window sets through the 0x8E-0B and 0x8E-AD option forms.
 #pragma once
 
-#include "config/setup_fields.h"
+#include "base/setup_fields.h"
 #include "reports/config.h"
 
 namespace zelkon {

@@ -13,13 +13,14 @@ WindowValues<SelfSurveyParams> ReadSelfSurveyParams(const TForm_SelfSurvey& form
   SelfSurveyParams params;
   params.enable = form.CheckBox_EnableSurvey.Checked() ? 1 : 0;
   params.save = form.CheckBox_Flag.Checked() ? 1 : 0;
-  params.limit = read.Long32(form.Edit_Limit, "Self Survey Limit");
+  params.limit = static_cast<uint32_t>(read.Whole(form.Edit_Limit, "Self Survey Limit", kU32));
   return read.Result(params);
 }
 
 WindowValues<uint32_t> ReadSurveyLimit(const TForm_VarnelSurvey& form) {
   FieldReader read;
-  const uint32_t limit = read.Unsigned32(form.Edit_Limit, "Auto-survey Limit");
+  const uint32_t limit =
+      static_cast<uint32_t>(read.Whole(form.Edit_Limit, "Auto-survey Limit", kU32));
   return read.Result(limit);
 }
 

@@ -2,7 +2,7 @@
 // query and set one port at a time with the 0xBC set form, the PC port following on request.
 #pragma once
 
-#include "config/setup_fields.h"
+#include "base/setup_fields.h"
 #include "link/port_settings.h"
 
 namespace zelkon {

@@ -13,6 +13,13 @@ constexpr int kPpsOneSatellite = 3;
 constexpr int kPpsThreeSatellites = 4;
 constexpr int kPpsEvenSecondOnly = 0x80;
 
+// The pulse moves within its second: an offset of a second or more, or a width that fills the
+// second, is a slip of the unit (nanoseconds typed as seconds) rather than a setting. A threshold
+// of uncertainty is never negative.
+constexpr Limits<double> kPpsOffsetLimits{-1.0, 1.0};
+constexpr Limits<double> kPpsWidthLimits{0.0, 1.0};
+constexpr Limits<float> kBiasThresholdLimits{0.0f, kAnySingle.high};
+
 void QueryTimingOutputs(Application& app) {
   SendPpsOutputOptionQuery(app);
   app.clock.SleepMs(kCommandPauseMs);
@@ -47,8 +54,9 @@ WindowValues<PpsCharacteristics> ReadPpsCharacteristics(const TForm_TimingOut& f
   c.driverSwitch = read.Selected(form.ComboBox_Switch, "Driver Switch");
   c.timeBase = read.Selected(form.ComboBox_TimeBase, "Time Base");
   c.polarity = read.Selected(form.ComboBox_Polarity, "Polarity");
-  c.offsetSeconds = read.Double(form.Edit_Offset, "PPS Offset");
-  c.biasThresholdMetres = read.Single(form.Edit_Bias, "Bias Uncertainty Threshold");
+  c.offsetSeconds = read.Double(form.Edit_Offset, "PPS Offset", kPpsOffsetLimits);
+  c.biasThresholdMetres =
+      read.Single(form.Edit_Bias, "Bias Uncertainty Threshold", kBiasThresholdLimits);
   return read.Result(c);
 }
 
@@ -68,7 +76,7 @@ WindowValues<int> ReadPpsOutputOption(const TForm_TimingOut& form) {
 
 WindowValues<double> ReadPpsWidth(const TForm_TimingOut& form) {
   FieldReader read;
-  const double seconds = read.Double(form.Edit_Width, "PPS Width");
+  const double seconds = read.Double(form.Edit_Width, "PPS Width", kPpsWidthLimits);
   return read.Result(seconds);
 }
 

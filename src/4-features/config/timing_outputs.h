@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "config/setup_fields.h"
+#include "base/setup_fields.h"
 #include "reports/config.h"
 
 namespace zelkon {

@@ -13,10 +13,10 @@ namespace zelkon {
 class Application;
 class TForm_Test;
 
-// A field read as the window reads it: the number the text begins with, as the field's type holds
-// it, or the warning naming the field ("TOW is not a number.", "DN must be from 0 to 65535.").
-// Values are sent as read: the hints' ranges (week 0 to 1023, day 1 to 7) are the receiver's to
-// judge, but a value the field cannot carry is refused rather than cut to its width.
+// The fields of one command, or the warning naming the first that does not hold one number the
+// field can carry ("DN must be a whole number from 0 to 65535."). Values are sent as typed: the
+// hints' ranges (week 0 to 1023, day 1 to 7) are the receiver's to judge, but a value the field
+// cannot carry is refused rather than cut to its width.
 struct TestModeValues {
   std::optional<TestUtcParams> utc;
   std::optional<int> week;
