@@ -91,26 +91,32 @@ TEST_F(GpsSettings, ApplySendsWhatTheWindowShows) {
   }
 }
 
-TEST_F(GpsSettings, ApplySendsATypedValueUnclampedAndTheEditsStillShowingMinusOneAsMinusOne) {
+TEST_F(GpsSettings, ApplyRefusesAValueBeyondTheClampEvenBeforeTheEditIsLeft) {
   Fill();
   form.Edit_PMask.SetText("60");
+  rig.dialogs.Answer(Answer::Ok);
   form.Button_Apply.Click();
-  EXPECT_EQ(LastConfigSent().pdopMask, 60.0f);
+  EXPECT_TRUE(Sent().empty());
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(rig.dialogs.Boxes().back().text, "PDOP Mask must be a number from 0 to 50.");
   EXPECT_EQ(form.Edit_PMask.Text(), "60");
   form.Edit_PMask.Exit();
   EXPECT_EQ(form.Edit_PMask.Text(), "50.0");
-
-  // The window's initial texts are numbers: they go out as -1 (the DGPS age as the byte 0xFF).
-  for (Edit* edit : {&form.Edit_EMask, &form.Edit_SMask, &form.Edit_PMask, &form.Edit_PSwitch,
-                     &form.Edit_DGPSAge})
-    edit->SetText("-1");
   form.Button_Apply.Click();
-  const ReceiverConfig c = LastConfigSent();
-  EXPECT_EQ(c.elevationMaskRad, static_cast<float>(-1 * RadiansPerDegree));
-  EXPECT_EQ(c.signalLevelMask, -1.0f);
-  EXPECT_EQ(c.pdopMask, -1.0f);
-  EXPECT_EQ(c.pdopSwitch, -1.0f);
-  EXPECT_EQ(c.dgpsAgeLimit, 0xFF);
+  EXPECT_EQ(LastConfigSent().pdopMask, 50.0f);
+
+  // The limits themselves go out; the window's initial "-1" does not.
+  form.Edit_EMask.SetText("90");
+  form.Edit_DGPSAge.SetText("44");
+  form.Button_Apply.Click();
+  EXPECT_EQ(LastConfigSent().elevationMaskRad, static_cast<float>(90 * RadiansPerDegree));
+  EXPECT_EQ(LastConfigSent().dgpsAgeLimit, 44);
+  form.Edit_EMask.SetText("-1");
+  rig.dialogs.Answer(Answer::Ok);
+  form.Button_Apply.Click();
+  EXPECT_EQ(rig.dialogs.Boxes().back().text,
+            "Elevation Mask (degrees) must be a number from 0 to 90.");
+  EXPECT_EQ(Sent().size(), 2u);
 }
 
 TEST_F(GpsSettings, LeavingAnEditOrPressingEnterInItClampsIt) {
@@ -179,11 +185,15 @@ TEST_F(GpsSettings, AFieldWithoutAValueSendsNothingAndSaysWhichInWindowOrder) {
       {[&] { form.ComboBox_RMode.SetItemIndex(-1); }, "Receiver Mode is not set."},
       {[&] { form.ComboBox_DGPSMode.SetItemIndex(-1); }, "DGPS Mode is not set."},
       {[&] { form.ComboBox_DCode.SetItemIndex(-1); }, "Dynamics Code is not set."},
-      {[&] { form.Edit_EMask.SetText("abc"); }, "Elevation Mask (degrees) is not a number."},
-      {[&] { form.Edit_SMask.SetText(""); }, "Signal Level Mask (AMU) is not a number."},
-      {[&] { form.Edit_PMask.SetText("-"); }, "PDOP Mask is not a number."},
-      {[&] { form.Edit_PSwitch.SetText(" "); }, "PDOP Switch is not a number."},
-      {[&] { form.Edit_DGPSAge.SetText("x1"); }, "DGPS Age Limit (seconds) is not a number."},
+      {[&] { form.Edit_EMask.SetText("abc"); },
+       "Elevation Mask (degrees) must be a number from 0 to 90."},
+      {[&] { form.Edit_SMask.SetText(""); },
+       "Signal Level Mask (AMU) must be a number from 0 to 50."},
+      {[&] { form.Edit_PMask.SetText("-"); }, "PDOP Mask must be a number from 0 to 50."},
+      {[&] { form.Edit_PMask.SetText("nan"); }, "PDOP Mask must be a number from 0 to 50."},
+      {[&] { form.Edit_PSwitch.SetText("5x"); }, "PDOP Switch must be a number from 0 to 50."},
+      {[&] { form.Edit_DGPSAge.SetText("30.5"); },
+       "DGPS Age Limit (seconds) must be a whole number from 1 to 44."},
       // The first of several, in the window's order: the lists of the left column first.
       {[&] {
          form.Edit_EMask.SetText("");
@@ -194,7 +204,7 @@ TEST_F(GpsSettings, AFieldWithoutAValueSendsNothingAndSaysWhichInWindowOrder) {
          form.Edit_DGPSAge.SetText("");
          form.Edit_SMask.SetText("");
        },
-       "Signal Level Mask (AMU) is not a number."},
+       "Signal Level Mask (AMU) must be a number from 0 to 50."},
   };
   for (const Case& c : cases) {
     Fill();
@@ -224,10 +234,15 @@ TEST_F(GpsSettings, OkSendsAndClosesCloseOnlyCloses) {
   EXPECT_TRUE(Sent().empty());
 
   form.Show();
-  form.Edit_DGPSAge.SetText("45");  // typed, not yet left: goes out as typed
+  form.Edit_DGPSAge.SetText("45");  // typed, not yet left: refused, the window stays open
+  rig.dialogs.Answer(Answer::Ok);
+  form.Button_OK.Click();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_TRUE(Sent().empty());
+  form.Edit_DGPSAge.SetText("44");
   form.Button_OK.Click();
   EXPECT_FALSE(form.Visible());
-  EXPECT_EQ(LastConfigSent().dgpsAgeLimit, 45);
+  EXPECT_EQ(LastConfigSent().dgpsAgeLimit, 44);
   EXPECT_EQ(Sent().size(), 1u);
 }
 

@@ -107,9 +107,15 @@ TEST_F(TimingOutputs, AGroupWithAFieldWithoutAValueSendsNothingAndSaysWhich) {
        "Time Base is not set."},
       {[&] { form.ComboBox_Polarity.SetItemIndex(-1); }, &form.Button_SetChar,
        "Polarity is not set."},
-      {[&] { form.Edit_Offset.SetText(""); }, &form.Button_SetChar, "PPS Offset is not a number."},
+      {[&] { form.Edit_Offset.SetText(""); }, &form.Button_SetChar,
+       "PPS Offset must be a number from -1 to 1."},
+      // Nanoseconds typed as seconds.
+      {[&] { form.Edit_Offset.SetText("150"); }, &form.Button_SetChar,
+       "PPS Offset must be a number from -1 to 1."},
       {[&] { form.Edit_Bias.SetText("m"); }, &form.Button_SetChar,
-       "Bias Uncertainty Threshold is not a number."},
+       "Bias Uncertainty Threshold must be a number from 0 to 3.402823e+38."},
+      {[&] { form.Edit_Bias.SetText("-5"); }, &form.Button_SetChar,
+       "Bias Uncertainty Threshold must be a number from 0 to 3.402823e+38."},
       {[&] {
          form.Edit_Bias.SetText("");
          form.ComboBox_TimeBase.SetItemIndex(-1);
@@ -117,7 +123,10 @@ TEST_F(TimingOutputs, AGroupWithAFieldWithoutAValueSendsNothingAndSaysWhich) {
        &form.Button_SetChar, "Time Base is not set."},
       {[&] { form.RadioButton_1SV.SetChecked(false); }, &form.Button_SetOutput,
        "Output Options is not set."},
-      {[&] { form.Edit_Width.SetText("wide"); }, &form.Button_Width, "PPS Width is not a number."},
+      {[&] { form.Edit_Width.SetText("wide"); }, &form.Button_Width,
+       "PPS Width must be a number from 0 to 1."},
+      {[&] { form.Edit_Width.SetText("1e-2x"); }, &form.Button_Width,
+       "PPS Width must be a number from 0 to 1."},
   };
   for (const Case& c : cases) {
     Fill();

@@ -264,27 +264,30 @@ expect TForm_NMEA.CheckBox_VTG.checked true
   EXPECT_EQ(rig.app.segmentReadback.nmeaInterval, 5);
 }
 
-TEST(NmeaOutputConsole, AnIntervalAbove255GoesOutAsItsLowByteAndNoNumberSendsNothing) {
+TEST(NmeaOutputConsole, AnIntervalTheByteCannotCarryOrNoNumberSendsNothing) {
   ConsoleOnEmulator rig;
   rig.ForgetSent();
   ASSERT_EQ(rig.Run(R"zs(open TForm_NMEA
 wait 1
 set TForm_NMEA.Edit_Interval 300
 click TForm_NMEA.Button_Apply
-set TForm_NMEA.Edit_Interval often
+set TForm_NMEA.Edit_Interval -5
 click TForm_NMEA.Button_OK
 expect TForm_NMEA.visible true
+set TForm_NMEA.Edit_Interval often
 click TForm_NMEA.Button_Apply
+set TForm_NMEA.Edit_Interval " 255 "
+click TForm_NMEA.Button_OK
+expect TForm_NMEA.visible false
 )zs"),
             kScriptPassed)
       << rig.err.str();
   EXPECT_EQ(rig.SentOfSize(7, 0x7A),
-            (std::vector<PacketBytes>{{0x7A, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x21}}));
-  const std::string warning = "message box \"Warning\": Output Interval is not a number.";
-  const std::string boxes = rig.boxes.str();
-  const size_t first = boxes.find(warning);
-  ASSERT_NE(first, std::string::npos) << boxes;
-  EXPECT_NE(boxes.find(warning, first + 1), std::string::npos) << "once for OK, once for Apply";
+            (std::vector<PacketBytes>{{0x7A, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x21}}));
+  EXPECT_EQ(rig.receiver().config.nmea.interval, 255);
+  const std::string warning =
+      "message box \"Warning\": Output Interval must be a whole number from 0 to 255.";
+  EXPECT_EQ(testing::CountOf(rig.boxes.str(), warning), 3) << rig.boxes.str();
 }
 
 TEST(NmeaOutputConsole, AWindowTheReceiverHasNotFilledSendsNothing) {
@@ -302,7 +305,8 @@ expect TForm_NMEA.visible true
             kScriptPassed)
       << rig.err.str();
   EXPECT_TRUE(rig.SentOfSize(7, 0x7A).empty());
-  EXPECT_NE(rig.boxes.str().find("Output Interval is not a number."), std::string::npos)
+  EXPECT_NE(rig.boxes.str().find("Output Interval must be a whole number from 0 to 255."),
+            std::string::npos)
       << rig.boxes.str();
   EXPECT_EQ(rig.app.segmentReadback.nmeaInterval, -1);
 }

@@ -56,7 +56,7 @@ expect TForm_GPS.Edit_EMask.text 15.0
             static_cast<float>(15.0f * RadiansPerDegree));
 }
 
-TEST(GpsSettingsConsole, ATypedValueGoesOutAsTypedAndIsClampedOnlyWhenTheEditIsLeft) {
+TEST(GpsSettingsConsole, AValueBeyondItsLimitsIsRefusedUntilTheEditIsLeftAndClampsIt) {
   ConsoleOnEmulator rig;
   rig.ForgetSent();
   ASSERT_EQ(rig.Run(R"(open TForm_GPS
@@ -67,6 +67,9 @@ click TForm_GPS.Button_Apply
 expect TForm_GPS.Edit_PMask.text 60
 key TForm_GPS.Edit_PMask tab
 expect TForm_GPS.Edit_PMask.text 50.0
+set TForm_GPS.Edit_EMask 95x
+click TForm_GPS.Button_OK
+expect TForm_GPS.visible true
 set TForm_GPS.Edit_EMask 95
 exit TForm_GPS.Edit_EMask
 expect TForm_GPS.Edit_EMask.text 90.0
@@ -88,13 +91,20 @@ expect TForm_GPS.visible false
 )"),
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
+  const std::string boxes = rig.boxes.str();
+  EXPECT_NE(boxes.find("\"Warning\": PDOP Mask must be a number from 0 to 50."), std::string::npos)
+      << boxes;
+  EXPECT_NE(boxes.find("\"Warning\": Elevation Mask (degrees) must be a number from 0 to 90."),
+            std::string::npos)
+      << boxes;
+  // Only what the window showed when OK was clicked reached the receiver.
   const std::vector<PacketBytes> sets = rig.SentOfSize(44, 0xBB);
-  ASSERT_EQ(sets.size(), 2u);
-  EXPECT_EQ(SingleAt(sets[0], 14), 60.0f);  // the PDOP mask as typed
-  EXPECT_EQ(sets[0][3], 3);                 // "Auto" goes out as 3
-  EXPECT_EQ(SingleAt(sets[1], 14), 50.0f);
-  EXPECT_EQ(SingleAt(sets[1], 6), static_cast<float>(10.0f * RadiansPerDegree));
-  EXPECT_EQ(sets[1][22], 1);  // the DGPS age limit as clamped
+  ASSERT_EQ(sets.size(), 1u);
+  EXPECT_EQ(SingleAt(sets[0], 14), 50.0f);
+  EXPECT_EQ(SingleAt(sets[0], 6), static_cast<float>(10.0f * RadiansPerDegree));
+  EXPECT_EQ(sets[0][3], 3);   // "Auto" goes out as 3
+  EXPECT_EQ(sets[0][22], 1);  // the DGPS age limit as clamped
+  EXPECT_EQ(rig.receiver().config.receiver.pdopMask, 50.0f);
 }
 
 TEST(GpsSettingsConsole, AWindowTheReceiverHasNotFilledSendsNothingAndSaysWhichFieldIsNotSet) {
@@ -119,17 +129,26 @@ set TForm_GPS.ComboBox_DGPSMode On
 click TForm_GPS.Button_Apply
 set TForm_GPS.Edit_EMask 5
 click TForm_GPS.Button_Apply
+set TForm_GPS.Edit_SMask 4
+set TForm_GPS.Edit_PMask 12
+set TForm_GPS.Edit_PSwitch 8
+set TForm_GPS.Edit_DGPSAge 30
+click TForm_GPS.Button_Apply
 )"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_NE(rig.boxes.str().find("DGPS Mode is not set."), std::string::npos) << rig.boxes.str();
-  EXPECT_NE(rig.boxes.str().find("Elevation Mask (degrees) is not a number."), std::string::npos)
-      << rig.boxes.str();
+  const std::string boxes = rig.boxes.str();
+  EXPECT_NE(boxes.find("DGPS Mode is not set."), std::string::npos) << boxes;
+  EXPECT_NE(boxes.find("Elevation Mask (degrees) must be a number from 0 to 90."),
+            std::string::npos)
+      << boxes;
+  // The edits' initial -1 is no setting: it would go out as a negative mask and the age byte 0xFF.
+  EXPECT_NE(boxes.find("Signal Level Mask (AMU) must be a number from 0 to 50."), std::string::npos)
+      << boxes;
   const std::vector<PacketBytes> sets = rig.SentOfSize(44, 0xBB);
   ASSERT_EQ(sets.size(), 1u);
-  // The other edits still show -1 and go out as -1; the DGPS age as the byte 0xFF.
-  EXPECT_EQ(SingleAt(sets[0], 10), -1.0f);
-  EXPECT_EQ(sets[0][22], 0xFF);
+  EXPECT_EQ(SingleAt(sets[0], 10), 4.0f);
+  EXPECT_EQ(sets[0][22], 30);
   EXPECT_EQ(sets[0][3], 1) << "Land";
 }
 
@@ -226,9 +245,13 @@ expect TForm_TimingOut.Edit_Width.text 1.000e-02
 click TForm_TimingOut.RadioButton_Always
 set TForm_TimingOut.CheckBox_EvenSecond true
 click TForm_TimingOut.Button_SetOutput
-set TForm_TimingOut.Edit_Offset 1e-6
+set TForm_TimingOut.Edit_Offset 1e-6ns
 set TForm_TimingOut.ComboBox_Polarity Negative
 click TForm_TimingOut.Button_SetChar
+set TForm_TimingOut.Edit_Offset 1e-6
+click TForm_TimingOut.Button_SetChar
+set TForm_TimingOut.Edit_Width 2
+click TForm_TimingOut.Button_Width
 set TForm_TimingOut.Edit_Width 2e-3
 click TForm_TimingOut.Button_Width
 close TForm_TimingOut
@@ -245,6 +268,14 @@ expect TForm_TimingOut.Edit_Width.text 2.000e-03
   EXPECT_EQ(rig.receiver().config.timing.ppsOption, 0x82);
   EXPECT_EQ(rig.receiver().config.timing.ppsOffset, 0.000001);
   EXPECT_EQ(rig.receiver().config.timing.ppsWidth, 0.002);
+  // A unit typed after the offset and a width of two seconds were refused: one set of each.
+  EXPECT_EQ(rig.SentOfSize(17, 0x8E, 0x4A).size(), 1u);
+  EXPECT_EQ(rig.SentOfSize(10, 0x8E, 0x4F).size(), 1u);
+  const std::string boxes = rig.boxes.str();
+  EXPECT_NE(boxes.find("\"Warning\": PPS Offset must be a number from -1 to 1."), std::string::npos)
+      << boxes;
+  EXPECT_NE(boxes.find("\"Warning\": PPS Width must be a number from 0 to 1."), std::string::npos)
+      << boxes;
   // The activation's three queries, in their order.
   std::vector<int> queries;
   for (const PacketBytes& packet : rig.Sent(0x8E))
@@ -282,6 +313,8 @@ set TForm_SelfSurvey.Edit_Limit 86400
 click TForm_SelfSurvey.Button_Set
 set TForm_SelfSurvey.Edit_Limit many
 click TForm_SelfSurvey.Button_Set
+set TForm_SelfSurvey.Edit_Limit -1
+click TForm_SelfSurvey.Button_Set
 )"),
             kScriptPassed)
       << rig.err.str();
@@ -290,7 +323,9 @@ click TForm_SelfSurvey.Button_Set
   EXPECT_EQ(sets[0], (PacketBytes{0x8E, 0xA9, 0x01, 0x01, 0x00, 0x00, 0x07, 0xD0, 0, 0, 0, 0}));
   EXPECT_EQ(rig.receiver().config.survey.limit, 86400u);
   EXPECT_EQ(rig.receiver().config.survey.save, 0);
-  EXPECT_NE(rig.boxes.str().find("Self Survey Limit is not a number."), std::string::npos)
+  EXPECT_EQ(testing::CountOf(rig.boxes.str(),
+                             "Self Survey Limit must be a whole number from 0 to 4294967295."),
+            2)
       << rig.boxes.str();
 }
 
@@ -304,6 +339,8 @@ expect TForm_Main.SetupVarnelSelfSurvey.visible true
 click TForm_Main.SetupVarnelSelfSurvey
 wait 1
 expect TForm_VarnelSurvey.Edit_Limit.text 2000
+set TForm_VarnelSurvey.Edit_Limit 4294967296
+click TForm_VarnelSurvey.Button_Set
 set TForm_VarnelSurvey.Edit_Limit 86400
 click TForm_VarnelSurvey.Button_Set
 click TForm_VarnelSurvey.Button_Close
@@ -311,8 +348,13 @@ expect TForm_VarnelSurvey.visible false
 )"),
             kScriptPassed)
       << rig.err.str();
-  EXPECT_EQ(rig.Sent(0x8E, 0x4B).back(), (PacketBytes{0x8E, 0x4B, 0x00, 0x01, 0x51, 0x80}));
+  // A limit beyond 32 bits is refused rather than cut to them.
+  EXPECT_EQ(rig.SentOfSize(6, 0x8E, 0x4B),
+            (std::vector<PacketBytes>{{0x8E, 0x4B, 0x00, 0x01, 0x51, 0x80}}));
   EXPECT_EQ(rig.receiver().config.survey.limit, 86400u);
+  EXPECT_NE(rig.boxes.str().find("Auto-survey Limit must be a whole number from 0 to 4294967295."),
+            std::string::npos)
+      << rig.boxes.str();
 }
 
 // A window a click shows becomes the active one, as in the windowed program: its queries go out and

@@ -1,6 +1,6 @@
 // The timing test modes window through the script console against the receiver emulator: the
-// three forms of 0x8E-A4 byte for byte, fields the command cannot carry refused by name, and the
-// engineering gate of its menu item.
+// three forms of 0x8E-A4 byte for byte, fields that are not wholly a number the command can carry
+// refused by name, and the engineering gate of its menu item.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,6 +31,8 @@ set TForm_Test.Edit_WN_t 2100
 click TForm_Test.Button_SetUTC
 set TForm_Test.Edit_Week 70000
 click TForm_Test.Button_SetWeek
+set TForm_Test.Edit_Week 950x
+click TForm_Test.Button_SetWeek
 set TForm_Test.Edit_Week 2400
 set TForm_Test.Edit_TOW x
 click TForm_Test.Button_SetWeek
@@ -56,11 +58,18 @@ expect TForm_Test.visible false
   };
   EXPECT_EQ(rig.Sent(0x8E, 0xA4), expected);
   const std::string boxes = rig.boxes.str();
-  EXPECT_NE(boxes.find("\"Warning\": Week Number must be from 0 to 65535."), std::string::npos)
+  // Beyond 16 bits, and not wholly a number.
+  EXPECT_EQ(
+      testing::CountOf(boxes, "\"Warning\": Week Number must be a whole number from 0 to 65535."),
+      2)
       << boxes;
-  EXPECT_NE(boxes.find("\"Warning\": TOW is not a number."), std::string::npos) << boxes;
+  EXPECT_NE(boxes.find("\"Warning\": TOW must be a whole number from 0 to 4294967295."),
+            std::string::npos)
+      << boxes;
   // The first field in reading order is named: A_1 before DN.
-  EXPECT_NE(boxes.find("\"Warning\": A_1 is not a number."), std::string::npos) << boxes;
+  EXPECT_NE(boxes.find("\"Warning\": A_1 must be a number from -3.402823e+38 to 3.402823e+38."),
+            std::string::npos)
+      << boxes;
   EXPECT_EQ(boxes.find("DN must"), std::string::npos) << boxes;
 }
 
