@@ -35,10 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static zelkon::fuzz::MemoryFile file;
   static Window window;
-  // The parser reads a text up to its first zero byte, the window a file to its end: they read
-  // the same record from the text before any zero byte.
-  const size_t zero = text.find('\0');
-  file.Fill(data, zero == std::string::npos ? size : zero);
+  // The window reads the whole file, zero bytes included, as the parser reads the whole text.
+  file.Fill(data, size);
   window.boxes.str("");
   window.dialogs.QueueFile(file.Path());
   window.app.Window<zelkon::TForm_InitialPos>().Button_File.Click();

@@ -6,6 +6,7 @@
 
 #include "base/application.h"
 #include "commands/commands.h"
+#include "text/numbers.h"
 #include "text/printf.h"
 #include "text/time_format.h"
 #include "transfer/initial_pos_form.h"
@@ -20,13 +21,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// A record with all four values read and a kind this program knows.
-std::optional<PositionRecord> Accepted(int fieldsRead, const PositionRecord& record) {
-  if (fieldsRead != 4) return std::nullopt;
-  if (record.kind != kLlaKind && record.kind != kEcefKind) return std::nullopt;
-  return record;
-}
 
 // The three edits of one panel, each read with "%f"; the warning names the first one that does
 // not read as a number, by its place (latitude, longitude, altitude) whatever the panel.
@@ -73,22 +67,28 @@ void FromFileClick(Application& app) {
     app.dialogs.MessageBox("Couldn't open position data file.", "Error", Buttons::Ok, Icon::None);
     return;
   }
-  PositionRecord r;
-  const std::optional<PositionRecord> record =
-      Accepted(std::fscanf(file.get(), "%d%f%f%f", &r.kind, &r.a, &r.b, &r.c), r);
+  // One byte more than a record may have, so a longer file shows as one.
+  std::string text(kPositionFileMaxBytes + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+  if (std::ferror(file.get())) {
+    app.dialogs.MessageBox("Couldn't open position data file.", "Error", Buttons::Ok, Icon::None);
+    return;
+  }
+  const std::optional<PositionRecord> record = ParsePositionRecord(text);
   if (!record) {
     app.dialogs.MessageBox("Position data file format incorrect", "Error", Buttons::Ok, Icon::None);
     return;
   }
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
+  // The edits show the file's numbers exactly, so the Set button sends what the file holds.
   if (record->kind == kEcefKind) {
-    form.Edit_X.SetText(Printf("%.2f", record->a));
-    form.Edit_Y.SetText(Printf("%.2f", record->b));
-    form.Edit_Z.SetText(Printf("%.2f", record->c));
+    form.Edit_X.SetText(DecimalText(record->a));
+    form.Edit_Y.SetText(DecimalText(record->b));
+    form.Edit_Z.SetText(DecimalText(record->c));
   } else {
-    form.Edit_Lat.SetText(Printf("%.3f", record->a));
-    form.Edit_Lon.SetText(Printf("%.3f", record->b));
-    form.Edit_Alt.SetText(Printf("%.1f", record->c));
+    form.Edit_Lat.SetText(DecimalText(record->a));
+    form.Edit_Lon.SetText(DecimalText(record->b));
+    form.Edit_Alt.SetText(DecimalText(record->c));
   }
 }
 
@@ -117,13 +117,30 @@ void SavePosition(Application& app, double latitudeDeg, double longitudeDeg, dou
 
 }  // namespace
 
-std::optional<PositionRecord> ParsePositionRecord(const std::string& text) {
-  PositionRecord r;
-  return Accepted(std::sscanf(text.c_str(), "%d%f%f%f", &r.kind, &r.a, &r.b, &r.c), r);
+std::optional<PositionRecord> ParsePositionRecord(std::string_view text) {
+  if (text.size() > kPositionFileMaxBytes) return std::nullopt;
+  // White space as the scan formats know it; a zero byte is not.
+  constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+  std::array<std::string_view, 4> values;
+  size_t count = 0;
+  for (size_t at = text.find_first_not_of(kWhiteSpace); at != std::string_view::npos;) {
+    if (count == values.size()) return std::nullopt;
+    const size_t end = text.find_first_of(kWhiteSpace, at);
+    values[count++] = text.substr(at, end - at);
+    at = text.find_first_not_of(kWhiteSpace, end);
+  }
+  if (count != values.size()) return std::nullopt;
+  const std::optional<int64_t> kind = ParseWhole(values[0]);
+  if (kind != kLlaKind && kind != kEcefKind) return std::nullopt;
+  const std::optional<double> a = ParseDecimal(values[1]);
+  const std::optional<double> b = ParseDecimal(values[2]);
+  const std::optional<double> c = ParseDecimal(values[3]);
+  if (!a || !b || !c) return std::nullopt;
+  return PositionRecord{static_cast<int>(*kind), *a, *b, *c};
 }
 
 std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude) {
-  return Printf("%d %.5f %.5f %.1f", kLlaKind, latitudeDeg, longitudeDeg, altitude);
+  return Printf("%d %.9f %.9f %.3f", kLlaKind, latitudeDeg, longitudeDeg, altitude);
 }
 
 void PositionDownloadStep(Application& app, double latitudeDeg, double longitudeDeg,
