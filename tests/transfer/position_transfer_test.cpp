@@ -182,6 +182,10 @@ TEST_F(PositionTransfer, FromFileFillsOnePanelOrReportsAnError) {
     ReadFromFile(contents);
     EXPECT_EQ(rig.dialogs.Boxes().back().text, "Position data file format incorrect");
   }
+  rig.dialogs.Answer(Answer::Ok);
+  ReadFromFile("0 90.5 0 0");
+  EXPECT_EQ(rig.dialogs.Boxes().back().text,
+            "Position data file out of range.\n\nLatitude must be between -90 and 90 degrees.");
   std::remove(path.c_str());
   rig.dialogs.ChooseFile(path);
   rig.dialogs.Answer(Answer::Ok);
@@ -190,7 +194,7 @@ TEST_F(PositionTransfer, FromFileFillsOnePanelOrReportsAnError) {
   rig.dialogs.ChooseFile(std::nullopt);
   form.Button_File.Click();
 
-  ASSERT_EQ(rig.dialogs.Boxes().size(), 5u);
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 6u);
   for (const auto& box : rig.dialogs.Boxes()) {
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.buttons, Buttons::Ok);
@@ -220,7 +224,7 @@ TEST_F(PositionTransfer, SetButtonsSendThePosition) {
   EXPECT_TRUE(rig.dialogs.Boxes().empty());
 }
 
-TEST_F(PositionTransfer, SetButtonsWarnAboutTheFirstUnreadableField) {
+TEST_F(PositionTransfer, SetButtonsWarnAboutTheFirstUnreadableFieldOrAPlaceNoAntennaHas) {
   ASSERT_TRUE(rig.Start());
   struct Case {
     std::array<const char*, 3> fields;
@@ -231,6 +235,7 @@ TEST_F(PositionTransfer, SetButtonsWarnAboutTheFirstUnreadableField) {
       {{"x", "1", "1"}, "Latitude must be a floating point number."},
       {{"1", "", "1"}, "Longitude must be a floating point number."},
       {{"1", "1", "m"}, "Altitude must be a floating point number."},
+      {{"1", "95x", "1"}, "Longitude must be a floating point number."},
   };
   const std::array<Edit*, 3> lla = {&form.Edit_Lat, &form.Edit_Lon, &form.Edit_Alt};
   const std::array<Edit*, 3> ecef = {&form.Edit_X, &form.Edit_Y, &form.Edit_Z};
@@ -247,8 +252,49 @@ TEST_F(PositionTransfer, SetButtonsWarnAboutTheFirstUnreadableField) {
       EXPECT_EQ(rig.dialogs.Boxes().back().icon, Icon::Exclamation);
     }
   }
-  EXPECT_EQ(rig.dialogs.Boxes().size(), 8u);
   EXPECT_TRUE(rig.port.SentPackets().empty());
+
+  // Numbers, but no place on or near the earth; the limits themselves are sent.
+  struct Outside {
+    Button* button;
+    std::array<const char*, 3> fields;
+    const char* warning;  // nullptr: sent
+  };
+  const Outside outside[] = {
+      {&form.Button_SetLLA, {"-90", "180", "-1000"}, nullptr},
+      {&form.Button_SetLLA,
+       {"0", "-180.5", "0"},
+       "Longitude must be between -180 and 180 degrees."},
+      {&form.Button_SetLLA,
+       {"0", "0", "1e39"},
+       "Altitude must be between -1000 and 100000 meters."},
+      {&form.Button_SetECEF, {"0", "0", "-6356000"}, nullptr},
+      {&form.Button_SetECEF,
+       {"0", "6480001", "0"},
+       "Y must be between -6480000 and 6480000 meters."},
+      {&form.Button_SetECEF,
+       {"6371", "0", "0"},  // kilometres
+       "The distance of X, Y, Z from the center of the earth must be between 6355000 and 6480000 "
+       "meters."},
+  };
+  for (const Outside& c : outside) {
+    const auto& edits = c.button == &form.Button_SetLLA ? lla : ecef;
+    for (size_t i = 0; i < 3; ++i)
+      edits[i]->SetText(c.fields[i]);
+    const size_t boxes = rig.dialogs.Boxes().size();
+    if (c.warning != nullptr) rig.dialogs.Answer(Answer::Ok);
+    c.button->Click();
+    ASSERT_EQ(rig.dialogs.Boxes().size(), boxes + (c.warning != nullptr ? 1 : 0)) << c.fields[1];
+    if (c.warning != nullptr) {
+      EXPECT_EQ(rig.dialogs.Boxes().back().text, c.warning);
+    }
+  }
+  EXPECT_EQ(rig.port.SentPackets(),
+            (std::vector<PacketBytes>{
+                ThreeSingles(0x32, static_cast<float>(-90 * RadiansPerDegree),
+                             static_cast<float>(180 * RadiansPerDegree), -1000.0f),
+                ThreeSingles(0x31, 0.0f, 0.0f, -6356000.0f),
+            }));
 
   form.Show();
   form.Button_Close.Click();

@@ -1,11 +1,16 @@
 #include "transfer/position_transfer.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "base/application.h"
+#include "base/setup_fields.h"
 #include "commands/commands.h"
+#include "text/angles.h"
 #include "text/numbers.h"
 #include "text/printf.h"
 #include "text/time_format.h"
@@ -22,40 +27,77 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// The three edits of one panel, each read with "%f"; the warning names the first one that does
-// not read as a number, by its place (latitude, longitude, altitude) whatever the panel.
-std::optional<std::array<float, 3>> ReadThreeFields(Application& app,
-                                                    const std::array<const Edit*, 3>& edits) {
-  static constexpr std::array<const char*, 3> kWarnings = {
+// One value of a position, the range it can take and its unit, for the warning that names it.
+struct Bound {
+  const char* name;
+  Limits<double> limits;
+  const char* unit;
+};
+
+// Where an antenna can be. The lowest land, the Dead Sea shore, lies about 430 m below sea level;
+// the highest summits are under 9 km; aircraft and balloons stay below about 50 km; and heights
+// above the ellipsoid and above sea level differ by at most about 110 m. So -1 km to 100 km holds
+// every real antenna, with a wide margin, and refuses a slip such as a digit too many.
+constexpr std::array<Bound, 3> kLlaBounds = {{
+    {"Latitude", {-90, 90}, "degrees"},
+    {"Longitude", {-180, 180}, "degrees"},
+    {"Altitude", {-1000, 100000}, "meters"},
+}};
+// The same heights as distances from the earth's centre: from the polar radius (6 356 752 m) less
+// 1 km to the equatorial radius (6 378 137 m) plus 100 km. This refuses what no single coordinate
+// shows: all three 0, kilometres typed for metres, a digit missing. No coordinate can lie farther
+// out than the greatest distance, which each field is held to first, so the warning names it.
+constexpr Limits<double> kEcefDistance = {6355000, 6480000};
+constexpr std::array<Bound, 3> kEcefBounds = {{
+    {"X", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
+    {"Y", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
+    {"Z", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
+}};
+
+// "<name> must be between <low> and <high> <unit>." when `value` lies outside (or is no number).
+std::string Outside(double value, const char* name, Limits<double> limits, const char* unit) {
+  if (value >= limits.low && value <= limits.high) return {};
+  return Printf("%s must be between %.0f and %.0f %s.", name, limits.low, limits.high, unit);
+}
+
+// The three edits of one panel as a position of `kind`. Each must hold one number and nothing
+// else, read as a double; the warning names the first that does not by its place (latitude,
+// longitude, altitude) whatever the panel. Then the position must be one an antenna can have.
+WindowValues<PositionRecord> ReadPanel(int kind, const std::array<const Edit*, 3>& edits) {
+  static constexpr std::array<const char*, 3> kNotANumber = {
       "Latitude must be a floating point number.",
       "Longitude must be a floating point number.",
       "Altitude must be a floating point number.",
   };
-  std::array<float, 3> values{};
+  std::array<double, 3> values{};
   for (size_t i = 0; i < edits.size(); ++i) {
-    if (std::sscanf(edits[i]->Text().c_str(), "%f", &values[i]) != 1) {
-      app.dialogs.MessageBox(kWarnings[i], "Warning", Buttons::Ok, Icon::Exclamation);
-      return std::nullopt;
-    }
+    const std::optional<double> value = ParseDecimal(edits[i]->Text());
+    if (!value) return {std::nullopt, kNotANumber[i]};
+    values[i] = *value;
   }
-  return values;
+  const PositionRecord position{kind, values[0], values[1], values[2]};
+  std::string outside = PositionOutOfRange(position);
+  if (!outside.empty()) return {std::nullopt, std::move(outside)};
+  return {position, {}};
 }
 
 void SetLlaClick(Application& app) {
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
-  const auto values = ReadThreeFields(app, {&form.Edit_Lat, &form.Edit_Lon, &form.Edit_Alt});
-  if (!values) return;
-  const auto [latitude, longitude, altitude] = *values;
-  SendLlaPosition(app, static_cast<float>(latitude * RadiansPerDegree),
-                  static_cast<float>(longitude * RadiansPerDegree), altitude);
+  SendOrWarn(app, ReadPanel(kLlaKind, {&form.Edit_Lat, &form.Edit_Lon, &form.Edit_Alt}),
+             [&app](const PositionRecord& p) {
+               // Radians in double; only the command's singles round.
+               SendLlaPosition(app, static_cast<float>(p.a * RadiansPerDegree),
+                               static_cast<float>(p.b * RadiansPerDegree), static_cast<float>(p.c));
+             });
 }
 
 void SetEcefClick(Application& app) {
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
-  const auto values = ReadThreeFields(app, {&form.Edit_X, &form.Edit_Y, &form.Edit_Z});
-  if (!values) return;
-  const auto [x, y, z] = *values;
-  SendEcefPosition(app, x, y, z);
+  SendOrWarn(app, ReadPanel(kEcefKind, {&form.Edit_X, &form.Edit_Y, &form.Edit_Z}),
+             [&app](const PositionRecord& p) {
+               SendEcefPosition(app, static_cast<float>(p.a), static_cast<float>(p.b),
+                                static_cast<float>(p.c));
+             });
 }
 
 // Reads a position file into the edits of its panel; nothing is sent.
@@ -77,6 +119,12 @@ void FromFileClick(Application& app) {
   const std::optional<PositionRecord> record = ParsePositionRecord(text);
   if (!record) {
     app.dialogs.MessageBox("Position data file format incorrect", "Error", Buttons::Ok, Icon::None);
+    return;
+  }
+  const std::string outside = PositionOutOfRange(*record);
+  if (!outside.empty()) {
+    app.dialogs.MessageBox("Position data file out of range.\n\n" + outside, "Error", Buttons::Ok,
+                           Icon::None);
     return;
   }
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
@@ -137,6 +185,23 @@ std::optional<PositionRecord> ParsePositionRecord(std::string_view text) {
   const std::optional<double> c = ParseDecimal(values[3]);
   if (!a || !b || !c) return std::nullopt;
   return PositionRecord{static_cast<int>(*kind), *a, *b, *c};
+}
+
+std::string PositionOutOfRange(const PositionRecord& position) {
+  const bool ecef = position.kind == kEcefKind;
+  const std::array<double, 3> values = {position.a, position.b, position.c};
+  for (size_t i = 0; i < values.size(); ++i) {
+    const Bound& bound = (ecef ? kEcefBounds : kLlaBounds)[i];
+    std::string outside = Outside(values[i], bound.name, bound.limits, bound.unit);
+    if (!outside.empty()) return outside;
+  }
+  if (!ecef) return {};
+  const double distance = std::hypot(position.a, position.b, position.c);
+  if (distance >= kEcefDistance.low && distance <= kEcefDistance.high) return {};
+  return Printf(
+      "The distance of X, Y, Z from the center of the earth must be between %.0f and "
+      "%.0f meters.",
+      kEcefDistance.low, kEcefDistance.high);
 }
 
 std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude) {

@@ -34,6 +34,10 @@ std::optional<PositionRecord> ParsePositionRecord(std::string_view text);
 // 3 (a millimetre), single blanks between, no line end.
 std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude);
 
+// The warning naming the first value of a position that lies outside where an antenna can be
+// ("Latitude must be between -90 and 90 degrees."); empty when the position is one.
+std::string PositionOutOfRange(const PositionRecord& position);
+
 // The download step of the supplemental timing decoder: when a download was asked for, the
 // position (degrees, metres) of this report goes to a file the operator chooses in a dialog shown
 // after the packet loop.
