@@ -1,6 +1,6 @@
 // The position file on arbitrary bytes: the record parser, and the initial-position window's
-// "from file" reader on the same bytes as a file, which must accept exactly what the parser
-// accepts.
+// "from file" reader on the same bytes as a file, which must fill its edits exactly when the parser
+// accepts a position an antenna can have, and then with texts that read back as the file's numbers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fuzz_rig.h"
+#include "text/numbers.h"
 #include "transfer/initial_pos_form.h"
 #include "transfer/position_transfer.h"
 
@@ -35,14 +36,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static zelkon::fuzz::MemoryFile file;
   static Window window;
-  // The parser reads a text up to its first zero byte, the window a file to its end: they read
-  // the same record from the text before any zero byte.
-  const size_t zero = text.find('\0');
-  file.Fill(data, zero == std::string::npos ? size : zero);
+  // The window reads the whole file, zero bytes included, as the parser reads the whole text.
+  file.Fill(data, size);
   window.boxes.str("");
   window.dialogs.QueueFile(file.Path());
-  window.app.Window<zelkon::TForm_InitialPos>().Button_File.Click();
-  const bool refused = window.boxes.str().find("format incorrect") != std::string::npos;
-  if (refused == record.has_value()) std::abort();
+  zelkon::TForm_InitialPos& form = window.app.Window<zelkon::TForm_InitialPos>();
+  form.Button_File.Click();
+  const bool filled = window.boxes.str().find("message box") == std::string::npos;
+  if (filled != (record && zelkon::PositionOutOfRange(*record).empty())) std::abort();
+  if (!filled) return 0;
+  const bool ecef = record->kind == 1;
+  const zelkon::Edit* edits[] = {ecef ? &form.Edit_X : &form.Edit_Lat,
+                                 ecef ? &form.Edit_Y : &form.Edit_Lon,
+                                 ecef ? &form.Edit_Z : &form.Edit_Alt};
+  const double values[] = {record->a, record->b, record->c};
+  for (int i = 0; i < 3; ++i) {
+    if (zelkon::ParseDecimal(edits[i]->Text()) != values[i]) std::abort();
+  }
   return 0;
 }

@@ -48,4 +48,13 @@ std::optional<int64_t> ParseWhole(std::string_view text) {
   return Whole<int64_t>(*bare, 10);
 }
 
+std::string DecimalText(double value) {
+  // The longest such texts: the largest double, 309 digits, and the smallest, "0." and 324 digits.
+  char text[400];
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  if (error != std::errc()) return {};
+  return std::string(text, end);
+}
+
 }  // namespace zelkon

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace zelkon {
@@ -18,5 +19,10 @@ std::optional<double> ParseDecimal(std::string_view text);
 // A whole number ("44", "-3", "+7") with blanks or tabs around it; nothing for a fraction, an
 // exponent or a number beyond 64 bits.
 std::optional<int64_t> ParseWhole(std::string_view text);
+
+// The shortest text without an exponent that ParseDecimal reads back as exactly `value`, a finite
+// number ("48.1372", "-2700000.126", "0.00001"): a number shown this way and read again is the
+// same number.
+std::string DecimalText(double value);
 
 }  // namespace zelkon

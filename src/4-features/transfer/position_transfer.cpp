@@ -1,11 +1,17 @@
 #include "transfer/position_transfer.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "base/application.h"
+#include "base/setup_fields.h"
 #include "commands/commands.h"
+#include "text/angles.h"
+#include "text/numbers.h"
 #include "text/printf.h"
 #include "text/time_format.h"
 #include "transfer/initial_pos_form.h"
@@ -21,47 +27,77 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// A record with all four values read and a kind this program knows.
-std::optional<PositionRecord> Accepted(int fieldsRead, const PositionRecord& record) {
-  if (fieldsRead != 4) return std::nullopt;
-  if (record.kind != kLlaKind && record.kind != kEcefKind) return std::nullopt;
-  return record;
+// One value of a position, the range it can take and its unit, for the warning that names it.
+struct Bound {
+  const char* name;
+  Limits<double> limits;
+  const char* unit;
+};
+
+// Where an antenna can be. The lowest land, the Dead Sea shore, lies about 430 m below sea level;
+// the highest summits are under 9 km; aircraft and balloons stay below about 50 km; and heights
+// above the ellipsoid and above sea level differ by at most about 110 m. So -1 km to 100 km holds
+// every real antenna, with a wide margin, and refuses a slip such as a digit too many.
+constexpr std::array<Bound, 3> kLlaBounds = {{
+    {"Latitude", {-90, 90}, "degrees"},
+    {"Longitude", {-180, 180}, "degrees"},
+    {"Altitude", {-1000, 100000}, "meters"},
+}};
+// The same heights as distances from the earth's centre: from the polar radius (6 356 752 m) less
+// 1 km to the equatorial radius (6 378 137 m) plus 100 km. This refuses what no single coordinate
+// shows: all three 0, kilometres typed for metres, a digit missing. No coordinate can lie farther
+// out than the greatest distance, which each field is held to first, so the warning names it.
+constexpr Limits<double> kEcefDistance = {6355000, 6480000};
+constexpr std::array<Bound, 3> kEcefBounds = {{
+    {"X", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
+    {"Y", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
+    {"Z", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
+}};
+
+// "<name> must be between <low> and <high> <unit>." when `value` lies outside (or is no number).
+std::string Outside(double value, const char* name, Limits<double> limits, const char* unit) {
+  if (value >= limits.low && value <= limits.high) return {};
+  return Printf("%s must be between %.0f and %.0f %s.", name, limits.low, limits.high, unit);
 }
 
-// The three edits of one panel, each read with "%f"; the warning names the first one that does
-// not read as a number, by its place (latitude, longitude, altitude) whatever the panel.
-std::optional<std::array<float, 3>> ReadThreeFields(Application& app,
-                                                    const std::array<const Edit*, 3>& edits) {
-  static constexpr std::array<const char*, 3> kWarnings = {
+// The three edits of one panel as a position of `kind`. Each must hold one number and nothing
+// else, read as a double; the warning names the first that does not by its place (latitude,
+// longitude, altitude) whatever the panel. Then the position must be one an antenna can have.
+WindowValues<PositionRecord> ReadPanel(int kind, const std::array<const Edit*, 3>& edits) {
+  static constexpr std::array<const char*, 3> kNotANumber = {
       "Latitude must be a floating point number.",
       "Longitude must be a floating point number.",
       "Altitude must be a floating point number.",
   };
-  std::array<float, 3> values{};
+  std::array<double, 3> values{};
   for (size_t i = 0; i < edits.size(); ++i) {
-    if (std::sscanf(edits[i]->Text().c_str(), "%f", &values[i]) != 1) {
-      app.dialogs.MessageBox(kWarnings[i], "Warning", Buttons::Ok, Icon::Exclamation);
-      return std::nullopt;
-    }
+    const std::optional<double> value = ParseDecimal(edits[i]->Text());
+    if (!value) return {std::nullopt, kNotANumber[i]};
+    values[i] = *value;
   }
-  return values;
+  const PositionRecord position{kind, values[0], values[1], values[2]};
+  std::string outside = PositionOutOfRange(position);
+  if (!outside.empty()) return {std::nullopt, std::move(outside)};
+  return {position, {}};
 }
 
 void SetLlaClick(Application& app) {
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
-  const auto values = ReadThreeFields(app, {&form.Edit_Lat, &form.Edit_Lon, &form.Edit_Alt});
-  if (!values) return;
-  const auto [latitude, longitude, altitude] = *values;
-  SendLlaPosition(app, static_cast<float>(latitude * RadiansPerDegree),
-                  static_cast<float>(longitude * RadiansPerDegree), altitude);
+  SendOrWarn(app, ReadPanel(kLlaKind, {&form.Edit_Lat, &form.Edit_Lon, &form.Edit_Alt}),
+             [&app](const PositionRecord& p) {
+               // Radians in double; only the command's singles round.
+               SendLlaPosition(app, static_cast<float>(p.a * RadiansPerDegree),
+                               static_cast<float>(p.b * RadiansPerDegree), static_cast<float>(p.c));
+             });
 }
 
 void SetEcefClick(Application& app) {
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
-  const auto values = ReadThreeFields(app, {&form.Edit_X, &form.Edit_Y, &form.Edit_Z});
-  if (!values) return;
-  const auto [x, y, z] = *values;
-  SendEcefPosition(app, x, y, z);
+  SendOrWarn(app, ReadPanel(kEcefKind, {&form.Edit_X, &form.Edit_Y, &form.Edit_Z}),
+             [&app](const PositionRecord& p) {
+               SendEcefPosition(app, static_cast<float>(p.a), static_cast<float>(p.b),
+                                static_cast<float>(p.c));
+             });
 }
 
 // Reads a position file into the edits of its panel; nothing is sent.
@@ -73,22 +109,34 @@ void FromFileClick(Application& app) {
     app.dialogs.MessageBox("Couldn't open position data file.", "Error", Buttons::Ok, Icon::None);
     return;
   }
-  PositionRecord r;
-  const std::optional<PositionRecord> record =
-      Accepted(std::fscanf(file.get(), "%d%f%f%f", &r.kind, &r.a, &r.b, &r.c), r);
+  // One byte more than a record may have, so a longer file shows as one.
+  std::string text(kPositionFileMaxBytes + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+  if (std::ferror(file.get())) {
+    app.dialogs.MessageBox("Couldn't open position data file.", "Error", Buttons::Ok, Icon::None);
+    return;
+  }
+  const std::optional<PositionRecord> record = ParsePositionRecord(text);
   if (!record) {
     app.dialogs.MessageBox("Position data file format incorrect", "Error", Buttons::Ok, Icon::None);
     return;
   }
+  const std::string outside = PositionOutOfRange(*record);
+  if (!outside.empty()) {
+    app.dialogs.MessageBox("Position data file out of range.\n\n" + outside, "Error", Buttons::Ok,
+                           Icon::None);
+    return;
+  }
   TForm_InitialPos& form = app.Window<TForm_InitialPos>();
+  // The edits show the file's numbers exactly, so the Set button sends what the file holds.
   if (record->kind == kEcefKind) {
-    form.Edit_X.SetText(Printf("%.2f", record->a));
-    form.Edit_Y.SetText(Printf("%.2f", record->b));
-    form.Edit_Z.SetText(Printf("%.2f", record->c));
+    form.Edit_X.SetText(DecimalText(record->a));
+    form.Edit_Y.SetText(DecimalText(record->b));
+    form.Edit_Z.SetText(DecimalText(record->c));
   } else {
-    form.Edit_Lat.SetText(Printf("%.3f", record->a));
-    form.Edit_Lon.SetText(Printf("%.3f", record->b));
-    form.Edit_Alt.SetText(Printf("%.1f", record->c));
+    form.Edit_Lat.SetText(DecimalText(record->a));
+    form.Edit_Lon.SetText(DecimalText(record->b));
+    form.Edit_Alt.SetText(DecimalText(record->c));
   }
 }
 
@@ -117,13 +165,47 @@ void SavePosition(Application& app, double latitudeDeg, double longitudeDeg, dou
 
 }  // namespace
 
-std::optional<PositionRecord> ParsePositionRecord(const std::string& text) {
-  PositionRecord r;
-  return Accepted(std::sscanf(text.c_str(), "%d%f%f%f", &r.kind, &r.a, &r.b, &r.c), r);
+std::optional<PositionRecord> ParsePositionRecord(std::string_view text) {
+  if (text.size() > kPositionFileMaxBytes) return std::nullopt;
+  // White space as the scan formats know it; a zero byte is not.
+  constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+  std::array<std::string_view, 4> values;
+  size_t count = 0;
+  for (size_t at = text.find_first_not_of(kWhiteSpace); at != std::string_view::npos;) {
+    if (count == values.size()) return std::nullopt;
+    const size_t end = text.find_first_of(kWhiteSpace, at);
+    values[count++] = text.substr(at, end - at);
+    at = text.find_first_not_of(kWhiteSpace, end);
+  }
+  if (count != values.size()) return std::nullopt;
+  const std::optional<int64_t> kind = ParseWhole(values[0]);
+  if (kind != kLlaKind && kind != kEcefKind) return std::nullopt;
+  const std::optional<double> a = ParseDecimal(values[1]);
+  const std::optional<double> b = ParseDecimal(values[2]);
+  const std::optional<double> c = ParseDecimal(values[3]);
+  if (!a || !b || !c) return std::nullopt;
+  return PositionRecord{static_cast<int>(*kind), *a, *b, *c};
+}
+
+std::string PositionOutOfRange(const PositionRecord& position) {
+  const bool ecef = position.kind == kEcefKind;
+  const std::array<double, 3> values = {position.a, position.b, position.c};
+  for (size_t i = 0; i < values.size(); ++i) {
+    const Bound& bound = (ecef ? kEcefBounds : kLlaBounds)[i];
+    std::string outside = Outside(values[i], bound.name, bound.limits, bound.unit);
+    if (!outside.empty()) return outside;
+  }
+  if (!ecef) return {};
+  const double distance = std::hypot(position.a, position.b, position.c);
+  if (distance >= kEcefDistance.low && distance <= kEcefDistance.high) return {};
+  return Printf(
+      "The distance of X, Y, Z from the center of the earth must be between %.0f and "
+      "%.0f meters.",
+      kEcefDistance.low, kEcefDistance.high);
 }
 
 std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude) {
-  return Printf("%d %.5f %.5f %.1f", kLlaKind, latitudeDeg, longitudeDeg, altitude);
+  return Printf("%d %.9f %.9f %.3f", kLlaKind, latitudeDeg, longitudeDeg, altitude);
 }
 
 void PositionDownloadStep(Application& app, double latitudeDeg, double longitudeDeg,

@@ -2,8 +2,10 @@
 // and sent, and the receiver's position saved to such a file.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zelkon {
 
@@ -14,15 +16,27 @@ class TForm_InitialPos;
 // (metres); kind 1 X, Y, Z (metres).
 struct PositionRecord {
   int kind = 0;
-  float a = 0;
-  float b = 0;
-  float c = 0;
+  double a = 0;
+  double b = 0;
+  double c = 0;
 };
 
-// Reads the record of a position file; nothing when the file cannot be read as one.
-std::optional<PositionRecord> ParsePositionRecord(const std::string& text);
-// "%d %.5f %.5f %.1f" with kind 0.
+// The most a position file holds: one record and some white space; a longer file is not one.
+inline constexpr size_t kPositionFileMaxBytes = 4096;
+
+// Reads the record of a position file: the kind (0 or 1) and three numbers, separated by white
+// space and optionally surrounded by it (a line end after the record is usual). Each of the four
+// must be wholly one number, and nothing may follow them: a fifth value means a file of some other
+// kind, and taking its first four would send a position the file may not mean. Nothing for any
+// other text, for "nan" or "inf", and for a text longer than kPositionFileMaxBytes.
+std::optional<PositionRecord> ParsePositionRecord(std::string_view text);
+// Kind 0 with latitude and longitude to 9 decimals (a tenth of a millimetre) and the altitude to
+// 3 (a millimetre), single blanks between, no line end.
 std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double altitude);
+
+// The warning naming the first value of a position that lies outside where an antenna can be
+// ("Latitude must be between -90 and 90 degrees."); empty when the position is one.
+std::string PositionOutOfRange(const PositionRecord& position);
 
 // The download step of the supplemental timing decoder: when a download was asked for, the
 // position (degrees, metres) of this report goes to a file the operator chooses in a dialog shown
