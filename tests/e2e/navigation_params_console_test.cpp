@@ -210,6 +210,8 @@ set TForm_Altitude.Edit_Altitude +-5
 click TForm_Altitude.Button_Set
 set TForm_Altitude.Edit_Altitude 1e39
 click TForm_Altitude.Button_Set
+set TForm_Altitude.Edit_Altitude 15000000
+click TForm_Altitude.Button_Set
 set TForm_Altitude.Edit_Altitude " +1.5e3 "
 click TForm_Altitude.Button_Set
 set TForm_Altitude.Edit_Altitude -.5
@@ -227,6 +229,9 @@ click TForm_Altitude.Button_Set
         << text << "\n"
         << rig.boxes.str();
   }
+  // A number, but no altitude an antenna has (a slip of three digits).
+  EXPECT_TRUE(BoxShown(rig, "Altitude must be between -1000 and 100000 meters."))
+      << rig.boxes.str();
   EXPECT_EQ(rig.receiver().config.receiver.referenceAltitude, -0.5f);
 }
 

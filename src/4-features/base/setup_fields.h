@@ -50,6 +50,13 @@ inline constexpr Limits<int64_t> kU32{0, std::numeric_limits<uint32_t>::max()};
 inline constexpr Limits<int64_t> kI16{std::numeric_limits<int16_t>::min(),
                                       std::numeric_limits<int16_t>::max()};
 
+// The heights an antenna can be at, in metres above the ellipsoid or sea level. The lowest land,
+// the Dead Sea shore, lies about 430 m below sea level; the highest summits are under 9 km;
+// aircraft and balloons stay below about 50 km; heights above the ellipsoid and above sea level
+// differ by at most about 110 m. So -1 km to 100 km holds every real antenna with a wide margin and
+// refuses a slip such as a digit too many.
+inline constexpr Limits<double> kAntennaAltitude{-1000, 100000};
+
 // Numbers read from an edit with the scan formats of the windows: what a leading number of the
 // text gives, nothing when the text does not begin with one. The clamps of the edits use them.
 std::optional<float> ScanSingle(const std::string& text);  // "%f"

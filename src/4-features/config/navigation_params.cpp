@@ -9,6 +9,7 @@
 #include "config/datum_form.h"
 #include "config/sv_num_form.h"
 #include "text/numbers.h"
+#include "text/printf.h"
 
 namespace zelkon {
 namespace {
@@ -50,6 +51,11 @@ WindowValues<AltitudeSetting> ReadAltitudeSetting(const TForm_Altitude& form) {
     if (!metres) {
       return {std::nullopt,
               "'" + form.Edit_Altitude.Text() + "' is not a valid floating point value"};
+    }
+    // The altitude of fixes is one an antenna can have, as in the position window.
+    if (*metres < kAntennaAltitude.low || *metres > kAntennaAltitude.high) {
+      return {std::nullopt, Printf("Altitude must be between %.0f and %.0f meters.",
+                                   kAntennaAltitude.low, kAntennaAltitude.high)};
     }
     setting.metres = *metres;
   } else if (form.RadioButton_Cancel.Checked()) {

@@ -35,7 +35,8 @@ struct AltitudeSetting {
 std::optional<float> ParseAltitude(const std::string& text);
 
 // With "Set Altitude" chosen the edit's altitude ("'<text>' is not a valid floating point value"
-// when ParseAltitude refuses it), with "Cancel Altitude Set Mode" the cancel form whatever the edit
+// when ParseAltitude refuses it, "Altitude must be between -1000 and 100000 meters." when no
+// antenna is there), with "Cancel Altitude Set Mode" the cancel form whatever the edit
 // holds, with neither "Altitude Mode is not set.".
 WindowValues<AltitudeSetting> ReadAltitudeSetting(const TForm_Altitude& form);
 

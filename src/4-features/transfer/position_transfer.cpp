@@ -34,19 +34,17 @@ struct Bound {
   const char* unit;
 };
 
-// Where an antenna can be. The lowest land, the Dead Sea shore, lies about 430 m below sea level;
-// the highest summits are under 9 km; aircraft and balloons stay below about 50 km; and heights
-// above the ellipsoid and above sea level differ by at most about 110 m. So -1 km to 100 km holds
-// every real antenna, with a wide margin, and refuses a slip such as a digit too many.
+// Where an antenna can be.
 constexpr std::array<Bound, 3> kLlaBounds = {{
     {"Latitude", {-90, 90}, "degrees"},
     {"Longitude", {-180, 180}, "degrees"},
-    {"Altitude", {-1000, 100000}, "meters"},
+    {"Altitude", kAntennaAltitude, "meters"},
 }};
-// The same heights as distances from the earth's centre: from the polar radius (6 356 752 m) less
-// 1 km to the equatorial radius (6 378 137 m) plus 100 km. This refuses what no single coordinate
-// shows: all three 0, kilometres typed for metres, a digit missing. No coordinate can lie farther
-// out than the greatest distance, which each field is held to first, so the warning names it.
+// The antenna's heights as distances from the earth's centre: from the polar radius (6 356 752 m)
+// less 1 km to the equatorial radius (6 378 137 m) plus 100 km. This refuses what no single
+// coordinate shows: all three 0, kilometres typed for metres, a digit missing. No coordinate can
+// lie farther out than the greatest distance, which each field is held to first, so the warning
+// names it.
 constexpr Limits<double> kEcefDistance = {6355000, 6480000};
 constexpr std::array<Bound, 3> kEcefBounds = {{
     {"X", {-kEcefDistance.high, kEcefDistance.high}, "meters"},
