@@ -108,7 +108,7 @@ TEST_F(PositionReports, AnyOtherLengthChangesNothing) {
   }
   EXPECT_TRUE(log.changes.empty());
   EXPECT_EQ(app.state.TimeCountdown, 0);
-  EXPECT_EQ(app.segmentReadback.referenceAltitude.load(), -1.0f);
+  EXPECT_FALSE(app.segmentReadback.referenceAltitude.load().has_value());
 }
 
 // ---- 0x41
