@@ -17,10 +17,11 @@ struct SegmentReadback {
   std::atomic<int32_t> nmeaInterval{-1};
   std::atomic<int32_t> datumIndex{-1};
   std::atomic<int32_t> timingOutputOption{-1};
-  std::atomic<int32_t> selfSurveyLimit{-1};
+  std::atomic<int64_t> selfSurveyLimit{-1};  // a U32 on the wire
 };
 
 // The decoders never wait for the worker.
 static_assert(std::atomic<std::optional<float>>::is_always_lock_free);
+static_assert(std::atomic<int64_t>::is_always_lock_free);
 
 }  // namespace zelkon
