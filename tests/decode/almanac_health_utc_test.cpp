@@ -58,11 +58,12 @@ TEST(AlmanacDecoder, TheChosenSatellitesAlmanacFillsTheTenPanels) {
   EXPECT_EQ(f.Panel_Eccentricity.Caption(), "0.012500");
   EXPECT_EQ(f.Panel_T_oa.Caption(), "319488");  // rounded, not cut
   EXPECT_EQ(f.Panel_i_o.Caption(), "0.959900");
-  EXPECT_EQ(f.Panel_OMEGA_dot.Caption(), "-0.000000");  // six decimals, whatever the size
+  // Six decimals down to 0.001; smaller values in scientific notation, never as zero.
+  EXPECT_EQ(f.Panel_OMEGA_dot.Caption(), "-8.125000e-09");
   EXPECT_EQ(f.Panel_SqRootA.Caption(), "5153.625000");
   EXPECT_EQ(f.Panel_OMEGAo.Caption(), "-2.500000");
   EXPECT_EQ(f.Panel_Omega.Caption(), "31.250000");
-  EXPECT_EQ(f.Panel_Mo.Caption(), "0.000013");
+  EXPECT_EQ(f.Panel_Mo.Caption(), "1.260000e-05");
 }
 
 TEST(AlmanacDecoder, AnotherSatellitesAlmanacOrAnotherLengthChangesNothing) {
@@ -113,11 +114,11 @@ TEST(AlmanacHealthDecoder, EachByteInHexInItsSatellitesPanel) {
 
 // ---- 0x4F ----
 
-TEST(UtcParamsDecoder, EightPanelsWithA0AndA1AtSixDecimals) {
+TEST(UtcParamsDecoder, EightPanelsWithA0AndA1ReadableAtAnySize) {
   TestRig rig;
   TForm_UTCParam& f = rig.app.Form_UTCParam;
   Decode(DecodeUtcParams, rig.app, UtcParams(1.5e-9));
-  EXPECT_EQ(f.Panel_A0.Caption(), "0.000000");
+  EXPECT_EQ(f.Panel_A0.Caption(), "1.500000e-09");
   EXPECT_EQ(f.Panel_A1.Caption(), "-1.250000");
   EXPECT_EQ(f.Panel_AETls.Caption(), "18");
   EXPECT_EQ(f.Panel_Tot.Caption(), "405504.12");
@@ -129,6 +130,11 @@ TEST(UtcParamsDecoder, EightPanelsWithA0AndA1AtSixDecimals) {
   // A0 is a double: its digits beyond a float's show.
   Decode(DecodeUtcParams, rig.app, UtcParams(-123456.0000009));
   EXPECT_EQ(f.Panel_A0.Caption(), "-123456.000001");
+  // Six decimals from 0.001 up, where they show at least four significant digits.
+  Decode(DecodeUtcParams, rig.app, UtcParams(-0.001));
+  EXPECT_EQ(f.Panel_A0.Caption(), "-0.001000");
+  Decode(DecodeUtcParams, rig.app, UtcParams(0.00099995));
+  EXPECT_EQ(f.Panel_A0.Caption(), "9.999500e-04");
 
   ChangeLog log(rig.app);
   for (const size_t length : {0u, 25u, 27u})

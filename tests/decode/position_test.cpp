@@ -108,7 +108,7 @@ TEST_F(PositionReports, AnyOtherLengthChangesNothing) {
   }
   EXPECT_TRUE(log.changes.empty());
   EXPECT_EQ(app.state.TimeCountdown, 0);
-  EXPECT_EQ(app.segmentReadback.referenceAltitude.load(), -1.0f);
+  EXPECT_FALSE(app.segmentReadback.referenceAltitude.load().has_value());
 }
 
 // ---- 0x41
@@ -319,6 +319,15 @@ TEST_F(PositionReports, ComprehensiveTimeFillsTheAdditionalTimingWindow) {
   };
   for (const auto& [panel, text] : second)
     EXPECT_EQ(panel->Caption(), text) << panel->Name();
+
+  // Angles rounded up to the next degree carry into it.
+  Decode(DecodeComprehensiveTime,
+         Comprehensive({.latitudeDeg = -51.99999999, .longitudeDeg = 0.99999999}));
+  EXPECT_EQ(
+      add.Panel_LatDeg.Caption() + add.Panel_LatMin.Caption() + add.Panel_NorthSouth.Caption(),
+      "52\u00B00.0000'S");
+  EXPECT_EQ(add.Panel_LonDeg.Caption() + add.Panel_LonMin.Caption() + add.Panel_EastWest.Caption(),
+            "1\u00B00.0000'E");
 
   const std::vector<std::pair<int8_t, std::string>> modes = {{0, "Horizontal (2D)"},
                                                              {2, "Single Satellite (0D)"},

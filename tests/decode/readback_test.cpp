@@ -161,6 +161,9 @@ TEST(SelfSurveyDecoders, AnyNonZeroByteChecksAndTheLimitIsKept) {
   EXPECT_FALSE(f.CheckBox_Flag.Checked());
   EXPECT_EQ(f.Edit_Limit.Text(), "86400");
   EXPECT_EQ(rig.app.segmentReadback.selfSurveyLimit, 86400);
+  // The whole U32: a limit beyond the int range is a value, not "not known yet".
+  Decode(DecodeSelfSurveyParams, rig.app, {0xA9, 5, 0, 0x80, 0x00, 0x00, 0x00, 0, 0, 0, 0});
+  EXPECT_EQ(rig.app.segmentReadback.selfSurveyLimit, 0x80000000);
 
   Decode(DecodeSurveyLimit, rig.app, {0x4B, 0x00, 0x00, 0x07, 0xD0});
   EXPECT_EQ(rig.app.Window<TForm_VarnelSurvey>().Edit_Limit.Text(), "2000");

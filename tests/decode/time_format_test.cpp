@@ -34,6 +34,10 @@ TEST(WeekTime, TextsOfTheWeek) {
       {5 * 86400.0f + 3661.0f, false, "Fri 01:01:01"},
       {3723.75f, true, "01:02:04"},  // the seconds are rounded, not cut
       {604799.0f, false, "Sat 23:59:59"},
+      // Rounding carries into the minutes, hours, day and past the week's end.
+      {3599.7f, true, "01:00:00"},
+      {86399.6f, false, "Mon 00:00:00"},
+      {604799.6f, false, "Sun 00:00:00"},
       {std::numeric_limits<float>::quiet_NaN(), false, "<Bad time>"},
       {std::numeric_limits<float>::infinity(), true, "<Bad time>"},
       {-std::numeric_limits<float>::infinity(), true, "<Bad time>"},
@@ -54,6 +58,9 @@ TEST(WeekTime, TimeOfDayWithNineDecimals) {
       {25 * 3600.0 + 0.25, "1:00:00.250000000"},  // the hour of the day
       {-1.0, "<No time yet>"},
       {-0.5, "23:59:59.500000000"},
+      {3599.9999999997, "1:00:00.000000000"},    // the rounding carries
+      {604799.9999999999, "0:00:00.000000000"},  // past the week's end
+      {59.9999999994, "0:00:59.999999999"},
       {604800.0, "<Bad time>"},
       {-604800.5, "<Bad time>"},
       {std::nan(""), "<Bad time>"},
@@ -121,6 +128,10 @@ TEST(LatLon, DecimalAndDegreesMinutesSeconds) {
       {-122.25, true, "-122\u00B0 15' 0.000"},
       {-0.5, true, "0\u00B0 30' 0.000"},  // no sign between -1 and 0
       {12.3456, true, "12\u00B0 20' 44.160"},
+      // Rounded once, then split: the seconds and minutes carry.
+      {37.99999999, true, "38\u00B0 0' 0.000"},
+      {-0.9999999999, true, "-1\u00B0 0' 0.000"},
+      {10.5 + 59.9994 / 3600, true, "10\u00B0 30' 59.999"},
       {std::nan(""), true, "0\u00B0 0' nan"},
   };
   for (const Case& c : cases) {

@@ -265,6 +265,12 @@ TEST_F(TimingReports, PrimaryUtcShowsTimeDateStatusAndEvents) {
   EXPECT_EQ(add.Panel_EventTime.Caption(), "7:05:03.250000000");
   EXPECT_EQ(add.Panel_UTCDate.Caption(), "??? 5, 2006");
   EXPECT_EQ(add.Panel_Status.Caption(), "Invalid Status");
+
+  // A fraction that rounds to a whole second stays in its own second: never "60.000000000", and
+  // never a carry into a leap second's fields or the date the receiver sent.
+  Decode(DecodePrimaryUtcTime,
+         PrimaryUtc({.fraction = 0.9999999997, .hours = 23, .minutes = 59, .seconds = 60}));
+  EXPECT_EQ(add.Panel_PrimaryUTCTime.Caption(), "23:59:60.999999999");
 }
 
 TEST_F(TimingReports, PrimaryUtcFlagLeds) {

@@ -252,7 +252,9 @@ TEST(AlmanacConsole, ADamagedFileIsRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(rig.app.Form_Alm.Memo_Alm.Text().ends_with(damage.line))
         << rig.app.Form_Alm.Memo_Alm.Text();
     EXPECT_TRUE(rig.Sent(0x38).empty());
-    EXPECT_NE(rig.boxes.str().find("Almanac download failed."), std::string::npos);
+    EXPECT_TRUE(
+        rig.boxes.str().ends_with("message box \"Failure\": Almanac upload failed. -> OK\n"))
+        << rig.boxes.str();
     EXPECT_TRUE(rig.app.Form_Main.Timer_RXBIN.Enabled());
     ASSERT_EQ(rig.Run("close TForm_Alm\n"), kScriptPassed);
   }

@@ -379,6 +379,27 @@ expect TForm_Diagnostics.Panel_NumResets.text 3
   EXPECT_EQ(rig.Sent(0x8E, 0x42).size(), 1u);
 }
 
+// A 2D reference altitude below 0 m is a value like any other: the check asks for it once and
+// completes with its report.
+TEST(DiagnosticsConsole, TheSegmentCheckCompletesWithAReferenceAltitudeBelowSeaLevel) {
+  DiagnosticsRig rig;
+  rig.RunOk(R"zs(wait 5
+open TForm_Altitude
+wait 1
+set TForm_Altitude.Edit_Altitude -412.5
+click TForm_Altitude.Button_Set
+open TForm_Message
+click TForm_Message.Button_Clear
+)zs");
+  rig.ForgetSent();
+  StartSegmentCheck(rig.app);
+  rig.RunOk("wait 10\nexpect TForm_Altitude.Edit_Altitude.text -412.500\n");
+  EXPECT_EQ(rig.app.segmentReadback.referenceAltitude.load(), -412.5f);
+  // Asked for in the first pass only; the check ends with its report, not with an error box.
+  EXPECT_EQ(rig.SentOfSize(1, 0x2A).size(), 1u);
+  EXPECT_EQ(CheckReports(rig.Log()), std::vector<std::string>{kPortALine}) << rig.Log();
+}
+
 // The check and the poll loop share the send path; a check stopped in the middle, by a new one or
 // by the end of the program, leaves no lock held and no frame cut.
 TEST(DiagnosticsConsole, ACheckStoppedInTheMiddleLeavesTheLinkWhole) {

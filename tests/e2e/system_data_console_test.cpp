@@ -84,8 +84,8 @@ TEST(SystemDataConsole, TheAlmanacOfTheChosenSatelliteOnlyAndAskedAsSoonAsItIsCh
       "Panel_OMEGA_dot", "Panel_SqRootA", "Panel_OMEGAo",       "Panel_Omega", "Panel_Mo"};
   const std::string loaded =
       ExpectTexts("TForm_AlmanacData", panels,
-                  {"233472", "2318", "0.012500", "319488", "0.959900", "-0.000000", "5153.625000",
-                   "-2.500000", "1.250000", "0.500000"});
+                  {"233472", "2318", "0.012500", "319488", "0.959900", "-8.125000e-09",
+                   "5153.625000", "-2.500000", "1.250000", "0.500000"});
   const std::string empty = ExpectTexts("TForm_AlmanacData", panels, std::vector<std::string>(10));
 
   // Satellite 1 first; the emulator has no almanac for it and the window stays empty.
@@ -122,20 +122,27 @@ TEST(SystemDataConsole, TheUtcParametersOfTheEmulatorEachInItsPanel) {
   ConsoleOnEmulator rig;
   ASSERT_EQ(rig.Run(""), kScriptPassed);
   rig.ForgetSent();
-  // Parameters given to the receiver's UTC test mode, every field its own value.
-  rig.receiver().EnterUtcTest({1.5e-9, -1.25f, 17, 405504.125f, 2300, 2310, 5, 18});
   const std::vector<std::string> panels = {"Panel_A0",  "Panel_A1",    "Panel_AETls",
                                            "Panel_Tot", "Panel_WNt",   "Panel_WNlsf",
                                            "Panel_DN",  "Panel_AETlsf"};
-  const std::string shown =
-      ExpectTexts("TForm_UTCParam", panels,
-                  {"0.000000", "-1.250000", "17", "405504.12", "2300", "2310", "5", "18"});
   const std::string empty = ExpectTexts("TForm_UTCParam", panels, std::vector<std::string>(8));
 
-  ASSERT_EQ(rig.Run("open TForm_UTCParam\n" + empty + "wait 1\n" + shown +
-                    // brought to the front again
-                    "open TForm_UTCParam\n" + empty + "wait 1\n" + shown +
-                    "click TForm_UTCParam.Button_Query\n" + empty + "wait 1\n" + shown),
+  // The emulator's own A0 and A1, about a nanosecond and a femtosecond a second, are readable.
+  ASSERT_EQ(rig.Run("open TForm_UTCParam\n" + empty +
+                    "wait 1\n"
+                    "expect TForm_UTCParam.Panel_A0.text 1.862645e-09\n"
+                    "expect TForm_UTCParam.Panel_A1.text 8.881784e-16\n"),
+            kScriptPassed)
+      << rig.err.str();
+
+  // Parameters given to the receiver's UTC test mode, every field its own value.
+  rig.receiver().EnterUtcTest({1.5e-9, -1.25f, 17, 405504.125f, 2300, 2310, 5, 18});
+  const std::string shown =
+      ExpectTexts("TForm_UTCParam", panels,
+                  {"1.500000e-09", "-1.250000", "17", "405504.12", "2300", "2310", "5", "18"});
+  ASSERT_EQ(rig.Run(  // brought to the front again
+                "open TForm_UTCParam\n" + empty + "wait 1\n" + shown +
+                "click TForm_UTCParam.Button_Query\n" + empty + "wait 1\n" + shown),
             kScriptPassed)
       << rig.err.str();
   EXPECT_EQ(rig.Sent(0x2F), (std::vector<PacketBytes>{{0x2F}, {0x2F}, {0x2F}}));

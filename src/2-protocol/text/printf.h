@@ -1,6 +1,7 @@
 // printf-style texts, the way every text of the windows is produced.
 #pragma once
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -27,6 +28,14 @@ namespace zelkon {
   }
   va_end(again);
   return text;
+}
+
+// A value as "%8f" where that shows at least four significant digits (0, and magnitudes from
+// 0.001 up), and as "%.6e" below, where the six decimals would show little or nothing of it: an
+// almanac's rate of right ascension of -8.125e-9 rad/s reads "-8.125000e-09", not "-0.000000".
+inline std::string FixedOrScientific(double value) {
+  if (value == 0 || !(std::fabs(value) < 0.001)) return Printf("%8f", value);
+  return Printf("%.6e", value);
 }
 
 }  // namespace zelkon

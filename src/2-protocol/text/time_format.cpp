@@ -21,6 +21,11 @@ constexpr int kEpochDayOfYear = 5;  // the GPS epoch is 6 January 1980
 constexpr int32_t kDaysPer400Years = 146097;
 constexpr double kSecondsPerWeek = 604800.0;
 constexpr double kSecondsPerDay = 86400.0;
+constexpr int32_t kWholeSecondsPerDay = 86400;
+constexpr int32_t kWholeSecondsPerWeek = 7 * kWholeSecondsPerDay;
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
+constexpr int64_t kMilliArcSecondsPerDegree = 3600 * 1000;
+constexpr double kLargestSplitDegrees = 2147483647.0;  // the degrees must fit an int
 constexpr const char* kNoTimeYet = "<No time yet>";
 constexpr const char* kBadTime = "<Bad time>";
 
@@ -83,13 +88,16 @@ std::string WeekTimeText(float seconds, bool timeOnly) {
   if (x == -1.0f) return kNoTimeYet;
   if (x < 0) x += static_cast<float>(kSecondsPerWeek);
   if (!(x >= 0 && x < static_cast<float>(kSecondsPerWeek))) return kBadTime;  // NaN too
-  const double wide = x;
-  const auto day = static_cast<int16_t>(wide * (1.0 / kSecondsPerDay));
-  const auto hour = static_cast<int16_t>(std::fmod(wide * (1.0 / 3600), 24));
-  const auto minute = static_cast<int16_t>(std::fmod(wide * (1.0 / 60), 60));
-  const auto second = static_cast<float>(std::fmod(wide, 60));
-  if (timeOnly) return Printf("%02d:%02d:%02.0f", hour, minute, second);
-  return Printf("%s %02d:%02d:%02.0f", DayNames[day], hour, minute, second);
+  // Rounded once to the whole second shown (half to even, as the seconds always were), then split:
+  // 3599.7 s is 01:00:00, and the last half second of the week is Sunday's midnight.
+  auto total = static_cast<int32_t>(std::nearbyint(static_cast<double>(x)));
+  if (total == kWholeSecondsPerWeek) total = 0;
+  const int32_t day = total / kWholeSecondsPerDay;
+  const int32_t hour = total / 3600 % 24;
+  const int32_t minute = total / 60 % 60;
+  const int32_t second = total % 60;
+  if (timeOnly) return Printf("%02d:%02d:%02d", hour, minute, second);
+  return Printf("%s %02d:%02d:%02d", DayNames[day], hour, minute, second);
 }
 
 std::string TimeOfDayText(double seconds) {
@@ -97,10 +105,18 @@ std::string TimeOfDayText(double seconds) {
   if (x == -1.0) return kNoTimeYet;
   if (x < 0) x += kSecondsPerWeek;
   if (!(x >= 0 && x < kSecondsPerWeek)) return kBadTime;  // NaN too
-  const auto hour = static_cast<int>(std::fmod(x * (1.0 / 3600), 24));
-  const auto minute = static_cast<int>(std::fmod(x * (1.0 / 60), 60));
-  const double second = std::fmod(x, 60);
-  return Printf("%d:%02d:%012.9f", hour, minute, second);
+  // Rounded once to the nanosecond shown, then split: the fraction of the second is exact, so a
+  // fraction that rounds up to a whole second carries into the seconds, minutes and hours.
+  const double whole = std::floor(x);
+  auto second = static_cast<int64_t>(whole);
+  auto nanoseconds = static_cast<int64_t>(std::nearbyint((x - whole) * kNanosecondsPerSecond));
+  if (nanoseconds == kNanosecondsPerSecond) {
+    ++second;
+    nanoseconds = 0;
+  }
+  return Printf("%d:%02d:%02d.%09lld", static_cast<int>(second / 3600 % 24),
+                static_cast<int>(second / 60 % 60), static_cast<int>(second % 60),
+                static_cast<long long>(nanoseconds));
 }
 
 CalendarDate GpsDayToDate(int32_t gpsDay) {
@@ -151,12 +167,18 @@ std::string GpsDateText(double gpsSeconds) {
 
 std::string LatLonText(double degrees, bool degreesMinutesSeconds) {
   if (!degreesMinutesSeconds) return Printf("%.6f", degrees);
-  const int deg = TruncToInt(degrees);
-  float m = static_cast<float>((degrees - deg) * 60);
-  if (m < 0) m = -m;
-  const int min = TruncToInt(m);
-  const float sec = (m - static_cast<float>(min)) * 60;
-  return Printf("%d\u00B0 %d' %.3f", deg, min, sec);
+  // Rounded once to the thousandth of an arc-second shown, then split, so 37.99999999 degrees is
+  // 38° 0' 0.000. The sign goes on the degrees only, and only when they are not 0.
+  const double magnitude = std::fabs(degrees);
+  if (!(magnitude < kLargestSplitDegrees)) {  // NaN, infinities and beyond the degrees' range
+    return Printf("%d\u00B0 0' %.3f", TruncToInt(degrees), degrees - degrees);
+  }
+  const auto total = static_cast<int64_t>(std::nearbyint(magnitude * kMilliArcSecondsPerDegree));
+  int deg = static_cast<int>(total / kMilliArcSecondsPerDegree);
+  if (degrees < 0) deg = -deg;
+  const auto min = static_cast<int>(total / 60000 % 60);
+  const auto thousandths = static_cast<int>(total % 60000);
+  return Printf("%d\u00B0 %d' %d.%03d", deg, min, thousandths / 1000, thousandths % 1000);
 }
 
 }  // namespace zelkon

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -25,6 +26,8 @@ namespace {
 
 constexpr int kDisplayCountdown = 5;
 constexpr double kSecondsPerWeek = 604800.0;
+constexpr int64_t kTenThousandthsPerDegree = 60 * 10000;  // of a minute of arc
+constexpr double kLargestSplitDegrees = 2147483647.0;     // the degrees must fit an int
 
 constexpr std::array<const char*, 7> kComprehensiveModeTexts = {
     "Horizontal (2D)", "Full Position (3D)", "Single Satellite (0D)", "Automatic (2D/3D)",
@@ -38,23 +41,22 @@ void ShowSingles(const std::array<Panel*, 4>& panels, const std::array<float, 4>
   }
 }
 
-// One angle of the comprehensive time report: degrees with the degree sign, minutes, and the
-// hemisphere letter.
+// One angle of the comprehensive time report: degrees with the degree sign, minutes to four
+// decimals, and the hemisphere letter. The magnitude is rounded once to the minutes' last decimal
+// and then split, so 37.999999999 degrees shows 38° 0.0000', never 37° 60.0000'.
 void ShowHemisphere(double degrees, char positive, char negative, Panel& degreePanel,
                     Panel& minutePanel, Panel& letterPanel) {
-  char letter = positive;
-  int deg = 0;
-  float minutes = 0;
-  if (degrees >= 0) {
-    deg = TruncToInt(degrees);
-    minutes = static_cast<float>((degrees - deg) * 60);
-  } else {
-    letter = negative;
-    deg = TruncToInt(-degrees);
-    minutes = static_cast<float>((-degrees - deg) * 60);
+  const char letter = degrees >= 0 ? positive : negative;
+  const double magnitude = std::fabs(degrees);
+  if (magnitude < kLargestSplitDegrees) {
+    const auto total = static_cast<int64_t>(std::nearbyint(magnitude * kTenThousandthsPerDegree));
+    const auto minutes = static_cast<int>(total % kTenThousandthsPerDegree);
+    degreePanel.SetCaption(Printf("%d\u00B0", static_cast<int>(total / kTenThousandthsPerDegree)));
+    minutePanel.SetCaption(Printf("%d.%04d'", minutes / 10000, minutes % 10000));
+  } else {  // NaN, infinities and beyond the degrees' range
+    degreePanel.SetCaption(Printf("%d\u00B0", TruncToInt(magnitude)));
+    minutePanel.SetCaption(Printf("%.4f'", degrees - degrees));
   }
-  degreePanel.SetCaption(Printf("%d\u00B0", deg));
-  minutePanel.SetCaption(Printf("%.4f'", minutes));
   letterPanel.SetCaption(Printf("%c", letter));
 }
 

@@ -49,7 +49,7 @@ void ShowPpsWidth(Application& app, const PpsWidth& r) {
 
 void ShowSelfSurveyParams(Application& app, const SelfSurveyParams& r) {
   WriteSelfSurveyParams(app.Window<TForm_SelfSurvey>(), r);
-  app.segmentReadback.selfSurveyLimit = static_cast<int32_t>(r.limit);
+  app.segmentReadback.selfSurveyLimit = r.limit;
 }
 
 void ShowSurveyLimit(Application& app, const SurveyLimit& r) {

@@ -47,14 +47,14 @@ void ShowAlmanac(Application& app, const Almanac& r) {
   if (r.prn != f.ComboBox_SV.ItemIndex() + 1) return;
   f.Panel_T_zc.SetCaption(Printf("%.0f", r.collectionTime));
   f.Panel_WeekNum.SetCaption(Printf("%d", r.week));
-  f.Panel_Eccentricity.SetCaption(Printf("%8f", r.eccentricity));
+  f.Panel_Eccentricity.SetCaption(FixedOrScientific(r.eccentricity));
   f.Panel_T_oa.SetCaption(Printf("%.0f", r.almanacTime));
-  f.Panel_i_o.SetCaption(Printf("%8f", r.inclination));
-  f.Panel_OMEGA_dot.SetCaption(Printf("%8f", r.rightAscensionRate));
-  f.Panel_SqRootA.SetCaption(Printf("%8f", r.sqrtSemiMajorAxis));
-  f.Panel_OMEGAo.SetCaption(Printf("%8f", r.rightAscension));
-  f.Panel_Omega.SetCaption(Printf("%8f", r.argumentOfPerigee));
-  f.Panel_Mo.SetCaption(Printf("%8f", r.meanAnomaly));
+  f.Panel_i_o.SetCaption(FixedOrScientific(r.inclination));
+  f.Panel_OMEGA_dot.SetCaption(FixedOrScientific(r.rightAscensionRate));
+  f.Panel_SqRootA.SetCaption(FixedOrScientific(r.sqrtSemiMajorAxis));
+  f.Panel_OMEGAo.SetCaption(FixedOrScientific(r.rightAscension));
+  f.Panel_Omega.SetCaption(FixedOrScientific(r.argumentOfPerigee));
+  f.Panel_Mo.SetCaption(FixedOrScientific(r.meanAnomaly));
 }
 
 void ShowAlmanacHealth(Application& app, const AlmanacHealth& r) {
@@ -65,8 +65,8 @@ void ShowAlmanacHealth(Application& app, const AlmanacHealth& r) {
 
 void ShowUtcParams(Application& app, const UtcParams& r) {
   TForm_UTCParam& f = app.Window<TForm_UTCParam>();
-  f.Panel_A0.SetCaption(Printf("%8f", r.a0));
-  f.Panel_A1.SetCaption(Printf("%8f", r.a1));
+  f.Panel_A0.SetCaption(FixedOrScientific(r.a0));
+  f.Panel_A1.SetCaption(FixedOrScientific(r.a1));
   f.Panel_AETls.SetCaption(Printf("%d", r.deltaTls));
   f.Panel_Tot.SetCaption(Printf("%.2f", r.tot));
   f.Panel_WNt.SetCaption(Printf("%d", r.wnT));

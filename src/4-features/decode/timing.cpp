@@ -1,6 +1,8 @@
 // Timing superpackets: primary timing (0x8F-AB), supplemental timing (0x8F-AC) and primary UTC
 // time (0x8F-AD).
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -24,6 +26,7 @@ namespace {
 // Poll cycles the time and timing displays stay before the poll loop clears them.
 constexpr int kDisplayCountdown = 5;
 constexpr double kSecondsPerWeek = 604800.0;
+constexpr long long kNanosecondsPerSecond = 1000000000;
 
 constexpr std::array<const char*, 8> kModeTexts = {
     "Automatic (2D/3D)", "Single Satellite (Time)", " ",
@@ -61,6 +64,19 @@ constexpr std::array<const char*, 14> kUtcStatusTexts = {
 template <size_t N>
 const char* TextOf(const std::array<const char*, N>& texts, unsigned index, const char* invalid) {
   return index < N ? texts[index] : invalid;
+}
+
+// "H:MM:SS.sssssssss" of the receiver's own fields. The fraction is rounded to the nanosecond
+// shown; one that rounds to a whole second shows as the last nanosecond of its second instead of
+// "60.0": the receiver counts the seconds itself (60 during a leap second) and sends the date
+// apart, so a carry into its fields could be a second or a day wrong.
+std::string UtcTimeText(const PrimaryUtcTime& r) {
+  if (!(r.fraction >= 0 && r.fraction < 1)) {  // not a fraction of a second: shown as sent
+    return Printf("%d:%02d:%012.9f", r.hours, r.minutes, r.seconds + r.fraction);
+  }
+  const long long nanoseconds =
+      std::min(std::llrint(r.fraction * kNanosecondsPerSecond), kNanosecondsPerSecond - 1);
+  return Printf("%d:%02d:%02d.%09lld", r.hours, r.minutes, r.seconds, nanoseconds);
 }
 
 }  // namespace
@@ -128,7 +144,7 @@ void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
 void ShowPrimaryUtcTime(Application& app, const PrimaryUtcTime& r) {
   TForm_AddTiming& form = app.Window<TForm_AddTiming>();
   if (r.eventCount != 0) form.Panel_EventCounter.SetCaption(Printf("%d", r.eventCount));
-  const std::string time = Printf("%d:%02d:%012.9f", r.hours, r.minutes, r.seconds + r.fraction);
+  const std::string time = UtcTimeText(r);
   form.Panel_PrimaryUTCTime.SetCaption(time);
   if (r.eventCount != 0) form.Panel_EventTime.SetCaption(time);
 

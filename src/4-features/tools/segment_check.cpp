@@ -1,11 +1,13 @@
 #include "tools/segment_check.h"
 
+#include <optional>
 #include <stop_token>
 #include <system_error>
 #include <thread>
 
 #include "base/application.h"
 #include "commands/commands.h"
+#include "text/time_format.h"
 #include "tools/diagnostics_form.h"
 #include "views/message_log.h"
 
@@ -27,7 +29,7 @@ class StoppableSender final : public CommandSender {
 };
 
 void ForgetReadback(SegmentReadback& values) {
-  values.referenceAltitude = -1.0f;
+  values.referenceAltitude = std::nullopt;
   values.datumIndex = -1;
   values.portAParity = -1;
   values.portBParity = -1;
@@ -44,7 +46,7 @@ bool QueryUnknown(StoppableSender& out, const SegmentReadback& values, int portI
     send();
     sent = true;
   };
-  query(values.referenceAltitude < 0, [&] { SendAltitudeQuery(out); });
+  query(!values.referenceAltitude.load(), [&] { SendAltitudeQuery(out); });
   query(values.datumIndex < 0, [&] { SendDatumQuery(out); });
   query(values.portAParity < 0 && values.portBParity < 0,
         [&] { SendPortConfigQuery(out, portIndex); });
@@ -89,7 +91,8 @@ std::string SegmentCheckReport(const SegmentReadback& values, int portIndex) {
     report += text;
     modified = true;
   };
-  line(static_cast<int>(values.referenceAltitude.load()) == static_cast<int>(kModifiedAltitude),
+  const std::optional<float> altitude = values.referenceAltitude.load();
+  line(altitude && TruncToInt(*altitude) == TruncToInt(kModifiedAltitude),
        " Receiver Configuration:  Reference Altitude = 100.0\r\n");
   line(values.datumIndex == kModifiedDatum, " I/O Options:             Datum Index = 5\r\n");
   if (portIndex == 0) {

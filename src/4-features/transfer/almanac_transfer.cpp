@@ -206,7 +206,7 @@ void ControlUploadAlmanacClick(Application& app) {
   const std::optional<std::string> path = app.dialogs.OpenFile(AlmanacFileDialog());
   if (!path) return;
   if (!UploadAlmanac(app, *path)) {
-    app.dialogs.MessageBox("Almanac download failed.", "Failure", Buttons::Ok, Icon::Exclamation);
+    app.dialogs.MessageBox("Almanac upload failed.", "Failure", Buttons::Ok, Icon::Exclamation);
   }
 }
 
