@@ -2,8 +2,11 @@
 #include "metrics_server.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -16,6 +19,8 @@ namespace {
 using net::MetricsServer;
 using testing::HttpReply;
 using testing::HttpRequest;
+using testing::Tricklers;
+using namespace std::chrono_literals;
 
 MetricsPage PageOf(const std::string& device) {
   MetricsPage page;
@@ -108,6 +113,76 @@ TEST(MetricsServer, EveryScrapeGetsOneWholePublishedPage) {
   }
   done = true;
   publishing.join();
+}
+
+// The soft limit of open descriptors raised to the hard one while it lives: both ends of every
+// connection of a test are in this process.
+class RaisedDescriptorLimit {
+ public:
+  RaisedDescriptorLimit() {
+    ::getrlimit(RLIMIT_NOFILE, &saved_);
+    rlimit raised = saved_;
+    raised.rlim_cur = saved_.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &raised);
+  }
+  RaisedDescriptorLimit(const RaisedDescriptorLimit&) = delete;
+  RaisedDescriptorLimit& operator=(const RaisedDescriptorLimit&) = delete;
+  ~RaisedDescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+
+  rlim_t Hard() const { return saved_.rlim_max; }
+
+ private:
+  rlimit saved_{};
+};
+
+// Clients that send their request a byte at a time, each byte long before the idle timeout, are cut
+// off once the request time has passed since they connected; the server answers on.
+TEST(MetricsServer, CutsOffARequestThatIsNotWholeWithinTheRequestTime) {
+  MetricsServer server(net::MetricsLimits{.requestTime = 500ms});
+  std::string why;
+  ASSERT_TRUE(server.Start(
+      "127.0.0.1", 0, [] { return std::string("up 1\n"); }, why))
+      << why;
+  Tricklers slow;
+  ASSERT_TRUE(slow.Open(server.Port(), 8));
+  const auto giveUp = std::chrono::steady_clock::now() + 5s;
+  while (slow.Cut() < slow.Size() && std::chrono::steady_clock::now() < giveUp) {
+    slow.Trickle();
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(slow.Cut(), slow.Size());
+  EXPECT_EQ(HttpRequest(server.Port(), "GET", "/metrics").body, "up 1\n");
+}
+
+// A local client trickling on more connections than the server keeps (than libmicrohttpd takes by
+// itself, 1020, when this process may open enough descriptors) shuts out no scrape, not even one
+// from the same address, and the server keeps no more connections than its limit.
+TEST(MetricsServer, AnswersAScrapeWhileALocalClientTricklesOnManyConnections) {
+  RaisedDescriptorLimit descriptors;
+  MetricsPublisher publisher;
+  publisher.Publish(PageOf("/dev/ttyUSB0"));
+  const net::MetricsLimits limits;
+  MetricsServer server(limits);
+  std::string why;
+  ASSERT_TRUE(server.Start(
+      "127.0.0.1", 0, [&] { return publisher.Text(); }, why))
+      << why;
+
+  const int count = static_cast<int>(std::min<rlim_t>(1100, (descriptors.Hard() - 200) / 2));
+  Tricklers attack;
+  ASSERT_TRUE(attack.Open(server.Port(), count));
+  attack.Trickle();
+  const HttpReply reply = HttpRequest(server.Port(), "GET", "/metrics");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, publisher.Text());
+
+  const size_t kept = attack.Size() - std::min<size_t>(attack.Size(), limits.connections);
+  const auto giveUp = std::chrono::steady_clock::now() + 2s;
+  while (attack.Cut() < kept && std::chrono::steady_clock::now() < giveUp) {
+    attack.Trickle();
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_GE(attack.Cut(), kept) << "of " << attack.Size();
 }
 
 }  // namespace
