@@ -12,7 +12,6 @@
 #include <arpa/inet.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -56,89 +55,44 @@ inline HttpReply HttpRequest(int port, const std::string& method, const std::str
   return reply;
 }
 
-// Connections to a server on the loopback that each send the start of a request and then one byte
-// at a time, never ending it. Each holds one descriptor until it is destroyed.
-class Tricklers {
- public:
-  Tricklers() = default;
-  Tricklers(const Tricklers&) = delete;
-  Tricklers& operator=(const Tricklers&) = delete;
-  ~Tricklers() {
-    for (const Connection& c : connections_)
-      ::close(c.fd);
-  }
+// Connections to a server on the loopback that send the start of a request, then one byte at a
+// time, never ending it.
+struct Tricklers {
+  std::vector<int> fds;
 
-  // Opens `count` connections, `batch` at a time, waiting at most `wait` for each batch to be
-  // connected and to send the start of its request. A connection the server has not taken by then
-  // stays pending and starts when it is. False when no more descriptors can be had.
-  bool Open(int port, int count, int batch = 32,
-            std::chrono::milliseconds wait = std::chrono::milliseconds(200)) {
+  ~Tricklers() {
+    for (const int fd : fds)
+      ::close(fd);
+  }
+  // A connection the server has not taken within 20 ms is left to connect later.
+  void Open(int port, int count) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    for (int opened = 0; opened < count;) {
-      const size_t first = connections_.size();
-      for (int i = 0; i < batch && opened < count; ++i, ++opened) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0) return false;
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        connections_.push_back({fd});
-      }
-      const auto deadline = std::chrono::steady_clock::now() + wait;
-      while (Send(first, false) < connections_.size() - first &&
-             std::chrono::steady_clock::now() < deadline)
-        ::poll(nullptr, 0, 5);
+    const std::string start = "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ";
+    for (int i = 0; i < count; ++i) {
+      fds.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+      ::connect(fds.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+      pollfd connected{fds.back(), POLLOUT, 0};
+      ::poll(&connected, 1, 20);
+      ::send(fds.back(), start.data(), start.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
-    return true;
   }
-
-  // Sends one more byte on every connection still open (the start of its request first).
-  void Trickle() { Send(0, true); }
-
-  // Connections the server has closed (or answered, which it does only to end the request).
-  size_t Cut() {
+  void Trickle() {
+    for (const int fd : fds)
+      ::send(fd, "a", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+  }
+  // Connections the server has closed.
+  size_t Cut() const {
     size_t cut = 0;
-    for (Connection& c : connections_)
-      cut += c.cut || CheckCut(c) ? 1 : 0;
+    for (const int fd : fds) {
+      char byte;
+      const ssize_t n = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+      cut += n >= 0 || (errno != EAGAIN && errno != ENOTCONN) ? 1 : 0;
+    }
     return cut;
   }
-
-  size_t Size() const { return connections_.size(); }
-
- private:
-  struct Connection {
-    int fd;
-    size_t sent = 0;
-    bool cut = false;
-  };
-
-  // Sends the start of the request where it has not gone yet, and one more byte elsewhere when
-  // `more`. The number of connections from `first` on that have sent their start or been closed.
-  size_t Send(size_t first, bool more) {
-    static const std::string kStart = "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ";
-    size_t settled = 0;
-    for (size_t i = first; i < connections_.size(); ++i) {
-      Connection& c = connections_[i];
-      if (!c.cut && !CheckCut(c) && (c.sent < kStart.size() || more)) {
-        const std::string next = c.sent < kStart.size() ? kStart.substr(c.sent) : "a";
-        const ssize_t n = ::send(c.fd, next.data(), next.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) c.sent += static_cast<size_t>(n);
-        if (n < 0 && errno != EAGAIN && errno != ENOTCONN) c.cut = true;
-      }
-      if (c.cut || c.sent >= kStart.size()) ++settled;
-    }
-    return settled;
-  }
-
-  static bool CheckCut(Connection& c) {
-    char byte;
-    const ssize_t n = ::recv(c.fd, &byte, 1, MSG_DONTWAIT);
-    c.cut = n >= 0 || (errno != EAGAIN && errno != ENOTCONN);
-    return c.cut;
-  }
-
-  std::vector<Connection> connections_;
 };
 
 }  // namespace zelkon::testing
