@@ -225,6 +225,9 @@ bool SavePng(QWidget& widget, const QString& file) {
   return false;
 }
 
+// How often the windowed run looks whether a signal asked it to end.
+constexpr int kStopWatchMs = 200;
+
 // How long the windows opened for a screenshot wait for the answers to their queries.
 constexpr int kAnswersArriveMs = 2500;
 
@@ -319,6 +322,15 @@ int RunWithWindows(const LaunchOptions& options) {
     return 1;
   }
   QApplication::setApplicationDisplayName(QString::fromStdString(app.Title));
+  // SIGINT and SIGTERM end the run through its normal end, as without windows: the port is closed
+  // and the device given back its settings. The handler only sets the flag a timer looks at.
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  QTimer stopWatch;
+  QObject::connect(&stopWatch, &QTimer::timeout, [] {
+    if (stopRequested) QCoreApplication::exit(0);
+  });
+  stopWatch.start(kStopWatchMs);
   // The windows keep the state the recording ends in.
   if (replaying) StopPollingAtEndOfRecording(app, replayPort, std::cerr);
 

@@ -10,6 +10,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "link/posix_serial_port.h"
@@ -143,6 +146,42 @@ TEST_F(PtySerial, OpenAndConfigureAreVisibleToTcgetattr) {
   ASSERT_EQ(::tcgetattr(port.Descriptor(), &tio), 0);
   EXPECT_EQ(::cfgetospeed(&tio), B4800);
   EXPECT_FALSE(tio.c_cflag & CSTOPB);
+}
+
+// A terminal in ordinary use (a console, a port other tools share) is given back as it was found
+// when the program closes it or lets it go open: rate, line editing, echo, no parity, exclusive use
+// off, and output flowing although an RTS pulse had stopped it.
+TEST_F(PtySerial, ClosingGivesTheTerminalBackItsSettings) {
+  termios cooked{};
+  ASSERT_EQ(::tcgetattr(slave_, &cooked), 0);
+  cooked.c_lflag |= ICANON | ECHO | ISIG;
+  cooked.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
+  ::cfsetspeed(&cooked, B19200);
+  ASSERT_EQ(::tcsetattr(slave_, TCSANOW, &cooked), 0);
+  const auto settings = [this] {
+    termios t{};
+    int exclusive = -1;
+    ::tcgetattr(slave_, &t);
+    ::ioctl(slave_, TIOCGEXCL, &exclusive);
+    return std::make_tuple(::cfgetospeed(&t), t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag,
+                           std::string(t.c_cc, t.c_cc + NCCS), exclusive);
+  };
+  const auto before = settings();
+  ASSERT_EQ(std::get<0>(before), B19200);
+
+  auto dropped = std::make_unique<PosixSerialPort>();
+  ASSERT_TRUE(dropped->Open(path_));
+  ASSERT_EQ(dropped->Configure(LineSettings{}), 0);
+  dropped.reset();
+  EXPECT_EQ(settings(), before);
+
+  ASSERT_EQ(channel.OpenChannel(path_), 0);
+  ASSERT_TRUE(port.SetRts(true));
+  channel.CloseChannel();
+  EXPECT_EQ(settings(), before);
+  ::fcntl(slave_, F_SETFL, ::fcntl(slave_, F_GETFL) | O_NONBLOCK);
+  EXPECT_EQ(::write(slave_, "x", 1), 1);
+  EXPECT_EQ(ReadMaster(1, 1000), Bytes{'x'});
 }
 
 TEST_F(PtySerial, APortAlreadyHeldIsRefusedUntilItIsClosed) {

@@ -2,8 +2,12 @@
 #include "metrics_server.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -16,6 +20,8 @@ namespace {
 using net::MetricsServer;
 using testing::HttpReply;
 using testing::HttpRequest;
+using testing::Tricklers;
+using namespace std::chrono_literals;
 
 MetricsPage PageOf(const std::string& device) {
   MetricsPage page;
@@ -108,6 +114,41 @@ TEST(MetricsServer, EveryScrapeGetsOneWholePublishedPage) {
   }
   done = true;
   publishing.join();
+}
+
+// A local client trickling on more connections than the server keeps (than libmicrohttpd takes by
+// itself, 1020, when this process may open enough descriptors) shuts out no scrape, not even one
+// from the same address, and each of its requests is cut off once the request time is over,
+// however often its bytes come (each long before the idle timeout).
+TEST(MetricsServer, ATricklingLocalClientShutsOutNoScrapeAndIsCutOff) {
+  // Both ends of every connection are in this process: the soft descriptor limit goes up to the
+  // hard one for the test.
+  rlimit saved{};
+  ::getrlimit(RLIMIT_NOFILE, &saved);
+  const rlimit raised{saved.rlim_max, saved.rlim_max};
+  ::setrlimit(RLIMIT_NOFILE, &raised);
+  MetricsPublisher publisher;
+  publisher.Publish(PageOf("/dev/ttyUSB0"));
+  MetricsServer server(net::MetricsLimits{.requestTime = 1s});
+  std::string why;
+  EXPECT_TRUE(server.Start(
+      "127.0.0.1", 0, [&] { return publisher.Text(); }, why))
+      << why;
+
+  auto attack = std::make_unique<Tricklers>();
+  attack->Open(server.Port(), static_cast<int>(std::min<rlim_t>(1100, saved.rlim_max / 3)));
+  const HttpReply reply = HttpRequest(server.Port(), "GET", "/metrics");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, publisher.Text());
+
+  const auto giveUp = std::chrono::steady_clock::now() + 5s;
+  while (attack->Cut() < attack->fds.size() && std::chrono::steady_clock::now() < giveUp) {
+    attack->Trickle();
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(attack->Cut(), attack->fds.size());
+  attack.reset();
+  ::setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 }  // namespace

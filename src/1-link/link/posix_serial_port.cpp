@@ -72,9 +72,7 @@ bool IsPseudoTerminal(int fd) {
 
 std::string ComPortPath(int portNumber) { return "/dev/ttyS" + std::to_string(portNumber - 1); }
 
-PosixSerialPort::~PosixSerialPort() {
-  if (fd_ >= 0) ::close(fd_);
-}
+PosixSerialPort::~PosixSerialPort() { Close(); }
 
 bool PosixSerialPort::Open(const std::string& path) {
   if (fd_ >= 0) return false;
@@ -87,13 +85,24 @@ bool PosixSerialPort::Open(const std::string& path) {
   }
   // Two locks: the advisory lock keeps a second monitor off the port whoever runs it; TIOCEXCL
   // makes the kernel refuse every further open by an ordinary user (other terminal programs
-  // included).
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+  // included). A device some other program had made exclusive stays so when it is closed.
+  int exclusive = 0;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  wasExclusive_ = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  if (::ioctl(fd, TIOCEXCL) != 0) {
     ::close(fd);
     return false;
   }
   fd_ = fd;
   pseudoTerminal_ = IsPseudoTerminal(fd);
+  // The device as it was found, before anything here changes it (a console, or a port other tools
+  // use, must not be left raw at another rate). Pseudo-terminals have no modem lines.
+  settingsSaved_ = ::tcgetattr(fd, &saved_) == 0;
+  linesSaved_ = ::ioctl(fd, TIOCMGET, &savedLines_) == 0;
+  outputStopped_ = false;
   return true;
 }
 
@@ -216,7 +225,11 @@ void PosixSerialPort::Drain() {
 
 bool PosixSerialPort::SetRts(bool on) {
   if (fd_ < 0) return false;
-  if (pseudoTerminal_) return ::tcflow(fd_, on ? TCOOFF : TCOON) == 0;
+  if (pseudoTerminal_) {
+    if (::tcflow(fd_, on ? TCOOFF : TCOON) != 0) return false;
+    outputStopped_ = on;
+    return true;
+  }
   int bits = TIOCM_RTS;
   return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
 }
@@ -232,9 +245,19 @@ bool PosixSerialPort::HungUp() {
 
 void PosixSerialPort::Close() {
   if (fd_ < 0) return;
+  // With nothing left to send, neither the restore nor the close waits for the line. On a device
+  // that has hung up or gone away every step below fails, and the descriptor is closed anyway.
   ::tcflush(fd_, TCIOFLUSH);
-  ::ioctl(fd_, TIOCNXCL);  // the exclusive mode outlives this descriptor otherwise
-  ::close(fd_);            // also releases the advisory lock
+  if (outputStopped_) ::tcflow(fd_, TCOON);
+  if (settingsSaved_) ::tcsetattr(fd_, TCSANOW, &saved_);
+  if (linesSaved_) {
+    int raise = savedLines_ & (TIOCM_DTR | TIOCM_RTS);
+    int lower = ~savedLines_ & (TIOCM_DTR | TIOCM_RTS);
+    if (raise != 0) ::ioctl(fd_, TIOCMBIS, &raise);
+    if (lower != 0) ::ioctl(fd_, TIOCMBIC, &lower);
+  }
+  if (!wasExclusive_) ::ioctl(fd_, TIOCNXCL);  // the exclusive mode outlives this descriptor
+  ::close(fd_);                                // also releases the advisory lock
   fd_ = -1;
 }
 

@@ -1,4 +1,6 @@
-// SerialPort on a POSIX terminal device: /dev/ttyS*, USB adapters, pseudo-terminals.
+// SerialPort on a POSIX terminal device: /dev/ttyS*, USB adapters, pseudo-terminals. The device is
+// given back as it was found: closing the port (or destroying it open) restores the terminal
+// settings, the DTR and RTS lines and the exclusive mode it had when it was opened.
 #pragma once
 
 #include <termios.h>
@@ -27,6 +29,8 @@ class PosixSerialPort final : public SerialPort {
   // On a pseudo-terminal, which has no modem lines, output flow control stands in for RTS: the
   // other side sees a stop (on) and a start (off) in packet mode.
   bool SetRts(bool on) override;
+  // Discards what is still waiting in either direction (so nothing is waited for), gives the
+  // device back its settings and closes it. A device that has gone away is closed all the same.
   void Close() override;
   // The device reports a hang-up or an error to a poll that does not wait.
   bool HungUp() override;
@@ -36,6 +40,13 @@ class PosixSerialPort final : public SerialPort {
  private:
   int fd_ = -1;
   bool pseudoTerminal_ = false;
+  // What the device had when it was opened, restored when it is closed.
+  termios saved_{};
+  bool settingsSaved_ = false;
+  int savedLines_ = 0;  // DTR and RTS
+  bool linesSaved_ = false;
+  bool wasExclusive_ = false;
+  bool outputStopped_ = false;  // by SetRts on a pseudo-terminal
 };
 
 // Raw mode with the given rate, data bits, parity and stop bits, no flow control, reads that
