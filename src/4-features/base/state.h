@@ -39,6 +39,10 @@ struct AppState {
   int32_t TicksSinceReopen = -1;
   // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.
   bool PortLossBoxPending = false;
+  // The port is a recording played back (DevicePath its file), not a receiver: set once before
+  // the port opens, for the whole run. Nothing is sent, the controls that send are locked, and
+  // the main window shows every report the recording holds.
+  bool Replaying = false;
 
   // Poll loop.
   int32_t StartupCountdown = 0;
@@ -72,6 +76,8 @@ struct AppState {
 
   // "COM3", or the device path.
   std::string PortLabel() const;
+  // "Replay: day.rxb": the recording's file name, as Panel_Serial names it during a replay.
+  std::string ReplayLabel() const;
 };
 
 }  // namespace zelkon

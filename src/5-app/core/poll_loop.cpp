@@ -45,6 +45,8 @@ void TimeoutStep(Monitor& app) {
   AppState& s = app.state;
   const MenuItem& timingPolling = app.Form_Main.ControlPollingTimingPkts;
   ExpireTrackingChannels(app);
+  // A recording's reports pause only when it is played slowly: its display stays.
+  if (s.Replaying) return;
   if (--s.TimeCountdown == 0) {
     ClearMainDisplay(app, false);
     if (!timingPolling.Checked()) GreyTimingPanels(app);
