@@ -53,6 +53,15 @@ struct AppState {
   int32_t TimingStatusCountdown = 0;
   std::array<int32_t, kChannelCount> TrackCountdown{};
   std::array<int32_t, kChannelCount> SelectedSVs{};
+  // When the newest packet arrived, on the Clock (or polling began, before the first one).
+  int64_t LastPacketMs = 0;
+  // The whole seconds the status bar says the receiver has been silent; 0 while it says nothing.
+  int32_t SilentSeconds = 0;
+  // What Panel_Hint showed before the silence notice took its place, and a hint the mouse brought
+  // up over the notice with the time it came (-1 for none).
+  std::string HintBeforeSilence;
+  std::string HintOverSilence;
+  int64_t HintOverSilenceSinceMs = -1;
 
   // Start-up port set-up.
   int32_t BreakCountdown = 0;

@@ -3,6 +3,7 @@
 #include "commands/commands.h"
 #include "core/link_watch.h"
 #include "core/monitor.h"
+#include "core/silence_watch.h"
 #include "decode/decoders.h"
 #include "main/main_display.h"
 
@@ -61,10 +62,12 @@ void PollTick(Monitor& app) {
     // Nothing to read or send; the satellite rows age out as they do for a silent receiver.
     s.PollPhase = (s.PollPhase + 1) % kPollPhases;
     if (s.PollPhase == 2) ExpireTrackingChannels(app);
+    WatchSilence(app);
     return;
   }
   StartupQueries(app);
   app.ReadAndDispatchReports();
+  WatchSilence(app);
 
   s.PollPhase = (s.PollPhase + 1) % kPollPhases;
   const bool timingPolling = app.Form_Main.ControlPollingTimingPkts.Checked();
