@@ -297,6 +297,8 @@ TEST_F(Replay, TheScriptConsoleDrivesTheWindowsOfAReplayAndNothingInThemSends) {
   EXPECT_EQ(replay.settings.values.count("NTP"), 0u);
   EXPECT_EQ(replay.boxes.str().find("NTP?"), std::string::npos) << replay.boxes.str();
   EXPECT_EQ(txLit, 0);
+  // The poll loop's queries reached the port, which swallowed them and said so once.
+  EXPECT_EQ(Occurrences(replay.notices.str(), "commands to the receiver go nowhere"), 1u);
   // A locked command, and a window only a locked item opens, are out of the operator's reach.
   for (const char* line : {"click TForm_Main.ControlWarm", "open TForm_InitialPos"}) {
     err.str("");
