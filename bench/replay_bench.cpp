@@ -62,11 +62,8 @@ const std::string& RecordingPath() {
 struct Replay {
   explicit Replay(const std::string& path) {
     app.state.DevicePath = path;
+    SetUpReplay(app, port, notices);
     opened = app.MainFormCreate();
-    // The recording begins after the start-up: show the timing packets as a Tempavo Opal/2000
-    // configured for polling them does.
-    app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
-    StopPollingAtEndOfRecording(app, port, notices);
   }
 
   std::ostringstream notices;

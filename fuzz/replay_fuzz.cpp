@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zelkon::EventLoop loop{clock, app.ui, app.Timers()};
 
   app.state.DevicePath = recording.Path();
+  zelkon::SetUpReplay(app, port, notices);
   if (!app.MainFormCreate()) std::abort();
   app.Form_Main.Show();
-  zelkon::StopPollingAtEndOfRecording(app, port, notices);
   if (!loop.RunUntil([&port] { return port.Finished(); }, kMostMs)) std::abort();
   app.ui.Drain();
   return 0;

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -564,6 +565,12 @@ bool Binder::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
       ShowHintOf(widget);
       break;
+    case QEvent::MouseMove:
+      // The menu item under the mouse shows its hint, disabled or not (a disabled one says why).
+      if (auto* menu = qobject_cast<QMenu*>(widget)) {
+        ShowMenuItemHint(menu, static_cast<QMouseEvent*>(event)->position().toPoint());
+      }
+      break;
     case QEvent::Leave:
       // The mouse goes back to the parent, which has no enter event of its own.
       if (widget != window_ && widget->parentWidget() != nullptr) {
@@ -664,6 +671,19 @@ std::string Binder::HintOf(QWidget* widget) const {
 
 void Binder::ShowHintOf(QWidget* widget) {
   if (hintPanel_ != nullptr) hintPanel_->SetCaption(HintOf(widget));
+}
+
+void Binder::ShowMenuItemHint(QMenu* menu, const QPoint& position) {
+  if (hintPanel_ == nullptr) return;
+  const auto bound = controlOf_.find(menu->actionAt(position));
+  if (bound != controlOf_.end() && bound->second->Kind() == ControlKind::MenuItem) {
+    const std::string& hint = static_cast<const MenuItem*>(bound->second)->Hint();
+    if (!hint.empty()) {
+      hintPanel_->SetCaption(hint);
+      return;
+    }
+  }
+  ShowHintOf(menu);
 }
 
 // ---- Modal windows ------------------------------------------------------------------------------

@@ -19,7 +19,8 @@
 // binding); widget to model on user input, through the setters and event methods that run the
 // handlers. Hints are never shown as tool tips: when the mouse enters a widget, the hint of the
 // nearest bound control (or the widget's statusTip, or the form's hint) becomes the caption of the
-// hint panel, the main window's status field. Menu items that are hidden keep their shortcut keys.
+// hint panel, the main window's status field, and so does the hint of the menu item under the
+// mouse (a disabled one too). Menu items that are hidden keep their shortcut keys.
 //
 // A widget with the dynamic property fixedPitch = true gets the system's fixed-pitch font; a
 // top-level widget with centred = true is centred on the screen the first time it is shown.
@@ -38,6 +39,7 @@
 class QEventLoop;
 class QKeyEvent;
 class QLineEdit;
+class QMenu;
 class QMouseEvent;
 class QShortcut;
 class QWidget;
@@ -99,6 +101,8 @@ class Binder final : public QObject, public FormObserver {
   bool ControlClick(QWidget* widget, QMouseEvent* event);
   void ShowHintOf(QWidget* widget);
   std::string HintOf(QWidget* widget) const;
+  // The hint of the item at `position` of `menu`; the menu's own where the item has none.
+  void ShowMenuItemHint(QMenu* menu, const QPoint& position);
 
   Form& form_;
   QPointer<QWidget> window_;

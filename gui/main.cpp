@@ -144,10 +144,10 @@ int RunWithoutWindows(const LaunchOptions& options) {
   PosixSystemTime systemTime;
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   ApplyChoice(app, choice, options.engineeringMode);
+  if (replaying) SetUpReplay(app, replayPort, std::cerr);
   if (!app.MainFormCreate()) return 1;
   // Without a display the main window is still the one showing: the console reaches its menus.
   app.Form_Main.Show();
-  if (replaying) StopPollingAtEndOfRecording(app, replayPort, std::cerr);
   if (options.metricsListen) PublishMetricsAfterEveryPollTick(app, metrics);
 
   EventLoop loop(clock, app.ui, app.Timers());
@@ -316,6 +316,8 @@ int RunWithWindows(const LaunchOptions& options) {
   gui::DrainOnPost(app.ui, *qApp);
   ApplyChoice(app, choice, options.engineeringMode);
 
+  // The windows keep the state the recording ends in, and nothing in them sends.
+  if (replaying) SetUpReplay(app, replayPort, std::cerr);
   std::vector<gui::BoundWindow> windows = gui::CreateWindows(app);
   if (!app.MainFormCreate()) {
     if (demo) demo->Stop();
@@ -331,8 +333,6 @@ int RunWithWindows(const LaunchOptions& options) {
     if (stopRequested) QCoreApplication::exit(0);
   });
   stopWatch.start(kStopWatchMs);
-  // The windows keep the state the recording ends in.
-  if (replaying) StopPollingAtEndOfRecording(app, replayPort, std::cerr);
 
   // Closing the main window ends the run.
   const Handler closeMain = app.Form_Main.OnClose;

@@ -35,6 +35,10 @@ class LinkWatch : public ::testing::Test {
 };
 
 TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
+  // Nothing has come since polling began: the receiver is said to be silent, until the port is
+  // lost, which shows its own state.
+  rig.loop.RunFor(2000);
+  ASSERT_GT(rig.app.state.SilentSeconds, 0);
   f().Panel_TOW.SetCaption("318000");
   f().Panel_Mode.SetCaption("Overdetermined Clock");
   f().Panel_SV[0].SetCaption("14");
@@ -51,6 +55,9 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
   EXPECT_EQ(f().Panel_TOW.Caption(), "");
   EXPECT_EQ(f().Panel_Mode.Caption(), "");
   EXPECT_EQ(f().Panel_Serial.Caption(), "COM1 lost");
+  EXPECT_EQ(rig.app.state.SilentSeconds, 0);
+  EXPECT_EQ(f().Panel_Hint.Caption(), "");
+  EXPECT_EQ(f().Shape_RxLED.BrushColor(), colours::kGrey);
   EXPECT_EQ(Log(), "2026-12-10 05:40:12 UTC serial port COM1 lost\r\n");
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "Serial Port Error");

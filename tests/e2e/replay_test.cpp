@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,9 +18,11 @@
 #include "core/replay.h"
 #include "core/script_console.h"
 #include "e2e/console_rig.h"
+#include "link/codec.h"
 #include "platform/replay_serial_port.h"
 #include "sample_stream.h"
 #include "support/temp_path.h"
+#include "text/time_format.h"
 
 namespace zelkon {
 namespace {
@@ -78,12 +81,14 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 // The monitor on a recording, on virtual time, as `zelkon --replay PATH --headless` runs it.
 struct MonitorOnRecording {
-  MonitorOnRecording(const std::string& path, double speed) : port(clock, speed, notices) {
+  MonitorOnRecording(const std::string& path, double speed, bool engineeringMode = false)
+      : port(clock, speed, notices) {
     settings.values["NTP"] = "0";
     app.state.DevicePath = path;
+    app.state.EngineeringMode = engineeringMode;
+    SetUpReplay(app, port, notices);
     opened = app.MainFormCreate();
     app.Form_Main.Show();
-    StopPollingAtEndOfRecording(app, port, notices);
   }
 
   // Runs headless to the end of the recording (at most `maxMs`); the lines printed.
@@ -191,16 +196,12 @@ TEST_F(Replay, ARecordingOfTheEmulatorShowsTheLiveMainWindowLinesForTheSameRecei
 // A recording of the sample traffic: `seconds` rounds, each led by its primary timing report.
 std::vector<uint8_t> SampleRecording(int seconds) { return SampleReportStream(seconds); }
 
-// The time the primary timing report of the last round shows, "hh:mm:ss".
+// The time the main window is left with after the last round, "hh:mm:ss": a replay shows every
+// time report, and the round's GPS time (0x41) comes after its primary timing report (0x8F-AB).
 std::string LastRoundTime(int seconds) {
   const std::vector<SamplePacket> packets = SampleReportPackets(seconds);
   for (auto it = packets.rbegin(); it != packets.rend(); ++it) {
-    if (it->id == 0x8F && it->payload[0] == 0xAB) {
-      char text[16];
-      std::snprintf(text, sizeof text, "%02d:%02d:%02d", it->payload[12], it->payload[11],
-                    it->payload[10]);
-      return text;
-    }
+    if (it->id == 0x41) return WeekTimeText(ReadSingle(it->payload.data()), true);
   }
   return "";
 }
@@ -212,9 +213,8 @@ TEST_F(Replay, ARecordingKeepsItsPaceTimesTheSpeedAndEndsWithItsLastState) {
     SCOPED_TRACE(speed);
     MonitorOnRecording replay(path_, speed);
     ASSERT_TRUE(replay.opened);
-    // Without a production report in the recording nobody chose the receiver type: poll the timing
-    // packets, as a Tempavo Opal/2000 not feeding NTP is set up.
-    replay.app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
+    // Without a production report in the recording nobody chose the receiver type, and "Poll
+    // Timing P&ackets" stays unchecked: a replay shows the time reports of both kinds all the same.
     ASSERT_TRUE(WaitForPortSetup(replay.app, replay.loop, 5000));
     // The first poll, one tick later, starts the recording: its first second at once, the other 19
     // when due, each read by the next poll tick.
@@ -241,34 +241,106 @@ TEST_F(Replay, ARecordingKeepsItsPaceTimesTheSpeedAndEndsWithItsLastState) {
   }
 }
 
-TEST_F(Replay, TheScriptConsoleDrivesTheWindowsOfAReplayAndItsCommandsGoNowhere) {
+TEST_F(Replay, TheScriptConsoleDrivesTheWindowsOfAReplayAndNothingInThemSends) {
   constexpr int kSeconds = 20;
-  WriteFile(path_, SampleRecording(kSeconds));
-  MonitorOnRecording replay(path_, 1.0);
+  // The recording begins with a production report (a Tempavo Opal/2000), as one started with the
+  // monitor does.
+  std::vector<uint8_t> production(19, 0);
+  production[0] = 0x42;  // premium options 0, machine 0
+  std::vector<uint8_t> recording = FramePackets({{0x8F, production}});
+  const std::vector<uint8_t> rounds = SampleRecording(kSeconds);
+  recording.insert(recording.end(), rounds.begin(), rounds.end());
+  WriteFile(path_, recording);
+  MonitorOnRecording replay(path_, 1.0, true);
   ASSERT_TRUE(replay.opened);
-  replay.app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
+  // Nobody has answered the NTP question on this machine: a replay asks nothing, stores nothing.
+  replay.settings.values.erase("NTP");
+  // The Tx LED stays dark through every tick.
+  int txLit = 0;
+  Timer& poll = replay.app.Form_Main.Timer_RXBIN;
+  poll.OnTimer = [&, tick = poll.OnTimer] {
+    tick();
+    if (replay.app.Form_Main.Shape_TxLED.BrushColor() != colours::kGrey) ++txLit;
+  };
+  const std::string name = path_.substr(path_.rfind('/') + 1);
+  const std::string locked = "Not available while replaying a recording";
   std::ostringstream out;
   std::ostringstream err;
-  const std::string last = LastRoundTime(kSeconds);
   EXPECT_EQ(RunScriptText(replay.app, replay.loop, replay.dialogs, "replay.zs",
                           "wait 10\n"
-                          "open TForm_GPS\n"
-                          "wait 15\n"
-                          "expect TForm_Main.Panel_Time.text " +
-                              last +
-                              "\n"
-                              "answer yes\n"
-                              "click TForm_Main.ControlWarm\n"
-                              "wait 10\n"
-                              "dump TForm_Main\n",
+                          "expect TForm_Main.Panel_Serial.text Replay: " +
+                              name + "\n" +
+                              "expect TForm_Main.RecTypeT2K.checked true\n"
+                              "expect TForm_Main.ControlPollingTimingPkts.checked false\n"
+                              "expect TForm_Main.ControlWarm.enabled false\n"
+                              "expect TForm_Main.ControlWarm.hint " +
+                              locked + "\n" +
+                              "expect TForm_Main.ControlRecordRxbin.enabled true\n"
+                              "open TForm_TimingOut\n"
+                              "expect TForm_TimingOut.Button_SetOutput.enabled false\n"
+                              "expect TForm_TimingOut.Button_SetOutput.hint " +
+                              locked + "\n" +
+                              "expect TForm_TimingOut.Button_Close.enabled true\n"
+                              "wait 15\n"
+                              "expect TForm_Main.Panel_Time.text " +
+                              LastRoundTime(kSeconds) + "\ndump TForm_Main\n",
                           out, err),
             kScriptPassed)
       << err.str() << replay.boxes.str();
   EXPECT_TRUE(replay.port.Finished());
-  // The warm reset cleared the display after the recording had ended: nothing came to fill it.
-  EXPECT_EQ(replay.app.Form_Main.Panel_Time.Caption(), "");
   EXPECT_NE(out.str().find("\"form\":\"TForm_Main\""), std::string::npos);
+  // Time, position, mode and the timing outputs from the recording, the check mark unchecked.
+  const TForm_Main& main = replay.app.Form_Main;
+  for (const Panel* panel : {&main.Panel_Date, &main.Panel_Latitude, &main.Panel_Mode,
+                             &main.Panel_Status, &main.Panel_PPSOffset, &main.Panel_SelfSurvey})
+    EXPECT_FALSE(panel->Caption().empty()) << panel->Name();
+  EXPECT_EQ(replay.settings.values.count("NTP"), 0u);
+  EXPECT_EQ(replay.boxes.str().find("NTP?"), std::string::npos) << replay.boxes.str();
+  EXPECT_EQ(txLit, 0);
+  // The poll loop's queries reached the port, which swallowed them and said so once.
   EXPECT_EQ(Occurrences(replay.notices.str(), "commands to the receiver go nowhere"), 1u);
+  // A locked command, and a window only a locked item opens, are out of the operator's reach.
+  for (const char* line : {"click TForm_Main.ControlWarm", "open TForm_InitialPos"}) {
+    err.str("");
+    EXPECT_EQ(RunScriptText(replay.app, replay.loop, replay.dialogs, "locked.zs", line, out, err),
+              kScriptMistake)
+        << line;
+    EXPECT_NE(err.str().find(" is disabled"), std::string::npos) << err.str();
+  }
+
+  // Every control still enabled in every window (the engineering ones too) sends nothing when
+  // used, window openers apart: a window asks for what it shows as it opens, and the diagnostics
+  // window asks for the production report again as it closes.
+  std::set<const Control*> openers = {&replay.app.Form_Diagnostics.Button_Close};
+#define ZELKON_OPENER(Class, member, opener, wire) \
+  if ((opener) != nullptr) openers.insert(&(replay.app.Form_Main.*(opener)));
+#define ZELKON_NOTHING(Class, member)
+  ZELKON_WINDOWS(ZELKON_OPENER, ZELKON_NOTHING)
+#undef ZELKON_OPENER
+#undef ZELKON_NOTHING
+  for (Form* form : replay.app.Forms())
+    OpenWindow(replay.app, *form);
+  int used = 0;
+  for (Form* form : replay.app.Forms()) {
+    for (Control* control : form->Controls()) {
+      const bool clickable =
+          control->Kind() == ControlKind::Button || control->Kind() == ControlKind::MenuItem;
+      if (!clickable || openers.count(control) != 0) continue;
+      const auto& usable = static_cast<const UsableControl&>(*control);
+      if (!usable.Enabled()) {
+        EXPECT_TRUE(!usable.Locked() || usable.Hint() == locked) << control->Name();
+        continue;
+      }
+      const uint64_t before = replay.port.SwallowedWrites();
+      control->Kind() == ControlKind::Button ? static_cast<Button*>(control)->Click()
+                                             : static_cast<MenuItem*>(control)->Click();
+      replay.app.ui.Drain();
+      EXPECT_EQ(replay.port.SwallowedWrites(), before)
+          << form->ClassName() << "." << control->Name();
+      ++used;
+    }
+  }
+  EXPECT_GT(used, 20);
 }
 
 TEST_F(Replay, ARecordingReplayedWhileRecordingIsRecordedAgainByteForByte) {
@@ -301,7 +373,6 @@ TEST_F(Replay, AsFastAsItGoesTheWholeRecordingPassesInAFewPollTicks) {
   WriteFile(path_, recording);
   MonitorOnRecording replay(path_, ReplaySerialPort::kAsFastAsPossible);
   ASSERT_TRUE(replay.opened);
-  replay.app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
   ASSERT_TRUE(WaitForPortSetup(replay.app, replay.loop, 5000));
   // Every poll tick reads a full read buffer until the recording runs out.
   size_t ticks = 0;
@@ -329,7 +400,6 @@ TEST_F(Replay, ARecordingCutOffInAPacketEndsWithTheLastWholeOne) {
   WriteFile(path_, recording);
   MonitorOnRecording replay(path_, 2.0);
   ASSERT_TRUE(replay.opened);
-  replay.app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
   replay.RunToEnd();
   ASSERT_TRUE(replay.port.Finished());
   EXPECT_EQ(replay.app.state.ReceivedByteCount, recording.size());

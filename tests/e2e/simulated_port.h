@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -72,7 +73,7 @@ class SimulatedSerialPort final : public SerialPort {
   void Pump() {
     engine.Advance(startGps_ + static_cast<double>(clock_.NowMs()) / 1000.0 * options_.speed);
     const auto output = engine.TakeOutput();
-    incoming_.insert(incoming_.end(), output.begin(), output.end());
+    if (!muted) incoming_.insert(incoming_.end(), output.begin(), output.end());
   }
 
   Clock& clock_;
@@ -85,6 +86,9 @@ class SimulatedSerialPort final : public SerialPort {
   std::vector<uint8_t> written;
   // Every byte the monitor read, in order.
   std::vector<uint8_t> delivered;
+  // While set, what the receiver sends is lost on the way: a receiver that has stopped sending (the
+  // bytes already waiting are still read).
+  std::atomic<bool> muted{false};
 
  private:
   double startGps_;

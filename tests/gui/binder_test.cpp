@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -428,6 +430,25 @@ TEST_F(BinderTest, HoveredWidgetsShowTheNearestHint) {
   EXPECT_EQ(hint.Caption(), "The window's own hint");
   // No tool tips.
   EXPECT_TRUE(Widget<QLabel>("Label_Caption")->toolTip().isEmpty());
+
+  // A locked control stays disabled whatever the program enables, and its hint says why; so does
+  // a locked menu item under the mouse in its open menu.
+  form.Button_Apply.Lock("Locked button");
+  form.Button_Apply.SetEnabled(true);
+  EXPECT_FALSE(Widget<QPushButton>("Button_Apply")->isEnabled());
+  Enter(Widget<QPushButton>("Button_Apply"));
+  EXPECT_EQ(hint.Caption(), "Locked button");
+  form.MenuCheck.Lock("Locked item");
+  QAction* item = Widget<QAction>("MenuCheck");
+  EXPECT_FALSE(item->isEnabled());
+  QMenu* menu = window->menuBar()->findChild<QMenu*>();
+  menu->popup(window->mapToGlobal(QPoint(0, 0)));
+  const QPointF on = menu->actionGeometry(item).center();
+  QMouseEvent move(QEvent::MouseMove, on, menu->mapToGlobal(on), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(menu, &move);
+  menu->hide();
+  EXPECT_EQ(hint.Caption(), "Locked item");
 }
 
 TEST_F(BinderTest, TheWindowFollowsTheFormAndReportsActivationAndClosing) {

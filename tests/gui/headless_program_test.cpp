@@ -192,6 +192,10 @@ TEST_F(HeadlessProgram, ARecordingReplaysHeadlessToItsEndAndInTheWindows) {
       << LastLine();
   EXPECT_EQ(Occurrences(err, "commands to the receiver go nowhere"), 1u) << err;
   EXPECT_EQ(Occurrences(err, "the recording has ended"), 1u) << err;
+  // The status bar names the recording, and the Tx LED never lit: nothing was sent.
+  EXPECT_NE(LastLine().find("\"Panel_Serial\":\"Replay: demo.rxb\""), std::string::npos)
+      << LastLine();
+  EXPECT_EQ(out.find("\"Shape_TxLED\":\"#00FF00\""), std::string::npos) << out;
 
   // At its own pace, to the same final state.
   launch_ = {"--headless"};

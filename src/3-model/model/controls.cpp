@@ -43,11 +43,36 @@ Control::Control(Form& owner, std::string name, ControlKind kind)
   owner.Register(this);
 }
 
+UsableControl::UsableControl(Form& owner, std::string name, ControlKind kind, bool enabled,
+                             std::string hint)
+    : Control(owner, std::move(name), kind), enabled_(enabled), hint_(std::move(hint)) {}
+
+void UsableControl::SetEnabled(bool enabled) {
+  const bool was = Enabled();
+  enabled_ = enabled;
+  if (Enabled() != was) Notify(Property::Enabled);
+}
+
+void UsableControl::SetHint(const std::string& hint) {
+  // A locked control shows its reason; the hint is kept all the same.
+  if (Locked()) {
+    hint_ = hint;
+  } else {
+    Assign(hint_, hint, Property::Hint);
+  }
+}
+
+void UsableControl::Lock(const std::string& reason) {
+  const bool wasEnabled = Enabled();
+  const std::string wasHint = Hint();
+  lock_ = reason;
+  if (Enabled() != wasEnabled) Notify(Property::Enabled);
+  if (Hint() != wasHint) Notify(Property::Hint);
+}
+
 VisualControl::VisualControl(Form& owner, std::string name, ControlKind kind, Design& design)
-    : Control(owner, std::move(name), kind),
+    : UsableControl(owner, std::move(name), kind, design.enabled, std::move(design.hint)),
       visible_(design.visible),
-      enabled_(design.enabled),
-      hint_(std::move(design.hint)),
       top_(design.top) {}
 
 Chart::Chart(Form& owner, std::string name, Design design)
@@ -169,12 +194,11 @@ void TabControl::SetTabIndex(int index) {
 }
 
 MenuItem::MenuItem(Form& owner, std::string name, MenuDesign design)
-    : Control(owner, std::move(name), ControlKind::MenuItem),
+    : UsableControl(owner, std::move(name), ControlKind::MenuItem, design.enabled, ""),
       caption_(std::move(design.caption)),
       shortCut_(std::move(design.shortCut)),
       checked_(design.checked),
-      visible_(design.visible),
-      enabled_(design.enabled) {}
+      visible_(design.visible) {}
 
 Timer::Timer(Form& owner, std::string name, int intervalMs)
     : Control(owner, std::move(name), ControlKind::Timer), interval_(intervalMs) {}

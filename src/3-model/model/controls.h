@@ -138,15 +138,34 @@ class Control {
   ControlObserver* observer_ = nullptr;
 };
 
+// What the controls the user works (the visual controls and the menu items) share: whether they
+// take input, and their hint. A locked control stays disabled whatever the program enables later,
+// and its hint gives the reason: a control that has no use for the whole run (one that sends to the
+// receiver, while a recording is replayed).
+class UsableControl : public Control {
+ public:
+  bool Enabled() const { return enabled_ && lock_.empty(); }
+  void SetEnabled(bool enabled);
+  const std::string& Hint() const { return lock_.empty() ? hint_ : lock_; }
+  void SetHint(const std::string& hint);
+  // Disables the control for good; `reason` (not empty) becomes its hint.
+  void Lock(const std::string& reason);
+  bool Locked() const { return !lock_.empty(); }
+
+ protected:
+  UsableControl(Form& owner, std::string name, ControlKind kind, bool enabled, std::string hint);
+
+ private:
+  bool enabled_;
+  std::string hint_;
+  std::string lock_;
+};
+
 // Properties every control on a window has.
-class VisualControl : public Control {
+class VisualControl : public UsableControl {
  public:
   bool Visible() const { return visible_; }
   void SetVisible(bool visible) { Assign(visible_, visible, Property::Visible); }
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { Assign(enabled_, enabled, Property::Enabled); }
-  const std::string& Hint() const { return hint_; }
-  void SetHint(const std::string& hint) { Assign(hint_, hint, Property::Hint); }
   // Design::kDesignTop until the program moves the control.
   int Top() const { return top_; }
   void SetTop(int top) { Assign(top_, top, Property::Top); }
@@ -157,8 +176,6 @@ class VisualControl : public Control {
 
  private:
   bool visible_;
-  bool enabled_;
-  std::string hint_;
   int top_;
 };
 
@@ -376,7 +393,8 @@ struct MenuDesign {
 };
 
 // A menu item. Hidden items keep their shortcut keys: the user interface must still fire them.
-class MenuItem final : public Control {
+// Its hint shows while the mouse is on it in its menu, enabled or not.
+class MenuItem final : public UsableControl {
  public:
   MenuItem(Form& owner, std::string name, MenuDesign design);
   const std::string& Caption() const { return caption_; }
@@ -385,8 +403,6 @@ class MenuItem final : public Control {
   void SetChecked(bool checked) { Assign(checked_, checked, Property::Checked); }
   bool Visible() const { return visible_; }
   void SetVisible(bool visible) { Assign(visible_, visible, Property::Visible); }
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { Assign(enabled_, enabled, Property::Enabled); }
   Handler OnClick;
   void Click() { Fire(OnClick); }
 
@@ -395,7 +411,6 @@ class MenuItem final : public Control {
   std::string shortCut_;
   bool checked_;
   bool visible_;
-  bool enabled_;
 };
 
 // A periodic timer; disabled at creation. Whoever drives the window's timers (the user interface's

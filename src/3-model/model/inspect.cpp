@@ -150,6 +150,7 @@ std::vector<PropertyValue> PropertiesOf(const Control& control) {
       const auto& c = static_cast<const MenuItem&>(control);
       p.Text("text", c.Caption()).Boolean("checked", c.Checked());
       p.Boolean("enabled", c.Enabled()).Boolean("visible", c.Visible());
+      if (!c.Hint().empty()) p.Text("hint", c.Hint());
       break;
     }
     case ControlKind::Timer: {

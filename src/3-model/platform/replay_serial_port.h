@@ -66,6 +66,8 @@ class ReplaySerialPort final : public SerialPort {
 
   // Every byte of the recording has been read.
   bool Finished() const { return atEnd_ && readOffset_ == loaded_; }
+  // The frames written to the port (and so swallowed) since it was made.
+  uint64_t SwallowedWrites() const { return swallowedWrites_.load(); }
 
  private:
   bool Paced() const { return speed_ > 0; }
@@ -79,7 +81,7 @@ class ReplaySerialPort final : public SerialPort {
   Clock& clock_;
   double speed_;
   std::ostream& notices_;
-  std::atomic<bool> toldCommandsGoNowhere_{false};
+  std::atomic<uint64_t> swallowedWrites_{0};
 
   std::string path_;
   std::FILE* file_ = nullptr;

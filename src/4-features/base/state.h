@@ -39,6 +39,10 @@ struct AppState {
   int32_t TicksSinceReopen = -1;
   // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.
   bool PortLossBoxPending = false;
+  // The port is a recording played back (DevicePath its file), not a receiver: set once before
+  // the port opens, for the whole run. Nothing is sent, the controls that send are locked, and
+  // the main window shows every report the recording holds.
+  bool Replaying = false;
 
   // Poll loop.
   int32_t StartupCountdown = 0;
@@ -49,6 +53,15 @@ struct AppState {
   int32_t TimingStatusCountdown = 0;
   std::array<int32_t, kChannelCount> TrackCountdown{};
   std::array<int32_t, kChannelCount> SelectedSVs{};
+  // When the newest packet arrived, on the Clock (or polling began, before the first one).
+  int64_t LastPacketMs = 0;
+  // The whole seconds the status bar says the receiver has been silent; 0 while it says nothing.
+  int32_t SilentSeconds = 0;
+  // What Panel_Hint showed before the silence notice took its place, and a hint the mouse brought
+  // up over the notice with the time it came (-1 for none).
+  std::string HintBeforeSilence;
+  std::string HintOverSilence;
+  int64_t HintOverSilenceSinceMs = -1;
 
   // Start-up port set-up.
   int32_t BreakCountdown = 0;
@@ -72,6 +85,8 @@ struct AppState {
 
   // "COM3", or the device path.
   std::string PortLabel() const;
+  // "Replay: day.rxb": the recording's file name, as Panel_Serial names it during a replay.
+  std::string ReplayLabel() const;
 };
 
 }  // namespace zelkon

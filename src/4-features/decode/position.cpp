@@ -64,7 +64,7 @@ void ShowHemisphere(double degrees, char positive, char negative, Panel& degreeP
 
 void ShowGpsTime(Application& app, const GpsTime& r) {
   TForm_Main& form = app.Window<TForm_Main>();
-  if (form.ControlPollingTimingPkts.Checked()) return;
+  if (!MainShowsTimeReports(app)) return;
 
   app.state.TimeCountdown = kDisplayCountdown;
   form.Panel_TOW.SetCaption(Printf("%.0f", r.timeOfWeek));
@@ -173,9 +173,9 @@ void ShowComprehensiveTime(Application& app, const ComprehensiveTime& r) {
   const char* modeText = mode >= 0 && mode < static_cast<int>(kComprehensiveModeTexts.size())
                              ? kComprehensiveModeTexts[static_cast<size_t>(mode)]
                              : "Invalid Mode";
-  const bool timingPackets = app.Window<TForm_Main>().ControlPollingTimingPkts.Checked();
+  const bool timeReports = MainShowsTimeReports(app);
   form.Panel_RecMode.SetCaption(modeText);
-  if (!timingPackets) app.Window<TForm_Main>().Panel_Mode.SetCaption(modeText);
+  if (timeReports) app.Window<TForm_Main>().Panel_Mode.SetCaption(modeText);
 
   form.Panel_Bias.SetCaption(Printf("%.3f", r.clockBias));
   form.Panel_DriftRate.SetCaption(Printf("%.3f", r.clockDriftRate));
@@ -195,7 +195,7 @@ void ShowComprehensiveTime(Application& app, const ComprehensiveTime& r) {
     panel.SetCaption(prn == 0 ? std::string() : Printf("%d", std::abs(prn)));
   }
 
-  if (timingPackets) return;
+  if (!timeReports) return;
   FormatLatLon(app, latitudeDeg, longitudeDeg);
   app.Window<TForm_Main>().Panel_Altitude.SetCaption(Printf("%.1f", r.altitude));
   app.Window<TForm_Main>().Panel_Position.SetHint("Position: Packet 8F-0B");

@@ -8,6 +8,7 @@
 #include "decode/decode_with.h"
 #include "decode/decoders.h"
 #include "decode/status.h"
+#include "main/main_display.h"
 #include "main/main_form.h"
 #include "text/angles.h"
 #include "text/printf.h"
@@ -56,7 +57,7 @@ void DecodeIgnoredStatus(Application&, const uint8_t*, int) {}
 void ShowHealth(Application& app, const Health& r) {
   TForm_Main& main = app.Window<TForm_Main>();
   // While the timing superpackets are polled, the supplemental timing report owns the status.
-  if (main.ControlPollingTimingPkts.Checked()) return;
+  if (!MainShowsTimeReports(app)) return;
   main.Panel_Status.SetCaption(HealthText(r.status));
   main.Panel_ModeAndStatus.SetHint("Mode and Status: Packets 0x46, 8F-0B");
 }

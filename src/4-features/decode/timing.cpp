@@ -84,7 +84,7 @@ std::string UtcTimeText(const PrimaryUtcTime& r) {
 void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
   app.telemetry.AddTimingPrimary(r, app.clock.NowMs());
   TForm_Main& form = app.Window<TForm_Main>();
-  if (!form.ControlPollingTimingPkts.Checked()) return;
+  if (!MainShowsTimingPackets(app)) return;
   form.Panel_TOW.SetCaption(Printf("%d", static_cast<int32_t>(r.timeOfWeek)));
   form.Panel_WeekNum.SetCaption(Printf("%d", r.week));
   form.Panel_UTCOffset.SetCaption(Printf("%d", r.utcOffset));
@@ -125,7 +125,7 @@ void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
     leds[bit]->SetBrushColor(set ? colours::kYellow : colours::kGreen);
   }
 
-  if (!form.ControlPollingTimingPkts.Checked()) return;
+  if (!MainShowsTimingPackets(app)) return;
 
   const double latitudeDeg = r.latitude * DegreesPerRadian;
   const double longitudeDeg = r.longitude * DegreesPerRadian;

@@ -50,6 +50,14 @@ void GreyTimingPanels(Application& app) {
   ClearLeds(f);
 }
 
+bool MainShowsTimingPackets(Application& app) {
+  return app.state.Replaying || app.Window<TForm_Main>().ControlPollingTimingPkts.Checked();
+}
+
+bool MainShowsTimeReports(Application& app) {
+  return app.state.Replaying || !app.Window<TForm_Main>().ControlPollingTimingPkts.Checked();
+}
+
 void FormatLatLon(Application& app, double latitudeDeg, double longitudeDeg) {
   TForm_Main& f = app.Window<TForm_Main>();
   const bool dms = app.state.LatLonDegMin;

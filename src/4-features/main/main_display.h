@@ -16,6 +16,13 @@ void ClearMainDisplay(Application& app, bool withSatelliteRows);
 // the timing display does not apply.
 void GreyTimingPanels(Application& app);
 
+// The sources of the main window's time, position, mode and status: the timing superpackets
+// (0x8F-AB, 0x8F-AC) while "Poll Timing P&ackets" is checked, the time, comprehensive time and
+// health reports (0x41, 0x8F-0B, 0x46) while it is not. A replay shows both: a recording holds
+// what the receiver sent, whatever the check mark says now.
+bool MainShowsTimingPackets(Application& app);
+bool MainShowsTimeReports(Application& app);
+
 // Panel_Latitude and Panel_Longitude of the main window, in the style LatLonDegMin chooses.
 void FormatLatLon(Application& app, double latitudeDeg, double longitudeDeg);
 

@@ -13,7 +13,8 @@ class Panel;
 inline constexpr int kPortSettleMs = 20;
 
 // Makes the PC side match settings just sent to the receiver: stops TimerBreak, shows the settings
-// in `panel`, and reprograms the port with sending held off (LinkReady false) meanwhile.
+// in `panel` (not during a replay, whose panel names the recording), and reprograms the port with
+// sending held off (LinkReady false) meanwhile.
 void ApplyPortSettings(Application& app, const PortSettings& settings, Panel& panel);
 
 }  // namespace zelkon

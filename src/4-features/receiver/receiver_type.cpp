@@ -23,6 +23,9 @@ bool ChoosePolling(Application& app, int type) {
   MenuItem& polling = app.Window<TForm_Main>().ControlPollingTimingPkts;
   int stored = ReadNtpSetting(app.settings);
   if (stored == -1) {
+    // A recording's receiver is not the operator's: nothing is asked or stored, and the check
+    // mark stays as it is (a replay shows the timing packets whatever it says).
+    if (app.state.Replaying) return false;
     const Answer answer =
         app.dialogs.MessageBox("Are you using the Tempavo 2000 with Network Timing Protocol (NTP)?",
                                "NTP?", Buttons::YesNo, Icon::Question);

@@ -109,10 +109,12 @@ class AlmanacTransfer {
   }
 
  private:
-  // The packet handler while a transfer runs: the receive LED lights for every packet, a 0x58
-  // report is kept for the wait, and nothing is decoded.
+  // The packet handler while a transfer runs: the receive LED lights for every packet (which counts
+  // as the newest, so the receiver is not silent once polling resumes), a 0x58 report is kept for
+  // the wait, and nothing is decoded.
   void TransferPacketHook(const PacketReceiver& r) {
     main_.Shape_RxLED.SetBrushColor(colours::kGreen);
+    app_.state.LastPacketMs = app_.clock.NowMs();
     if (r.Id() != 0x58) return;
     captured_.assign(r.Payload(), r.Payload() + r.PayloadLength());
     app_.state.TransferCaptureFlag = true;

@@ -86,6 +86,7 @@ Decoder FindDecoder(uint8_t id, const uint8_t* payload, int length, bool enginee
 
 void ReportDispatcher(Monitor& app, const PacketReceiver& receiver) {
   app.Form_Main.Shape_RxLED.SetBrushColor(colours::kGreen);
+  app.state.LastPacketMs = app.clock.NowMs();
   const uint8_t id = receiver.Id();
   const uint8_t* payload = receiver.Payload();
   const int length = receiver.PayloadLength();

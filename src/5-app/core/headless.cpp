@@ -33,6 +33,7 @@ std::string MainWindowJson(Monitor& app) {
       .Add("title", app.Title)
       .AddRaw("receiverType", receiverType)
       .Add("pollTimingPackets", f.ControlPollingTimingPkts.Checked())
+      .Add("silentSeconds", app.state.SilentSeconds)
       .AddRaw("panels", panels.Text())
       .AddRaw("leds", leds.Text())
       .Text();

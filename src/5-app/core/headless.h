@@ -12,10 +12,11 @@ namespace zelkon {
 class Monitor;
 class EventLoop;
 
-// {"title": ..., "receiverType": ..., "pollTimingPackets": ..., "panels": {...}, "leds": {...}}:
-// every panel text of TForm_Main by control name, every LED's colour as "#RRGGBB", the check
-// state of "Poll Timing P&ackets", the caption of the checked receiver type (null before one is
-// chosen) and the application title.
+// {"title": ..., "receiverType": ..., "pollTimingPackets": ..., "silentSeconds": ...,
+// "panels": {...}, "leds": {...}}: every panel text of TForm_Main by control name, every LED's
+// colour as "#RRGGBB", the check state of "Poll Timing P&ackets", the whole seconds the status bar
+// says the receiver has been silent (0 while it does not), the caption of the checked receiver
+// type (null before one is chosen) and the application title.
 std::string MainWindowJson(Monitor& app);
 
 // Runs the application until `stop` becomes true, writing MainWindowJson after every sixth tick

@@ -200,6 +200,10 @@ MetricsPage BuildMetricsPage(const Telemetry& telemetry, const MetricsTarget& ta
   out.Family("zelkon_port_losses_total", "counter",
              "Times the serial port's device hung up or went away.");
   out.Sample(Number(uint64_t{target.portLosses}));
+  out.Gauge("zelkon_receiver_silent",
+            "1 while no packet has come from the receiver for 3 s or more on an open port, 0 "
+            "otherwise.",
+            target.receiverSilent ? 1 : 0);
   if (telemetry.Supplemental()) AddTimingValues(out, *telemetry.Supplemental());
   out.Gauge("zelkon_satellites_tracked",
             "Channels whose newest tracking report (at most 10 s of receiver time old) has a "

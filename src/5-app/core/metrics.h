@@ -21,6 +21,8 @@ struct MetricsTarget {
   std::optional<uint32_t> serial;
   bool portOpen = true;     // false while the port's device is gone
   uint32_t portLosses = 0;  // times the device hung up or went away since start
+  // The main window says "No data from the receiver for N s".
+  bool receiverSilent = false;
 };
 
 struct MetricsPage {

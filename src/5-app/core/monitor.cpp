@@ -57,7 +57,8 @@ bool Monitor::OpenPort() {
   const std::string path =
       state.DevicePath.empty() ? ComPortPath(state.ComPortNumber) : state.DevicePath;
   if (channel.OpenChannel(path) != 0) return false;
-  Form_Main.Panel_Serial.SetCaption(state.PortLabel() + " 9600, 8-Odd-1");
+  Form_Main.Panel_Serial.SetCaption(state.Replaying ? state.ReplayLabel()
+                                                    : state.PortLabel() + " 9600, 8-Odd-1");
   state.BreakCountdown = 0;
   state.LinkReady = true;
   state.StartupCountdown = kStartupCountdownStart;
@@ -79,18 +80,24 @@ void Monitor::MainFormClose() {
 
 void Monitor::SendCommand(int length, const uint8_t* bytes) {
   if (!state.LinkReady) return;
-  clock.SleepMs(kSendWaitMs);
+  if (!state.Replaying) clock.SleepMs(kSendWaitMs);
   WriteCommand(length, bytes);
 }
 
 void Monitor::SendCommandUnlessStopped(const std::stop_token& stop, int length,
                                        const uint8_t* bytes) {
   if (!state.LinkReady) return;
-  if (!clock.SleepUnlessStopped(kSendWaitMs, stop)) return;
+  if (!state.Replaying && !clock.SleepUnlessStopped(kSendWaitMs, stop)) return;
   WriteCommand(length, bytes);
 }
 
 void Monitor::WriteCommand(int length, const uint8_t* bytes) {
+  if (state.Replaying) {
+    // No receiver waits for it and nothing is sent: no pause, no Tx LED. The recording's port
+    // swallows the frame (and says once that commands go nowhere).
+    channel.FramePacket(length, bytes);
+    return;
+  }
   if (OnUiThread()) {
     Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen);
   } else {

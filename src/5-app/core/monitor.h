@@ -30,7 +30,8 @@ class Monitor final : public Application {
 
   // Dropped while LinkReady is false; otherwise waits kSendWaitMs, lights the Tx LED and writes the
   // framed packet. Safe from any thread: frames never interleave, and the LED change of a worker
-  // thread is handed to the user-interface thread.
+  // thread is handed to the user-interface thread. During a replay the frame goes to the
+  // recording's port (which swallows it) at once, and the Tx LED stays dark.
   void SendCommand(int length, const uint8_t* bytes) override;
   void SendCommandUnlessStopped(const std::stop_token& stop, int length,
                                 const uint8_t* bytes) override;

@@ -3,6 +3,7 @@
 #include "commands/commands.h"
 #include "core/link_watch.h"
 #include "core/monitor.h"
+#include "core/silence_watch.h"
 #include "decode/decoders.h"
 #include "main/main_display.h"
 
@@ -45,6 +46,8 @@ void TimeoutStep(Monitor& app) {
   AppState& s = app.state;
   const MenuItem& timingPolling = app.Form_Main.ControlPollingTimingPkts;
   ExpireTrackingChannels(app);
+  // A recording's reports pause only when it is played slowly: its display stays.
+  if (s.Replaying) return;
   if (--s.TimeCountdown == 0) {
     ClearMainDisplay(app, false);
     if (!timingPolling.Checked()) GreyTimingPanels(app);
@@ -59,10 +62,12 @@ void PollTick(Monitor& app) {
     // Nothing to read or send; the satellite rows age out as they do for a silent receiver.
     s.PollPhase = (s.PollPhase + 1) % kPollPhases;
     if (s.PollPhase == 2) ExpireTrackingChannels(app);
+    WatchSilence(app);
     return;
   }
   StartupQueries(app);
   app.ReadAndDispatchReports();
+  WatchSilence(app);
 
   s.PollPhase = (s.PollPhase + 1) % kPollPhases;
   const bool timingPolling = app.Form_Main.ControlPollingTimingPkts.Checked();

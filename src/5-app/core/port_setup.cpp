@@ -27,6 +27,8 @@ void StartupPortSetup(Monitor& app, PortSettings settings) {
   // The mouse cursor is never changed during start-up, so there is none to restore here.
   app.Form_Main.TimerBreak.SetEnabled(false);
   app.Form_Main.Timer_RXBIN.SetEnabled(true);
+  // A receiver that sends nothing is silent from the start of polling on.
+  app.state.LastPacketMs = app.clock.NowMs();
 }
 
 void TimerBreakTick(Monitor& app) {

@@ -507,6 +507,10 @@ ScriptConsole::Outcome ScriptConsole::Perform(const Command& c, const std::strin
     case Verb::Quit:
       return Outcome::Quit;
     case Verb::Open:
+      // A window whose menu item is disabled cannot be opened by it.
+      if (const MenuItem* opener = OpenerOf(app_, *c.form); opener && !opener->Enabled()) {
+        return Mistake(where, "TForm_Main." + opener->Name() + " is disabled");
+      }
       OpenWindow(app_, *c.form);
       return Outcome::Continue;
     case Verb::Close:
