@@ -220,10 +220,13 @@ TEST_F(DecodeToolTest, SampleStreamDecodesToItsPacketList) {
 
 // ---- --json ------------------------------------------------------------------------------------
 
-TEST_F(DecodeToolTest, JsonMarksWhatItCannotParseAndKeepsThePayload) {
+// A receiver's text is written as valid UTF-8: each byte that is not part of a UTF-8 character
+// becomes U+FFFD.
+TEST_F(DecodeToolTest, JsonMarksWhatItCannotParseAndRepairsTheReceiversTexts) {
   const Bytes stream = {0x10, 0x8F, 0xAB, 0x01, 0x02, 0x10, 0x03,  // 0x8F-AB, 3 bytes: wrong length
                         0x10, 0x4B, 0x10, 0x10, 0x10, 0x03,        // 0x4B: shown nowhere, no parser
-                        0x10, 0x4E, 0x59, 0x10, 0x03};             // time accepted, 'Y'
+                        0x10, 0x4E, 0x59, 0x10, 0x03,              // time accepted, 'Y'
+                        0x10, 0x5F, 0xFF, 'a',  0xFF, 0xFE, 0xC3, 0xA9, 0xE2, 0x10, 0x03};  // fatal
   const std::string path = WriteFile("json.rxb", stream);
   const Result run = Decode({"--json", path});
   EXPECT_EQ(run.exitCode, 0);
@@ -232,7 +235,9 @@ TEST_F(DecodeToolTest, JsonMarksWhatItCannotParseAndKeepsThePayload) {
             "{\"id\":143,\"subcode\":171,\"length\":3,\"parsed\":false,\"payload\":\"AB0102\"}\n"
             "{\"id\":75,\"length\":1,\"parsed\":false,\"payload\":\"10\"}\n"
             "{\"id\":78,\"length\":1,\"report\":\"timeAccepted\",\"parsed\":true,"
-            "\"accepted\":true}\n");
+            "\"accepted\":true}\n"
+            "{\"id\":95,\"subcode\":255,\"length\":7,\"report\":\"fatalError\",\"parsed\":true,"
+            "\"text\":\"a\xEF\xBF\xBD\xEF\xBF\xBD\xC3\xA9\xEF\xBF\xBD\"}\n");
 }
 
 // The emulator's stream of two minutes of queries and broadcasts through zelkon-decode --json:

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "model/inspect.h"
 #include "support/test_rig.h"
 
 namespace zelkon {
@@ -133,6 +134,32 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   app.state.RecordingActive = false;
   app.state.RecordingFile = nullptr;
   std::fclose(file);
+}
+
+// The receiver's texts are bytes of no known encoding. In the dump of the message log each byte
+// that is not part of a well-formed UTF-8 character becomes U+FFFD; well-formed characters pass
+// unchanged, and quotes and backslashes are escaped as before.
+TEST(Dispatcher, AFatalTextThatIsNotUtf8IsDumpedAsValidUtf8) {
+  TestRig rig;
+  ASSERT_TRUE(rig.Start());
+  rig.app.state.EngineeringMode = true;
+  const std::string text =
+      "Trap \xFF\xFE at \xC3\xA9"     // two stray bytes; e acute
+      " \xE2\x82"                     // a character cut short
+      " \xED\xA0\x80"                 // a surrogate
+      " \xC0\xAF"                     // an overlong '/'
+      " \xF4\x90\x80\x80"             // beyond U+10FFFF
+      " \xF0\x9F\x9B\xB0 \"\\ \xBF";  // a satellite; a quote, a backslash; a lone continuation
+  const std::string fatal = "\x5F\xFF" + text;
+  rig.port.ReceivePacket(PacketBytes(fatal.begin(), fatal.end()));
+  rig.app.ReadAndDispatchReports();
+
+  const std::string r = "\xEF\xBF\xBD";  // U+FFFD
+  const std::string expected = "Application Fatal Error:Trap " + r + r + " at \xC3\xA9 " + r + r +
+                               " " + r + r + r + " " + r + r + " " + r + r + r + r +
+                               " \xF0\x9F\x9B\xB0 \\\"\\\\ " + r + "\\r\\n";
+  const std::string dump = FormJson(rig.app.Form_Message);
+  EXPECT_NE(dump.find(expected), std::string::npos) << dump;
 }
 
 }  // namespace

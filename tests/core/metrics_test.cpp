@@ -6,9 +6,7 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -27,7 +25,6 @@
 #include "support/programs.h"
 #include "support/report_fields.h"
 #include "support/scripted_dialogs.h"
-#include "support/temp_path.h"
 #include "support/virtual_clock.h"
 
 namespace zelkon {
@@ -42,28 +39,6 @@ std::optional<double> Sample(const std::string& text, const std::string& series)
   const size_t at = ("\n" + text).find(line);
   if (at == std::string::npos) return std::nullopt;
   return std::strtod(text.c_str() + at + line.size() - 1, nullptr);
-}
-
-struct CheckResult {
-  int status = -1;
-  std::string output;
-};
-
-// `promtool check metrics` on the text: its exit status and what it said.
-CheckResult Promtool(const std::string& text) {
-  const std::string path = testing::TestTempPath(".prom");
-  std::ofstream(path) << text;
-  CheckResult result;
-  const std::string command = "promtool check metrics < '" + path + "' 2>&1";
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-    result.output += buffer;
-  const int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::remove(path.c_str());
-  return result;
 }
 
 // A receiver 40 s after start, tracking and surveying, as the monitor has decoded it: every report
@@ -128,7 +103,7 @@ TEST_F(MetricsOfAReceiver, PassPromtoolBeforeAndAfterTheReceiverHasReported) {
   FeedEverything(5000);
   const std::string full = MetricsText(BuildMetricsPage(telemetry, {device, serial}, 6500), 250);
   for (const std::string& text : {empty, full}) {
-    const CheckResult check = Promtool(text);
+    const testing::ToolRun check = testing::RunTool("promtool check metrics", text);
     EXPECT_EQ(check.status, 0) << check.output << text;
     EXPECT_EQ(check.output, "") << text;
   }

@@ -218,6 +218,52 @@ TEST_F(MetricsProgram, PrometheusScrapesTheHeadlessMonitorOnTheEmulator) {
   EXPECT_EQ(HttpRequest(port, "GET", "/metrics").status, 0);
 }
 
+// A device path is bytes, not text: one holding 0xFF 0xFE (a link to the emulator's terminal)
+// reaches the JSON lines and the `device` label with each of those bytes as U+FFFD, so that every
+// line is UTF-8 and the page passes promtool.
+TEST_F(MetricsProgram, ADevicePathThatIsNotUtf8GivesValidJsonAndMetrics) {
+  if (!testing::ProgramOnPath("promtool")) {
+    GTEST_SKIP() << "promtool is not installed (Debian package prometheus)";
+  }
+  const std::string link = (dir_ / "rx\xFF\xFE").string();
+  Process sim({ZELKON_SIM_PATH, "--pty", "--link", link}, dir_ / "sim.out", dir_ / "sim.err");
+  ASSERT_TRUE(sim.Started());
+  ASSERT_TRUE(
+      WaitUntil(5, [&] { return ReadAll(dir_ / "sim.out").find('\n') != std::string::npos; }));
+  Process monitor(
+      {ZELKON_PROGRAM_PATH, "--headless", "--device", link, "--metrics-listen", "127.0.0.1:0"},
+      dir_ / "zelkon.out", dir_ / "zelkon.err", {"XDG_CONFIG_HOME=" + dir_.string()});
+  ASSERT_TRUE(monitor.Started());
+  const std::string announced = "zelkon: metrics at http://127.0.0.1:";
+  std::string err;
+  ASSERT_TRUE(WaitUntil(10, [&] {
+    err = ReadAll(dir_ / "zelkon.err");
+    return err.find("/metrics\n") != std::string::npos;
+  })) << err;
+  const int port = std::stoi(err.substr(err.find(announced) + announced.size()));
+  HttpReply page;
+  ASSERT_TRUE(WaitUntil(15, [&] {
+    page = HttpRequest(port, "GET", "/metrics");
+    return page.body.find("serial=\"") != std::string::npos;
+  })) << page.body;
+  ASSERT_TRUE(
+      WaitUntil(10, [&] { return ReadAll(dir_ / "zelkon.out").find('\n') != std::string::npos; }));
+  EXPECT_EQ(monitor.Stop(), 0) << ReadAll(dir_ / "zelkon.err");
+
+  const std::string shown = (dir_ / "rx\xEF\xBF\xBD\xEF\xBF\xBD").string();
+  EXPECT_NE(page.body.find("zelkon_port_open{device=\"" + shown + "\",serial=\""),
+            std::string::npos)
+      << page.body;
+  const testing::ToolRun check = testing::RunTool("promtool check metrics", page.body);
+  EXPECT_EQ(check.status, 0) << check.output << page.body;
+  EXPECT_EQ(check.output, "") << page.body;
+
+  const std::string out = ReadAll(dir_ / "zelkon.out");
+  EXPECT_EQ(out.rfind("{\"title\":\"" + shown + " Zelkon\"", 0), 0u) << out;
+  const testing::ToolRun utf8 = testing::RunTool("iconv -f UTF-8 -t UTF-8", out);
+  EXPECT_EQ(utf8.status, 0) << utf8.output;
+}
+
 TEST_F(MetricsProgram, APortInUseEndsTheRunWithTheReason) {
   const int taken = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};

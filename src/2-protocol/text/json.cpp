@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text/utf8.h"
+
 namespace zelkon {
 namespace {
 
@@ -19,33 +21,34 @@ std::string NumberText(T value) {
 
 std::string JsonString(std::string_view text) {
   std::string json = "\"";
-  for (const char c : text) {
+  json.reserve(text.size() + 2);
+  AppendValidUtf8(json, text, [](char c, std::string& out) {
     switch (c) {
       case '"':
-        json += "\\\"";
+        out += "\\\"";
         break;
       case '\\':
-        json += "\\\\";
+        out += "\\\\";
         break;
       case '\n':
-        json += "\\n";
+        out += "\\n";
         break;
       case '\r':
-        json += "\\r";
+        out += "\\r";
         break;
       case '\t':
-        json += "\\t";
+        out += "\\t";
         break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char escaped[8];
           std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-          json += escaped;
+          out += escaped;
         } else {
-          json += c;
+          out += c;
         }
     }
-  }
+  });
   return json + "\"";
 }
 

@@ -9,8 +9,9 @@
 
 namespace zelkon {
 
-// `text` as a JSON string: quoted, with quotes, backslashes and control characters escaped. UTF-8
-// passes through.
+// `text` as a JSON string: quoted, with quotes, backslashes and control characters escaped. Valid
+// UTF-8 passes through; each byte that is not part of a UTF-8 character becomes U+FFFD
+// (text/utf8.h), so that the string is valid UTF-8 whatever bytes `text` holds.
 std::string JsonString(std::string_view text);
 
 // One JSON object; the fields come out in the order they are added.

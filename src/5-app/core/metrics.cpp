@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "analysis/telemetry.h"
+#include "text/utf8.h"
 
 namespace zelkon {
 namespace {
@@ -172,17 +173,17 @@ void AddCounts(Exposition& out, const Telemetry& telemetry) {
 std::string EscapeLabelValue(std::string_view value) {
   std::string escaped;
   escaped.reserve(value.size());
-  for (char c : value) {
+  AppendValidUtf8(escaped, value, [](char c, std::string& out) {
     if (c == '\\') {
-      escaped += "\\\\";
+      out += "\\\\";
     } else if (c == '"') {
-      escaped += "\\\"";
+      out += "\\\"";
     } else if (c == '\n') {
-      escaped += "\\n";
+      out += "\\n";
     } else {
-      escaped += c;
+      out += c;
     }
-  }
+  });
   return escaped;
 }
 

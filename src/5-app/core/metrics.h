@@ -32,7 +32,8 @@ struct MetricsPage {
   std::optional<int64_t> timingReportAgeMs;
 };
 
-// Exposition of a label value: backslash, double quote and newline escaped.
+// Exposition of a label value: backslash, double quote and newline escaped, and each byte that is
+// not part of a UTF-8 character (a device path is bytes) as U+FFFD (text/utf8.h).
 std::string EscapeLabelValue(std::string_view value);
 
 // The page of `telemetry` at `nowMs` of the monitor's clock.
