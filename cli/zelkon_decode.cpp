@@ -93,6 +93,16 @@ int UsageError(const char* message, std::string_view arg) {
   return 2;
 }
 
+// Standard output could not be written (a reader that went away, a full disk): the message, status
+// 1. With SIGPIPE ignored, as services are started, a closed pipe ends the run here.
+int OutputError() {
+  std::fprintf(stderr, "zelkon-decode: error writing standard output: %s\n", std::strerror(errno));
+  return 1;
+}
+
+// Flushes standard output; false when anything written to it failed.
+bool OutputFlushed() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
+
 int PrintStability(const zelkon::PpsPhaseSeries& series) {
   for (const std::string& gap : series.gaps())
     std::fprintf(stderr, "zelkon-decode: %s\n", gap.c_str());
@@ -103,12 +113,7 @@ int PrintStability(const zelkon::PpsPhaseSeries& series) {
     if (p.mdevTerms > 0) std::printf("%.6e,%.6e", p.mdev, p.tdev);
     std::printf("\n");
   }
-  if (std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "zelkon-decode: error writing standard output: %s\n",
-                 std::strerror(errno));
-    return 1;
-  }
-  return 0;
+  return OutputFlushed() ? 0 : OutputError();
 }
 
 }  // namespace
@@ -124,7 +129,7 @@ int main(int argc, char** argv) {
       optionsDone = true;
     } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
       std::fputs(kUsage, stdout);
-      return 0;
+      return OutputFlushed() ? 0 : OutputError();
     } else if (!optionsDone && arg == "--json") {
       json = true;
     } else if (!optionsDone && arg == "--stability") {
@@ -180,17 +185,13 @@ int main(int argc, char** argv) {
     zelkon::FeedReadBuffer(receiver, print);
     // A short read means the input is waiting for more: a live port or pipe. Show what came so far.
     if (!stability && !writeFailed && n < zelkon::kReadBufferSize) {
-      writeFailed = !writer.Flush() || std::fflush(stdout) != 0;
+      writeFailed = !writer.Flush() || !OutputFlushed();
     }
     if (writeFailed) break;
   }
   if (!fromStdin) close(fd);
 
   if (stability) return PrintStability(series);
-  if (writeFailed || !writer.Flush() || std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "zelkon-decode: error writing standard output: %s\n",
-                 std::strerror(errno));
-    return 1;
-  }
+  if (writeFailed || !writer.Flush() || !OutputFlushed()) return OutputError();
   return 0;
 }

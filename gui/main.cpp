@@ -20,6 +20,7 @@
 #include "core/headless.h"
 #include "core/metrics_publisher.h"
 #include "core/monitor.h"
+#include "core/output.h"
 #include "core/replay.h"
 #include "core/script_console.h"
 #include "core/startup.h"
@@ -156,7 +157,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
     // A replay ends at the end of its recording, with the final state printed.
     std::function<bool()> ended;
     if (replaying) ended = [&replayPort] { return replayPort.Finished(); };
-    RunHeadless(app, loop, std::cout, stopRequested, ended);
+    status = RunHeadless(app, loop, std::cout, std::cerr, stopRequested, ended);
   } else {
     status =
         RunScriptFile(app, loop, dialogs, options.scriptPath, std::cout, std::cerr, stopRequested);
@@ -358,13 +359,11 @@ int main(int argc, char** argv) {
     return kUsageError;
   }
   const LaunchOptions& options = std::get<LaunchOptions>(parsed);
-  if (options.showHelp) {
-    std::cout << LaunchUsage();
-    return 0;
-  }
+  if (options.showHelp) return WriteOutput(std::cout, std::cerr, LaunchUsage()) ? 0 : kOutputFailed;
   if (options.showVersion) {
-    std::cout << "zelkon " << ProgramVersion() << "\n";
-    return 0;
+    return WriteOutput(std::cout, std::cerr, std::string("zelkon ") + ProgramVersion() + "\n")
+               ? 0
+               : kOutputFailed;
   }
 
   const bool screenshot = !options.screenshotFile.empty() || !options.screenshotDir.empty();

@@ -188,7 +188,9 @@ TEST(Headless, PrintsOneLineAfterEveryPollRound) {
   std::atomic<bool> stop{false};
   LineCounter buffer(stop);
   std::ostream out(&buffer);
-  RunHeadless(rig.app, rig.loop, out, stop);
+  std::ostringstream err;
+  EXPECT_EQ(RunHeadless(rig.app, rig.loop, out, err, stop), 0);
+  EXPECT_EQ(err.str(), "");
 
   const std::string text = buffer.str();
   std::vector<std::string> lines;

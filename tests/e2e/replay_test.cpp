@@ -96,7 +96,7 @@ struct MonitorOnRecording {
     std::atomic<bool> stop{false};
     std::ostringstream out;
     const int64_t limit = clock.NowMs() + maxMs;
-    RunHeadless(app, loop, out, stop,
+    RunHeadless(app, loop, out, notices, stop,
                 [this, limit] { return port.Finished() || clock.NowMs() >= limit; });
     return out.str();
   }
@@ -141,7 +141,7 @@ TEST_F(Replay, ARecordingOfTheEmulatorShowsTheLiveMainWindowLinesForTheSameRecei
   std::atomic<bool> stop{false};
   std::ostringstream liveOut;
   const int64_t liveEnd = live.clock.NowMs() + 60'000;
-  RunHeadless(live.app, live.loop, liveOut, stop,
+  RunHeadless(live.app, live.loop, liveOut, live.err, stop,
               [&live, liveEnd] { return live.clock.NowMs() >= liveEnd; });
   ASSERT_EQ(live.Run("open TForm_LogRxbin\nclick TForm_LogRxbin.Button_Stop\n"), kScriptPassed);
 

@@ -2,6 +2,7 @@
 // question. Each run takes about three seconds of real time.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -219,6 +220,100 @@ TEST_F(HeadlessProgram, ARecordingReplaysHeadlessToItsEndAndInTheWindows) {
   EXPECT_EQ(Run({"--replay", (dir_ / "missing.rxb").string()}, true), 1);
   EXPECT_NE(err.find("Could not initialize " + (dir_ / "missing.rxb").string() + "."),
             std::string::npos)
+      << err;
+}
+
+// Runs `zelkon` with `args` as systemd starts a service, SIGPIPE ignored (an ignored disposition
+// survives exec), its standard output a pipe and standard input `input`. Reads its first line,
+// closes the pipe and waits at most `seconds` for it to end (then kills it). Its exit status (-1
+// when a signal ended it), what it wrote on standard error in `err`.
+int RunUntilTheReaderGoes(const fs::path& dir, const std::vector<std::string>& args,
+                          const std::string& input, std::string& line, std::string& err,
+                          int seconds = 20) {
+  std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir.string()};
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) env.emplace_back(*e);
+  }
+  std::vector<std::string> all = {ZELKON_PROGRAM_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& arg : all)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (auto& entry : env)
+    envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
+  const std::string inPath = dir / "in";
+  const std::string errPath = dir / "err";
+  std::ofstream(inPath) << input;
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) return -2;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction before {};
+  ::sigaction(SIGPIPE, &ignore, &before);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  ::sigaction(SIGPIPE, &before, nullptr);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  if (spawned != 0) {
+    ::close(out[0]);
+    return -2;
+  }
+
+  // The first line, within 30 s.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  line.clear();
+  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd ready{out[0], POLLIN, 0};
+    if (::poll(&ready, 1, 100) <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    line.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(out[0]);
+
+  int status = 0;
+  bool ended = false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!(ended = ::waitpid(pid, &status, WNOHANG) == pid) &&
+         std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!ended) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  }
+  err = ReadAll(errPath);
+  return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A reader that goes away ends the run, the JSON lines' and a script's dumps alike: standard output
+// cannot be written, and the program says so and exits with status 1 instead of running on.
+TEST_F(HeadlessProgram, AReaderThatGoesAwayEndsTheRunWithStatus1) {
+  std::string line;
+  std::string err;
+  EXPECT_EQ(RunUntilTheReaderGoes(dir_, {"--demo", "--headless"}, "", line, err), 1) << err;
+  EXPECT_EQ(line.rfind("{\"title\":", 0), 0u) << line;
+  EXPECT_NE(err.find("zelkon: error writing standard output: Broken pipe\n"), std::string::npos)
+      << err;
+
+  std::string script;
+  for (int i = 0; i < 30; ++i)
+    script += "dump TForm_Main\nwait 1\n";
+  EXPECT_EQ(RunUntilTheReaderGoes(dir_, {"--demo", "--script", "-"}, script, line, err), 1) << err;
+  EXPECT_EQ(line.rfind("{\"form\":\"TForm_Main\"", 0), 0u) << line;
+  EXPECT_NE(err.find("zelkon: error writing standard output: Broken pipe\n"), std::string::npos)
       << err;
 }
 

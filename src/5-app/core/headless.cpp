@@ -1,6 +1,7 @@
 #include "core/headless.h"
 
 #include "core/monitor.h"
+#include "core/output.h"
 #include "core/poll_loop.h"
 #include "platform/event_loop.h"
 #include "receiver/receiver_type.h"
@@ -39,27 +40,30 @@ std::string MainWindowJson(Monitor& app) {
       .Text();
 }
 
-void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop,
-                 const std::function<bool()>& ended) {
+int RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, std::ostream& err,
+                const std::atomic<bool>& stop, const std::function<bool()>& ended) {
   Timer& poll = app.Form_Main.Timer_RXBIN;
   const Handler tick = poll.OnTimer;
   int ticks = 0;
   std::string last;
+  bool outputFailed = false;
   poll.OnTimer = [&] {
     if (tick) tick();
-    if (++ticks % kPollPhases != 0) return;
+    if (++ticks % kPollPhases != 0 || outputFailed) return;
     last = MainWindowJson(app);
-    out << last << std::endl;
+    outputFailed = !WriteOutput(out, err, last + '\n');
   };
-  const auto finished = [&] { return stop.load() || (ended && ended()); };
+  const auto finished = [&] { return stop.load() || outputFailed || (ended && ended()); };
   while (!finished())
     loop.RunUntil(finished, kStopCheckMs);
   poll.OnTimer = tick;
-  if (stop.load() || !ended) return;
+  if (outputFailed) return kOutputFailed;
+  if (stop.load() || !ended) return 0;
   // What the decoders of the last packets left for after the packet loop belongs to the end state.
   app.ui.Drain();
   const std::string atEnd = MainWindowJson(app);
-  if (atEnd != last) out << atEnd << std::endl;
+  if (atEnd != last && !WriteOutput(out, err, atEnd + '\n')) return kOutputFailed;
+  return 0;
 }
 
 }  // namespace zelkon

@@ -22,8 +22,10 @@ std::string MainWindowJson(Monitor& app);
 // Runs the application until `stop` becomes true, writing MainWindowJson after every sixth tick
 // of the poll timer. The application's port must be open (MainFormCreate). With `ended` (a replay
 // that has read its whole recording) the run also ends as soon as that returns true, and the final
-// state is written once more unless the last line written already shows it.
-void RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, const std::atomic<bool>& stop,
-                 const std::function<bool()>& ended = nullptr);
+// state is written once more unless the last line written already shows it. A line `out` cannot
+// take ends the run at once, said on `err` (core/output.h). Returns the exit status: 0, or
+// kOutputFailed.
+int RunHeadless(Monitor& app, EventLoop& loop, std::ostream& out, std::ostream& err,
+                const std::atomic<bool>& stop, const std::function<bool()>& ended = nullptr);
 
 }  // namespace zelkon

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/monitor.h"
+#include "core/output.h"
 #include "model/inspect.h"
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
@@ -517,7 +518,7 @@ ScriptConsole::Outcome ScriptConsole::Perform(const Command& c, const std::strin
       c.form->Close();
       return Outcome::Continue;
     case Verb::Dump:
-      out_ << FormJson(*c.form) << std::endl;
+      if (!WriteOutput(out_, err_, FormJson(*c.form) + '\n')) return Outcome::OutputFailed;
       return Outcome::Continue;
     case Verb::Answer:
       dialogs_.QueueAnswer(c.answer);
@@ -616,6 +617,11 @@ int ScriptConsole::Run(const std::function<std::optional<std::string>()>& next,
     if (!line) break;
     const Outcome outcome = Execute(*line, name + ":" + std::to_string(number));
     if (outcome == Outcome::Quit) break;
+    // Nobody reads what the script prints any more: even an interactive run ends.
+    if (outcome == Outcome::OutputFailed) {
+      status = kOutputFailed;
+      break;
+    }
     if (interactive || outcome == Outcome::Continue) continue;
     status = outcome == Outcome::ExpectFailed ? kScriptExpectFailed : kScriptMistake;
     break;

@@ -6,7 +6,8 @@
 //
 // Each command does what the operator's action does: the same model setters and events the Qt
 // binder uses, so a script and the windowed program run the same handlers. Only `dump` writes to
-// the output stream; mistakes and failed expectations go to the error stream as "FILE:LINE: ...".
+// the output stream, and a dump it cannot take ends the run; mistakes and failed expectations go to
+// the error stream as "FILE:LINE: ...".
 #pragma once
 
 #include <atomic>
@@ -28,6 +29,7 @@ class HeadlessDialogs;
 inline constexpr int kScriptPassed = 0;
 inline constexpr int kScriptExpectFailed = 1;
 inline constexpr int kScriptMistake = 2;
+// A dump the output stream cannot take ends the run with kOutputFailed (core/output.h).
 
 // Opens a window as the operator does: its menu item's action (Show for a window no menu item
 // opens), then, when the window is showing, its activation (where the setup windows send their
@@ -40,7 +42,7 @@ class ScriptConsole {
   ScriptConsole(Monitor& app, EventLoop& loop, HeadlessDialogs& dialogs, std::ostream& out,
                 std::ostream& err);
 
-  enum class Outcome { Continue, Quit, ExpectFailed, Mistake };
+  enum class Outcome { Continue, Quit, ExpectFailed, Mistake, OutputFailed };
 
   // Runs one line; reports a mistake or a failed expectation on the error stream as
   // "`where`: message". Blank lines and lines starting with '#' do nothing.
