@@ -346,7 +346,7 @@ TEST_F(Replay, TheScriptConsoleDrivesTheWindowsOfAReplayAndNothingInThemSends) {
 TEST_F(Replay, ARecordingReplayedWhileRecordingIsRecordedAgainByteForByte) {
   const std::vector<uint8_t> original = SampleRecording(300);
   WriteFile(path_, original);
-  const std::string again = ::testing::TempDir() + "replay_test_again.rxb";
+  const std::string again = testing::TestTempPath(".again.rxb");
   MonitorOnRecording replay(path_, ReplaySerialPort::kAsFastAsPossible);
   ASSERT_TRUE(replay.opened);
   std::ostringstream out;
