@@ -34,12 +34,11 @@ class HeadlessProgram : public testing::TestFolder {
  protected:
   HeadlessProgram() : TestFolder("zelkon-headless") {}
 
-  // Runs `zelkon` with `launch_` (`--demo --headless` unless a test says otherwise) and `extra`
-  // options, its settings kept in this test's own folder, until a line shows the receiver type
-  // chosen (or 30 s have passed), then ends it as SIGTERM does; or, `untilExit`, until it ends by
-  // itself. Standard input reads `input`. Returns the exit status.
-  int Run(const std::vector<std::string>& extra, bool untilExit = false,
-          const std::string& input = "") {
+  // Starts `zelkon` with `launch_` (`--demo --headless` unless a test says otherwise) and `extra`
+  // options, its settings kept in this test's own folder, standard input reading `input`, standard
+  // output the file "out" of the folder or, `outFd` 0 or more, that descriptor. -1 when it could
+  // not start.
+  pid_t Start(const std::vector<std::string>& extra, const std::string& input, int outFd = -1) {
     std::vector<std::string> args = {ZELKON_PROGRAM_PATH};
     args.insert(args.end(), launch_.begin(), launch_.end());
     args.insert(args.end(), extra.begin(), extra.end());
@@ -58,19 +57,32 @@ class HeadlessProgram : public testing::TestFolder {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    const std::string outPath = dir_ / "out";
-    const std::string errPath = dir_ / "err";
     const std::string inPath = dir_ / "in";
     std::ofstream(inPath) << input;
     posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    if (outFd >= 0) {
+      posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, 1, (dir_ / "out").c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
+    posix_spawn_file_actions_addopen(&actions, 2, (dir_ / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
+    return spawned == 0 ? pid : -1;
+  }
+
+  // Runs `zelkon` as Start does until a line shows the receiver type chosen (or 30 s have passed),
+  // then ends it as SIGTERM does; or, `untilExit`, until it ends by itself. Returns the exit
+  // status.
+  int Run(const std::vector<std::string>& extra, bool untilExit = false,
+          const std::string& input = "") {
+    const pid_t pid = Start(extra, input);
+    if (pid < 0) return -1;
+    const fs::path outPath = dir_ / "out";
+    const fs::path errPath = dir_ / "err";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int status = 0;
     bool ended = false;
@@ -223,95 +235,60 @@ TEST_F(HeadlessProgram, ARecordingReplaysHeadlessToItsEndAndInTheWindows) {
       << err;
 }
 
-// Runs `zelkon` with `args` as systemd starts a service, SIGPIPE ignored (an ignored disposition
-// survives exec), its standard output a pipe and standard input `input`. Reads its first line,
-// closes the pipe and waits at most `seconds` for it to end (then kills it). Its exit status (-1
-// when a signal ended it), what it wrote on standard error in `err`.
-int RunUntilTheReaderGoes(const fs::path& dir, const std::vector<std::string>& args,
-                          const std::string& input, std::string& line, std::string& err,
-                          int seconds = 20) {
-  std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir.string()};
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) env.emplace_back(*e);
-  }
-  std::vector<std::string> all = {ZELKON_PROGRAM_PATH};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& arg : all)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (auto& entry : env)
-    envp.push_back(entry.data());
-  envp.push_back(nullptr);
-
-  const std::string inPath = dir / "in";
-  const std::string errPath = dir / "err";
-  std::ofstream(inPath) << input;
-  int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) return -2;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  struct sigaction ignore {};
-  ignore.sa_handler = SIG_IGN;
-  struct sigaction before {};
-  ::sigaction(SIGPIPE, &ignore, &before);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  ::sigaction(SIGPIPE, &before, nullptr);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  if (spawned != 0) {
-    ::close(out[0]);
-    return -2;
-  }
-
-  // The first line, within 30 s.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  line.clear();
-  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    pollfd ready{out[0], POLLIN, 0};
-    if (::poll(&ready, 1, 100) <= 0) continue;
-    char buffer[4096];
-    const ssize_t n = ::read(out[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    line.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(out[0]);
-
-  int status = 0;
-  bool ended = false;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!(ended = ::waitpid(pid, &status, WNOHANG) == pid) &&
-         std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (!ended) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-  }
-  err = ReadAll(errPath);
-  return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // A reader that goes away ends the run, the JSON lines' and a script's dumps alike: standard output
 // cannot be written, and the program says so and exits with status 1 instead of running on.
 TEST_F(HeadlessProgram, AReaderThatGoesAwayEndsTheRunWithStatus1) {
+  // SIGPIPE ignored, as systemd starts services (an ignored disposition survives exec); standard
+  // output a pipe whose reader takes the first line and goes away. The program has 20 s to end.
+  const auto runUntilTheReaderGoes = [this](const std::vector<std::string>& extra,
+                                            const std::string& input, std::string& line) {
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) return -2;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction before {};
+    ::sigaction(SIGPIPE, &ignore, &before);
+    const pid_t pid = Start(extra, input, pipe[1]);
+    ::sigaction(SIGPIPE, &before, nullptr);
+    ::close(pipe[1]);
+    line.clear();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (pid > 0 && line.find('\n') == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      pollfd ready{pipe[0], POLLIN, 0};
+      char buffer[4096];
+      const ssize_t n = ::poll(&ready, 1, 100) > 0 ? ::read(pipe[0], buffer, sizeof buffer) : 0;
+      if (n < 0 || (n == 0 && ready.revents != 0)) break;
+      line.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(pipe[0]);
+    if (pid < 0) return -2;
+    int status = 0;
+    bool ended = false;
+    for (int waited = 0; !(ended = ::waitpid(pid, &status, WNOHANG) == pid) && waited < 200;
+         ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!ended) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+    }
+    err = ReadAll(dir_ / "err");
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+
   std::string line;
-  std::string err;
-  EXPECT_EQ(RunUntilTheReaderGoes(dir_, {"--demo", "--headless"}, "", line, err), 1) << err;
+  EXPECT_EQ(runUntilTheReaderGoes({}, "", line), 1) << err;
   EXPECT_EQ(line.rfind("{\"title\":", 0), 0u) << line;
   EXPECT_NE(err.find("zelkon: error writing standard output: Broken pipe\n"), std::string::npos)
       << err;
 
+  // A script's dumps: the one after the reader has gone ends the run before the script's end.
   std::string script;
   for (int i = 0; i < 30; ++i)
     script += "dump TForm_Main\nwait 1\n";
-  EXPECT_EQ(RunUntilTheReaderGoes(dir_, {"--demo", "--script", "-"}, script, line, err), 1) << err;
+  launch_ = {"--demo"};
+  EXPECT_EQ(runUntilTheReaderGoes({"--script", "-"}, script, line), 1) << err;
   EXPECT_EQ(line.rfind("{\"form\":\"TForm_Main\"", 0), 0u) << line;
   EXPECT_NE(err.find("zelkon: error writing standard output: Broken pipe\n"), std::string::npos)
       << err;

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -124,33 +125,60 @@ class Process {
 class MetricsProgram : public testing::TestFolder {
  protected:
   MetricsProgram() : TestFolder("zelkon-metrics") {}
+
+  // Starts the emulator on a pseudo-terminal (`simArgs` added) and returns its device.
+  std::string StartEmulator(const std::vector<std::string>& simArgs = {}) {
+    std::vector<std::string> args = {ZELKON_SIM_PATH, "--pty"};
+    args.insert(args.end(), simArgs.begin(), simArgs.end());
+    sim.emplace(args, dir_ / "sim.out", dir_ / "sim.err");
+    std::string device;
+    WaitUntil(5, [&] {
+      const std::string out = ReadAll(dir_ / "sim.out");
+      device = out.substr(0, out.find('\n'));
+      return out.find('\n') != std::string::npos;
+    });
+    return device;
+  }
+
+  // Starts the headless monitor on `device`, its metrics on a free port of the loopback, its
+  // settings in the test's own folder. The port it says it listens on; 0 when it says none in 10 s.
+  int StartMonitor(const std::string& device) {
+    monitor.emplace(std::vector<std::string>{ZELKON_PROGRAM_PATH, "--headless", "--device", device,
+                                             "--metrics-listen", "127.0.0.1:0"},
+                    dir_ / "zelkon.out", dir_ / "zelkon.err",
+                    std::vector<std::string>{"XDG_CONFIG_HOME=" + dir_.string()});
+    const std::string announced = "zelkon: metrics at http://127.0.0.1:";
+    std::string err;
+    if (!WaitUntil(10, [&] {
+          err = ReadAll(dir_ / "zelkon.err");
+          return err.find(announced) != std::string::npos &&
+                 err.find("/metrics\n") != std::string::npos;
+        })) {
+      return 0;
+    }
+    return std::stoi(err.substr(err.find(announced) + announced.size()));
+  }
+
+  // The programs end before their folder goes.
+  void TearDown() override {
+    monitor.reset();
+    sim.reset();
+    TestFolder::TearDown();
+  }
+
+  std::optional<Process> sim;
+  std::optional<Process> monitor;
 };
 
 TEST_F(MetricsProgram, PrometheusScrapesTheHeadlessMonitorOnTheEmulator) {
   if (!testing::ProgramOnPath("prometheus")) {
     GTEST_SKIP() << "prometheus is not installed (Debian package prometheus)";
   }
-  Process sim({ZELKON_SIM_PATH, "--pty"}, dir_ / "sim.out", dir_ / "sim.err");
-  ASSERT_TRUE(sim.Started());
-  std::string device;
-  ASSERT_TRUE(WaitUntil(5, [&] {
-    const std::string out = ReadAll(dir_ / "sim.out");
-    device = out.substr(0, out.find('\n'));
-    return out.find('\n') != std::string::npos;
-  }));
-
-  // The settings in the test's own folder; port 0: the monitor takes a free one and says which.
-  Process monitor(
-      {ZELKON_PROGRAM_PATH, "--headless", "--device", device, "--metrics-listen", "127.0.0.1:0"},
-      dir_ / "zelkon.out", dir_ / "zelkon.err", {"XDG_CONFIG_HOME=" + dir_.string()});
-  ASSERT_TRUE(monitor.Started());
-  const std::string announced = "zelkon: metrics at http://127.0.0.1:";
-  std::string err;
-  ASSERT_TRUE(WaitUntil(10, [&] {
-    err = ReadAll(dir_ / "zelkon.err");
-    return err.find(announced) != std::string::npos && err.find("/metrics\n") != std::string::npos;
-  })) << err;
-  const int port = std::stoi(err.substr(err.find(announced) + announced.size()));
+  const std::string device = StartEmulator();
+  ASSERT_FALSE(device.empty());
+  // Port 0: the monitor takes a free one and says which.
+  const int port = StartMonitor(device);
+  ASSERT_GT(port, 0) << ReadAll(dir_ / "zelkon.err");
 
   EXPECT_EQ(HttpRequest(port, "GET", "/nothing").status, 404);
 
@@ -214,7 +242,7 @@ TEST_F(MetricsProgram, PrometheusScrapesTheHeadlessMonitorOnTheEmulator) {
   EXPECT_LT(std::fabs(offset), 1e-6) << query.body;
 
   // SIGTERM ends the monitor as usual, its server stopped on the way out.
-  EXPECT_EQ(monitor.Stop(), 0) << ReadAll(dir_ / "zelkon.err");
+  EXPECT_EQ(monitor->Stop(), 0) << ReadAll(dir_ / "zelkon.err");
   EXPECT_EQ(HttpRequest(port, "GET", "/metrics").status, 0);
 }
 
@@ -226,21 +254,9 @@ TEST_F(MetricsProgram, ADevicePathThatIsNotUtf8GivesValidJsonAndMetrics) {
     GTEST_SKIP() << "promtool is not installed (Debian package prometheus)";
   }
   const std::string link = (dir_ / "rx\xFF\xFE").string();
-  Process sim({ZELKON_SIM_PATH, "--pty", "--link", link}, dir_ / "sim.out", dir_ / "sim.err");
-  ASSERT_TRUE(sim.Started());
-  ASSERT_TRUE(
-      WaitUntil(5, [&] { return ReadAll(dir_ / "sim.out").find('\n') != std::string::npos; }));
-  Process monitor(
-      {ZELKON_PROGRAM_PATH, "--headless", "--device", link, "--metrics-listen", "127.0.0.1:0"},
-      dir_ / "zelkon.out", dir_ / "zelkon.err", {"XDG_CONFIG_HOME=" + dir_.string()});
-  ASSERT_TRUE(monitor.Started());
-  const std::string announced = "zelkon: metrics at http://127.0.0.1:";
-  std::string err;
-  ASSERT_TRUE(WaitUntil(10, [&] {
-    err = ReadAll(dir_ / "zelkon.err");
-    return err.find("/metrics\n") != std::string::npos;
-  })) << err;
-  const int port = std::stoi(err.substr(err.find(announced) + announced.size()));
+  ASSERT_FALSE(StartEmulator({"--link", link}).empty());
+  const int port = StartMonitor(link);
+  ASSERT_GT(port, 0) << ReadAll(dir_ / "zelkon.err");
   HttpReply page;
   ASSERT_TRUE(WaitUntil(15, [&] {
     page = HttpRequest(port, "GET", "/metrics");
@@ -248,7 +264,7 @@ TEST_F(MetricsProgram, ADevicePathThatIsNotUtf8GivesValidJsonAndMetrics) {
   })) << page.body;
   ASSERT_TRUE(
       WaitUntil(10, [&] { return ReadAll(dir_ / "zelkon.out").find('\n') != std::string::npos; }));
-  EXPECT_EQ(monitor.Stop(), 0) << ReadAll(dir_ / "zelkon.err");
+  EXPECT_EQ(monitor->Stop(), 0) << ReadAll(dir_ / "zelkon.err");
 
   const std::string shown = (dir_ / "rx\xEF\xBF\xBD\xEF\xBF\xBD").string();
   EXPECT_NE(page.body.find("zelkon_port_open{device=\"" + shown + "\",serial=\""),
