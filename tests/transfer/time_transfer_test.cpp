@@ -75,12 +75,18 @@ TEST(TimeTransfer, CalendarRoundTripsBeyondTheTables) {
   }
 }
 
+// A receiver that has its time and is not in a test mode, as its newest 0x8F-AC says.
+void DoingFixes(TestRig& rig) { rig.app.telemetry.AddTimingSupplemental({}, rig.clock.NowMs()); }
+
+const int kPlausibleWeek = BuildWeekWindow().earliest + 10;
+
 TEST(PcClock, SetsUtcAndSaysSo) {
   TestRig rig;
+  DoingFixes(rig);
   rig.dialogs.Answer(Answer::Ok);
-  SetPcClock(rig.app, 1400 * kWeek + 3600, 14);
+  SetPcClock(rig.app, {3600, kPlausibleWeek, 14});
   ASSERT_EQ(rig.systemTime.setCalls.size(), 1u);
-  EXPECT_EQ(rig.systemTime.setCalls[0], (UtcTime{2006, 11, 5, 0, 59, 46}));
+  EXPECT_EQ(rig.systemTime.setCalls[0], GpsSecondsToCalendar(kPlausibleWeek * kWeek + 3600 - 14));
   EXPECT_TRUE(rig.dialogs.Boxes().empty());  // shown once the packet loop has ended
   rig.FinishPacketLoop();
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
@@ -89,27 +95,31 @@ TEST(PcClock, SetsUtcAndSaysSo) {
   EXPECT_EQ(rig.dialogs.Boxes()[0].buttons, Buttons::Ok);
 }
 
+// A time the receiver does not vouch for leaves the clock alone and says why in the caption.
 TEST(PcClock, FailuresLeaveTheClockAlone) {
   struct Case {
-    double gpsSeconds;
-    float offset;
+    TimeReading reading;
+    bool status;
     bool platformAllows;
     const char* caption;
     size_t setCalls;
   };
   const Case cases[] = {
-      {0, 14, true, "GPS time is not available yet.", 0},
-      {0, 0, true, "GPS time is not available yet.", 0},
-      {1400 * kWeek, 14, false, "Time set failure.", 1},
-      {1400 * kWeek, std::nanf(""), true, "Time set failure.", 0},
-      {1e300, 0, true, "Time set failure.", 0},
+      {{0, 0, 14}, true, true, "GPS time is not available yet.", 0},
+      {{-1, 0, 0}, true, true, "GPS time is not available yet.", 0},
+      {{3600, kPlausibleWeek, 18}, false, true, "Receiver status is not available yet.", 0},
+      {{86400, 0, 18}, true, true, "GPS week 0 (Jan 6, 1980) is not plausible.", 0},
+      {{3600, 1400, 14}, true, true, "GPS week 1400 (Nov 5, 2006) is not plausible.", 0},
+      {{3600, kPlausibleWeek, std::nan("")}, true, true, "UTC offset is not available yet.", 0},
+      {{3600, kPlausibleWeek, 18}, true, false, "Time set failure.", 1},
   };
   for (const Case& c : cases) {
     TestRig rig;
+    if (c.status) DoingFixes(rig);
     rig.systemTime.allowSet = c.platformAllows;
     rig.systemTime.now = {2020, 1, 1, 0, 0, 0};
     rig.dialogs.Answer(Answer::Ok);
-    SetPcClock(rig.app, c.gpsSeconds, c.offset);
+    SetPcClock(rig.app, c.reading);
     rig.FinishPacketLoop();
     EXPECT_EQ(rig.systemTime.setCalls.size(), c.setCalls) << c.caption;
     EXPECT_EQ(rig.systemTime.now, (UtcTime{2020, 1, 1, 0, 0, 0}));
