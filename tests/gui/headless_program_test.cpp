@@ -7,7 +7,6 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -66,8 +65,8 @@ class HeadlessProgram : public testing::TestFolder {
 
   // Starts `zelkon` with `launch_` and `extra` as Run does, standard output and error going to the
   // files "out" and "err" of the test's folder. With a `setup`, the child runs it first; when it
-  // fails, nothing is run, `setupFailed` holds its step, and -1 is returned (as when the program
-  // cannot start).
+  // fails, nothing is run, `setupFailed` holds its step, and -1 is returned, as when the program
+  // cannot start.
   pid_t Launch(const std::vector<std::string>& extra, const std::string& input = "",
                ChildSetup setup = nullptr, int* setupFailed = nullptr) {
     std::vector<std::string> args = {ZELKON_PROGRAM_PATH};
@@ -86,48 +85,33 @@ class HeadlessProgram : public testing::TestFolder {
       envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    const std::string outPath = dir_ / "out";
-    const std::string errPath = dir_ / "err";
-    const std::string inPath = dir_ / "in";
-    std::ofstream(inPath) << input;
-    if (setup == nullptr) {
-      posix_spawn_file_actions_t actions;
-      posix_spawn_file_actions_init(&actions);
-      posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-      posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                       0600);
-      posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                       0600);
-      pid_t pid = -1;
-      const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-      posix_spawn_file_actions_destroy(&actions);
-      return spawned == 0 ? pid : -1;
-    }
+    std::ofstream(dir_ / "in") << input;
+    const int in = ::open((dir_ / "in").c_str(), O_RDONLY | O_CLOEXEC);
+    const int outFile =
+        ::open((dir_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int errFile =
+        ::open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     // The child tells the step that failed through a pipe that exec closes.
-    int status[2];
-    if (::pipe2(status, O_CLOEXEC) != 0) return -1;
-    const int in = ::open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
-    const int outFile = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int errFile = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const pid_t pid = in < 0 || outFile < 0 || errFile < 0 ? -1 : ::fork();
+    int status[2] = {-1, -1};
+    const bool ready = in >= 0 && outFile >= 0 && errFile >= 0 && ::pipe2(status, O_CLOEXEC) == 0;
+    const pid_t pid = ready ? ::fork() : -1;
     if (pid == 0) {
-      int step = setup();
-      if (step == 0 && (::dup2(in, 0) < 0 || ::dup2(outFile, 1) < 0 || ::dup2(errFile, 2) < 0)) {
-        step = 100;
+      char step = setup != nullptr ? static_cast<char>(setup()) : 0;
+      if (step == 0 && ::dup2(in, 0) == 0 && ::dup2(outFile, 1) == 1 && ::dup2(errFile, 2) == 2) {
+        ::execve(argv[0], argv.data(), envp.data());
       }
-      if (step == 0) ::execve(argv[0], argv.data(), envp.data());
-      const char code = static_cast<char>(step == 0 ? 101 : step);
-      [[maybe_unused]] const ssize_t told = ::write(status[1], &code, 1);
+      if (step == 0) step = 100;
+      [[maybe_unused]] const ssize_t told = ::write(status[1], &step, 1);
       ::_exit(127);
     }
     for (const int fd : {in, outFile, errFile, status[1]}) {
       if (fd >= 0) ::close(fd);
     }
-    char code = 0;
-    const bool failed = pid > 0 && ::read(status[0], &code, 1) == 1;
-    ::close(status[0]);
+    char step = 0;
+    const bool failed = pid > 0 && ::read(status[0], &step, 1) == 1;
+    if (status[0] >= 0) ::close(status[0]);
     if (!failed) return pid;
-    if (setupFailed != nullptr) *setupFailed = code;
+    if (setupFailed != nullptr) *setupFailed = step;
     ::waitpid(pid, nullptr, 0);
     return -1;
   }
