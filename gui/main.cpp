@@ -105,9 +105,11 @@ int RunWithoutWindows(const LaunchOptions& options) {
                  "--replay FILE\n";
     return kUsageError;
   }
-  // Interrupting is a normal end from the start on (a shell may start us with SIGINT ignored).
+  // Interrupting is a normal end from the start on (a shell may start us with SIGINT ignored), and
+  // so is a hang-up (the terminal closed, a service reloaded): the recording is written out whole.
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
+  std::signal(SIGHUP, RequestStop);
   // The endpoint listens before anything else starts, so that a port it cannot have ends the run
   // at once. Its thread reads only the publisher, and stops (joined) before the publisher goes.
   MetricsPublisher metrics;
@@ -164,7 +166,8 @@ int RunWithoutWindows(const LaunchOptions& options) {
   }
   app.MainFormClose();
   if (demo) demo->Stop();
-  return status;
+  // A recording that lost packets to a failed write is a run that did not do what it was asked.
+  return status == 0 && app.state.RecordingFailures > 0 ? 1 : status;
 }
 
 // ---- With windows -------------------------------------------------------------------------------
@@ -325,10 +328,12 @@ int RunWithWindows(const LaunchOptions& options) {
     return 1;
   }
   QApplication::setApplicationDisplayName(QString::fromStdString(app.Title));
-  // SIGINT and SIGTERM end the run through its normal end, as without windows: the port is closed
-  // and the device given back its settings. The handler only sets the flag a timer looks at.
+  // SIGINT, SIGTERM and SIGHUP end the run through its normal end, as without windows: the port is
+  // closed and the device given back its settings, the recording written out and closed. The
+  // handler only sets the flag a timer looks at.
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
+  std::signal(SIGHUP, RequestStop);
   QTimer stopWatch;
   QObject::connect(&stopWatch, &QTimer::timeout, [] {
     if (stopRequested) QCoreApplication::exit(0);
@@ -347,7 +352,7 @@ int RunWithWindows(const LaunchOptions& options) {
   const int result = QApplication::exec();
   app.MainFormClose();
   if (demo) demo->Stop();
-  return result;
+  return result == 0 && app.state.RecordingFailures > 0 ? 1 : result;
 }
 
 }  // namespace

@@ -74,6 +74,7 @@ void Receiver::AdvanceTo(double gps) {
 void Receiver::Step(double t) {
   if (Acquired()) {
     clockValid_ = true;
+    if (UtcReceived()) utcKnown_ = true;
     userOffset_.reset();
     sky.Update(t, config.receiver.elevationMask / kDegree, noise_);
   }
@@ -113,6 +114,14 @@ void Receiver::UpdateFix(double /*t*/) {
 
 bool Receiver::Acquired() const { return trueGps_ - restartedAt_ >= options.acquireSeconds; }
 
+bool Receiver::UtcReceived() const {
+  return trueGps_ - restartedAt_ >= options.acquireSeconds + options.utcSeconds;
+}
+
+bool Receiver::UtcKnown() const {
+  return options.utcSeconds == 0 || testUtc_.has_value() || utcKnown_ || UtcReceived();
+}
+
 bool Receiver::HasTime() const {
   return clockValid_ || Acquired() || userOffset_.has_value() || testTime_.has_value();
 }
@@ -133,6 +142,7 @@ std::optional<double> Receiver::LeapAt() const {
 }
 
 int Receiver::UtcOffset() const {
+  if (!UtcKnown()) return 0;
   const int before = testUtc_ ? testUtc_->deltaTls : kUtcOffset;
   const auto leap = LeapAt();
   if (leap && ReportedGps() >= *leap + 1) return testUtc_ ? testUtc_->deltaTlsf : before + 1;
@@ -140,6 +150,7 @@ int Receiver::UtcOffset() const {
 }
 
 uint8_t Receiver::LeapFlags() const {
+  if (!UtcKnown()) return 0;  // nothing is known of UTC, leap seconds included
   uint8_t flags = HasTime() && Acquired() ? kUtcAvailable : 0;
   const auto leap = LeapAt();
   if (!leap) return flags;
@@ -153,6 +164,7 @@ uint8_t Receiver::LeapFlags() const {
 
 UtcSegment Receiver::UtcParameters() const {
   if (testUtc_) return *testUtc_;
+  if (!UtcKnown()) return {0, 0, 0, 0, 0, 0, 0, 0};
   UtcSegment utc = config.utc;
   const double t = ReportedGps();
   const auto week = static_cast<uint16_t>(t / kSecondsPerWeek);
@@ -285,6 +297,7 @@ void Receiver::Restart(bool forgetNavigation, bool forgetTime) {
   sky.LoseTracking();
   if (forgetTime) {
     clockValid_ = false;
+    utcKnown_ = false;
     userOffset_.reset();
   }
   config = saved;

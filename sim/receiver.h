@@ -46,7 +46,9 @@ class Receiver {
   bool HasTime() const;
   // The time the receiver reports: GPS time, or the time of the user time test mode.
   double ReportedGps() const;
-  // GPS minus UTC now, and the flags of a leap second.
+  // Whether the receiver has the UTC parameters (from the sky, or those of the UTC test mode).
+  bool UtcKnown() const;
+  // GPS minus UTC now (0 while the UTC parameters are not known), and the flags of a leap second.
   int UtcOffset() const;
   uint8_t LeapFlags() const;
   // The UTC parameters the receiver holds (or those of the UTC test mode).
@@ -119,6 +121,8 @@ class Receiver {
   // kept by the options.
   void SavedToFactory();
   void UpdateFix(double t);
+  // The UTC parameters have come since the last restart.
+  bool UtcReceived() const;
   std::optional<double> LeapAt() const;
 
   Random noise_;
@@ -127,6 +131,7 @@ class Receiver {
 
   double restartedAt_;
   bool clockValid_ = false;  // real-time clock holds the time
+  bool utcKnown_ = false;    // the UTC parameters came from the sky since the time was last lost
   std::optional<double> userOffset_;
   bool testMode_ = false;
   std::optional<std::pair<double, double>> testTime_;  // (time set, GPS time when set)

@@ -65,7 +65,8 @@ Packet TimingPrimaryReport(const Receiver& r) {
   }
   const double gps = std::floor(r.ReportedGps());
   const WeekTime now = WeekTimeOf(gps);
-  const bool utc = r.config.timing.timeBase == 1;
+  // Without the UTC parameters the calendar is GPS time, whatever the time base asks for.
+  const bool utc = r.config.timing.timeBase == 1 && r.UtcKnown();
   const Calendar c = CalendarOf(static_cast<int64_t>(gps) - (utc ? r.UtcOffset() : 0));
   return p.U32(static_cast<uint32_t>(now.timeOfWeek))
       .U16(now.week)

@@ -83,6 +83,9 @@ The receiver:
   --start TIME          GPS time at start as UTC "YYYY-MM-DDTHH:MM:SS" (default: the PC clock)
   --survey-seconds N    factory self-survey length in seconds (default 2000)
   --acquire-seconds N   seconds from power-on or reset to the first fix (default 5)
+  --utc-seconds N       a receiver without UTC parameters: they come N seconds after the first
+                        fix (and again after a cold reset); until then no UTC offset is known
+                        (default 0: held from power-on)
   --almanac-seconds N   seconds until a forgotten almanac is complete again (default 30)
   --leap-in SECONDS     schedule a leap second this long after start
   --corrupt-segments M  segments (bit mask) reported as corrupted at power-on
@@ -161,14 +164,15 @@ std::variant<SimOptions, ShowHelp, std::string> ParseSimOptions(int argc, char**
       if (!key) return "--refuse takes a query id such as 21 or 8E-4A, not '" + text + "'";
       options.refused.insert(*key);
     } else if (arg == "--seed" || arg == "--survey-seconds" || arg == "--acquire-seconds" ||
-               arg == "--almanac-seconds" || arg == "--corrupt-segments" ||
-               arg == "--keep-segment") {
+               arg == "--utc-seconds" || arg == "--almanac-seconds" ||
+               arg == "--corrupt-segments" || arg == "--keep-segment") {
       if (auto error = need(text)) return *error;
       const auto number = ParseUnsigned(text);
       if (!number) return arg + " takes a whole number, not '" + text + "'";
       if (arg == "--seed") options.seed = *number;
       if (arg == "--survey-seconds") options.surveySeconds = static_cast<uint32_t>(*number);
       if (arg == "--acquire-seconds") options.acquireSeconds = static_cast<int>(*number);
+      if (arg == "--utc-seconds") options.utcSeconds = static_cast<int>(*number);
       if (arg == "--almanac-seconds") options.almanacSeconds = static_cast<int>(*number);
       if (arg == "--corrupt-segments") options.corruptSegments = static_cast<uint16_t>(*number);
       if (arg == "--keep-segment") {

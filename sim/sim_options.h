@@ -40,6 +40,11 @@ struct SimOptions {
   uint32_t surveySeconds = 2000;
   // From power-on or reset to the first fix.
   int acquireSeconds = 5;
+  // From the first fix until the receiver has the UTC parameters from the satellites (they come
+  // every 12.5 minutes on the sky); 0: it holds them from power-on. Until then it knows no UTC
+  // offset: its time reports carry an offset of 0 and GPS time, the primary UTC time report says
+  // UTC is not available, and the UTC parameters are all 0. A cold reset forgets them again.
+  int utcSeconds = 0;
   // From power-on or a reset that forgets it until the almanac is complete.
   int almanacSeconds = 30;
   // A leap second this many seconds after start; negative: none scheduled.

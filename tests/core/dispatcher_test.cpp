@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "model/inspect.h"
+#include "support/temp_path.h"
 #include "support/test_rig.h"
 
 namespace zelkon {
@@ -100,9 +102,8 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   TestRig rig;
   ASSERT_TRUE(rig.Start());
   Monitor& app = rig.app;
-  std::FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  app.state.RecordingFile = file;
+  const std::string path = testing::TestTempPath(".rxb");
+  ASSERT_TRUE(app.state.RecordingFile.Create(path));
   app.state.RecordingActive = true;
 
   // One report with a decoder and one without.
@@ -120,11 +121,8 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   EXPECT_TRUE(app.resetTest.ResetTestPacketSeen);
 
   // The recording holds all three, re-framed as on the wire.
-  std::fflush(file);
-  std::rewind(file);
-  std::vector<uint8_t> recorded;
-  for (int c; (c = std::fgetc(file)) != EOF;)
-    recorded.push_back(static_cast<uint8_t>(c));
+  ASSERT_TRUE(app.state.RecordingFile.Close());
+  const std::vector<uint8_t> recorded = testing::FileBytes(path);
   std::vector<uint8_t> expected = Frame(health);
   for (const auto& packet : {unknown, PacketBytes{0x4B, 0x00}}) {
     const auto frame = Frame(packet);
@@ -132,8 +130,7 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   }
   EXPECT_EQ(recorded, expected);
   app.state.RecordingActive = false;
-  app.state.RecordingFile = nullptr;
-  std::fclose(file);
+  std::remove(path.c_str());
 }
 
 // The receiver's texts are bytes of no known encoding. In the dump of the message log each byte

@@ -6,12 +6,14 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/vouched_time.h"
 #include "core/dispatcher.h"
 #include "decode/decoders.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
 #include "text/time_format.h"
+#include "transfer/time_transfer.h"
 
 namespace zelkon {
 namespace {
@@ -142,11 +144,14 @@ TEST_F(PositionReports, GpsTimeIsIgnoredWhileTimingPacketsArePolled) {
 }
 
 TEST_F(PositionReports, GpsTimeSetsThePcClockWithTheOffsetCutToWholeSeconds) {
+  app.telemetry.AddTimingSupplemental({}, rig.clock.NowMs());  // doing fixes, no alarms
   app.state.TimeToPcPending = true;
   rig.dialogs.Answer(Answer::Ok);
-  Decode(DecodeGpsTime, GpsTime(3600, 1400, 14.9f));
+  const auto week = static_cast<uint16_t>(BuildWeekWindow().earliest + 10);
+  Decode(DecodeGpsTime, GpsTime(3600, week, 14.9f));
   EXPECT_FALSE(app.state.TimeToPcPending);
-  EXPECT_EQ(rig.systemTime.setCalls, (std::vector<UtcTime>{{2006, 11, 5, 0, 59, 46}}));
+  EXPECT_EQ(rig.systemTime.setCalls,
+            (std::vector<UtcTime>{GpsSecondsToCalendar(week * 604800.0 + 3600 - 14)}));
   EXPECT_EQ(main.Panel_UTCOffset.Caption(), "15");  // the display rounds, the clock truncates
 }
 

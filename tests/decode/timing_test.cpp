@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "analysis/vouched_time.h"
 #include "core/dispatcher.h"
 #include "decode/decoders.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
 #include "text/time_format.h"
+#include "transfer/time_transfer.h"
 
 namespace zelkon {
 namespace {
@@ -152,13 +154,16 @@ TEST_F(TimingReports, PrimaryIsIgnoredWithoutTimingPackets) {
 
 TEST_F(TimingReports, PrimaryTakesUpAPendingTimeDownloadOnce) {
   SetTimingPackets(true);
+  Decode(DecodeTimingSupplemental, Supplemental({}));  // doing fixes, no alarms
   app.state.TimeToPcPending = true;
   rig.dialogs.Answer(Answer::Ok);
-  Decode(DecodeTimingPrimary, Primary({.timeOfWeek = 3600, .week = 1400, .utcOffset = 14}));
+  const auto week = static_cast<uint16_t>(BuildWeekWindow().earliest + 10);
+  Decode(DecodeTimingPrimary, Primary({.timeOfWeek = 3600, .week = week, .utcOffset = 14}));
   Decode(DecodeTimingPrimary, Primary({}));
   EXPECT_FALSE(app.state.TimeToPcPending);
   // The clock is set from the report at once; the message waits for the packet loop to end.
-  EXPECT_EQ(rig.systemTime.setCalls, (std::vector<UtcTime>{{2006, 11, 5, 0, 59, 46}}));
+  EXPECT_EQ(rig.systemTime.setCalls,
+            (std::vector<UtcTime>{GpsSecondsToCalendar(week * 604800.0 + 3600 - 14)}));
   EXPECT_TRUE(rig.dialogs.Boxes().empty());
   rig.FinishPacketLoop();
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);

@@ -38,8 +38,9 @@ inline int CountOf(const std::string& text, const std::string& part) {
 }
 
 struct ConsoleOnEmulator {
-  explicit ConsoleOnEmulator(const sim::SimOptions& options = QuickConsoleReceiver())
-      : port(clock, options, DefaultStartGps()) {
+  explicit ConsoleOnEmulator(const sim::SimOptions& options = QuickConsoleReceiver(),
+                             double startGps = DefaultStartGps())
+      : port(clock, options, startGps) {
     // The receiver does not feed an NTP server: the question is not asked.
     settings.values["NTP"] = "0";
     app.state.ComPortNumber = 1;

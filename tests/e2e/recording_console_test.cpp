@@ -1,10 +1,16 @@
 // The packet recording window through the script console against the receiver emulator: the file
 // holds exactly the packets the monitor dispatched while recording was on, is a valid stream up to
-// its last flush while the recording still runs, and nothing is recorded when the file cannot be
-// had.
+// its last flush while the recording still runs, nothing is recorded when the file cannot be had,
+// and a write that fails stops the recording, leaves whole packets only and says why.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -17,6 +23,7 @@ namespace zelkon {
 namespace {
 
 using testing::ConsoleOnEmulator;
+using testing::CountOf;
 using testing::Deframe;
 using testing::PacketBytes;
 
@@ -93,7 +100,7 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
       << rig.err.str() << rig.boxes.str();
   const size_t stopped = ReadMark();
   EXPECT_FALSE(rig.app.state.RecordingActive);
-  EXPECT_EQ(rig.app.state.RecordingFile, nullptr);
+  EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
 
   const std::vector<PacketBytes> recorded = Deframe(testing::FileBytes(path_));
   const std::vector<PacketBytes> dispatched = DispatchedBetween(started, stopped);
@@ -155,8 +162,91 @@ TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothin
   ASSERT_NE(cannotOpen, std::string::npos) << boxes;
   EXPECT_LT(noFile, cannotOpen);
   EXPECT_FALSE(rig.app.state.RecordingActive);
-  EXPECT_EQ(rig.app.state.RecordingFile, nullptr);
+  EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
   EXPECT_FALSE(std::ifstream(unreachable).good());
+}
+
+const std::string kStartOn =
+    "click TForm_LogRxbin.Button_Open\n"
+    "click TForm_LogRxbin.Button_Start\n"
+    "expect TForm_LogRxbin.Label_OnOff.text On\n";
+// The window shows the recording stopped, as Stop leaves it.
+const std::string kShowsOff =
+    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+    "expect TForm_LogRxbin.Shape_OnOff.colour #808080\n"
+    "expect TForm_LogRxbin.Button_Open.enabled true\n"
+    "expect TForm_LogRxbin.Button_Start.enabled true\n";
+
+// Every write to /dev/full fails with ENOSPC: at the first flush (the 21st packet) the recording
+// stops, and the message log and one box say why, though packets go on coming.
+TEST_F(RecordingConsole, AWriteThatFailsStopsTheRecordingAndSaysWhy) {
+  ASSERT_EQ(rig.Run("open TForm_LogRxbin\nanswer file /dev/full\n" + kStartOn + "wait 10\n" +
+                    kShowsOff + "click TForm_LogRxbin.Button_Stop\nwait 2\n"),
+            kScriptPassed)
+      << rig.err.str() << rig.boxes.str();
+  const std::string why =
+      "Recording to /dev/full stopped: No space left on device. The file keeps 0 bytes (0 "
+      "packets).";
+  EXPECT_EQ(CountOf(rig.boxes.str(), "message box \"Error\": " + why + " -> OK"), 1)
+      << rig.boxes.str();
+  EXPECT_EQ(CountOf(rig.app.Form_Message.Memo_Pad.Text(), " UTC " + why + "\r\n"), 1)
+      << rig.app.Form_Message.Memo_Pad.Text();
+  EXPECT_FALSE(rig.app.state.RecordingActive);
+  EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
+  EXPECT_EQ(rig.app.state.RecordingFailures, 1u);
+}
+
+// A file that may grow only so far (RLIMIT_FSIZE, set in a child process so that nothing else is
+// limited): the flush that crosses the limit is taken in part and then refused with EFBIG. The
+// file is cut back to its last whole packet, and the box says how much it keeps.
+TEST_F(RecordingConsole, AFileThatFillsUpIsCutBackToItsLastWholePacket) {
+  constexpr rlim_t kLimit = 3000;
+  int report[2];
+  ASSERT_EQ(::pipe(report), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(report[0]);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{kLimit, kLimit};
+    const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    const int ran = rig.Run("open TForm_LogRxbin\nanswer file " + path_ + "\n" + kStartOn +
+                            "wait 10\n" + kShowsOff);
+    const std::string said = (limited ? "" : "no limit\n") + rig.err.str() + rig.boxes.str();
+    const bool told = ::write(report[1], said.data(), said.size()) == ssize_t(said.size());
+    ::_exit(limited && ran == kScriptPassed && told ? 0 : 1);
+  }
+  ::close(report[1]);
+  // What the child says, within 60 s.
+  std::string said;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (char buffer[4096]; std::chrono::steady_clock::now() < deadline;) {
+    pollfd readable{report[0], POLLIN, 0};
+    if (::poll(&readable, 1, 100) <= 0) continue;
+    const ssize_t n = ::read(report[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    said.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(report[0]);
+  if (std::chrono::steady_clock::now() >= deadline) ::kill(child, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
+
+  const std::vector<uint8_t> file = testing::FileBytes(path_);
+  const std::vector<PacketBytes> packets = Deframe(file);
+  std::vector<uint8_t> whole;
+  for (const PacketBytes& packet : packets) {
+    const std::vector<uint8_t> frame = testing::Frame(packet);
+    whole.insert(whole.end(), frame.begin(), frame.end());
+  }
+  EXPECT_EQ(whole, file) << "the file ends in a torn packet";
+  EXPECT_GT(packets.size(), 21u);
+  EXPECT_LT(file.size(), kLimit);
+  const std::string why = "Recording to " + path_ + " stopped: File too large. The file keeps " +
+                          std::to_string(file.size()) + " bytes (" +
+                          std::to_string(packets.size()) + " packets).";
+  EXPECT_EQ(CountOf(said, "message box \"Error\": " + why + " -> OK"), 1) << said;
 }
 
 }  // namespace

@@ -2,11 +2,19 @@
 // question. Each run takes about three seconds of real time.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/capability.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
 
 #include <chrono>
 #include <cstdio>
@@ -34,11 +42,34 @@ class HeadlessProgram : public testing::TestFolder {
  protected:
   HeadlessProgram() : TestFolder("zelkon-headless") {}
 
-  // Starts `zelkon` with `launch_` (`--demo --headless` unless a test says otherwise) and `extra`
-  // options, its settings kept in this test's own folder, standard input reading `input`, standard
-  // output the file "out" of the folder or, `outFd` 0 or more, that descriptor. -1 when it could
-  // not start.
-  pid_t Start(const std::vector<std::string>& extra, const std::string& input, int outFd = -1) {
+  // Runs `zelkon` with `launch_` (`--demo --headless` unless a test says otherwise) and `extra`
+  // options, its settings kept in this test's own folder, until a line shows the receiver type
+  // chosen (or 30 s have passed), then ends it as SIGTERM does; or, `untilExit`, until it ends by
+  // itself. Standard input reads `input`. Returns the exit status.
+  int Run(const std::vector<std::string>& extra, bool untilExit = false,
+          const std::string& input = "") {
+    const pid_t pid = Launch(extra, input);
+    if (pid < 0) return -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!untilExit && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      out = ReadAll(dir_ / "out");
+      if (LastLine().find("\"receiverType\":\"&Tempavo Opal/2000\"") != std::string::npos) break;
+    }
+    if (!untilExit) ::kill(pid, SIGTERM);
+    return Reap(pid, untilExit ? 30 : 5);
+  }
+
+  // What a child runs between fork and exec (async-signal-safe calls only): 0 to go on, otherwise
+  // the number of the step that failed.
+  using ChildSetup = int (*)();
+
+  // Starts `zelkon` with `launch_` and `extra` as Run does, standard output and error going to the
+  // files "out" and "err" of the test's folder (standard output to `outFd` when it is 0 or more).
+  // With a `setup`, the child runs it first; when it fails, nothing is run, `setupFailed` holds its
+  // step, and -1 is returned, as when the program cannot start.
+  pid_t Launch(const std::vector<std::string>& extra, const std::string& input = "",
+               ChildSetup setup = nullptr, int* setupFailed = nullptr, int outFd = -1) {
     std::vector<std::string> args = {ZELKON_PROGRAM_PATH};
     args.insert(args.end(), launch_.begin(), launch_.end());
     args.insert(args.end(), extra.begin(), extra.end());
@@ -55,53 +86,55 @@ class HeadlessProgram : public testing::TestFolder {
       envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string inPath = dir_ / "in";
-    std::ofstream(inPath) << input;
-    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-    if (outFd >= 0) {
-      posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, 1, (dir_ / "out").c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::ofstream(dir_ / "in") << input;
+    const int in = ::open((dir_ / "in").c_str(), O_RDONLY | O_CLOEXEC);
+    const int outFile =
+        ::open((dir_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int errFile =
+        ::open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // The child tells the step that failed through a pipe that exec closes.
+    int status[2] = {-1, -1};
+    const bool ready = in >= 0 && outFile >= 0 && errFile >= 0 && ::pipe2(status, O_CLOEXEC) == 0;
+    const pid_t pid = ready ? ::fork() : -1;
+    if (pid == 0) {
+      char step = setup != nullptr ? static_cast<char>(setup()) : 0;
+      const int outTo = outFd >= 0 ? outFd : outFile;
+      if (step == 0 && ::dup2(in, 0) == 0 && ::dup2(outTo, 1) == 1 && ::dup2(errFile, 2) == 2) {
+        ::execve(argv[0], argv.data(), envp.data());
+      }
+      if (step == 0) step = 100;
+      [[maybe_unused]] const ssize_t told = ::write(status[1], &step, 1);
+      ::_exit(127);
     }
-    posix_spawn_file_actions_addopen(&actions, 2, (dir_ / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
+    for (const int fd : {in, outFile, errFile, status[1]}) {
+      if (fd >= 0) ::close(fd);
+    }
+    char step = 0;
+    const bool failed = pid > 0 && ::read(status[0], &step, 1) == 1;
+    if (status[0] >= 0) ::close(status[0]);
+    if (!failed) return pid;
+    if (setupFailed != nullptr) *setupFailed = step;
+    ::waitpid(pid, nullptr, 0);
+    return -1;
   }
 
-  // Runs `zelkon` as Start does until a line shows the receiver type chosen (or 30 s have passed),
-  // then ends it as SIGTERM does; or, `untilExit`, until it ends by itself. Returns the exit
-  // status.
-  int Run(const std::vector<std::string>& extra, bool untilExit = false,
-          const std::string& input = "") {
-    const pid_t pid = Start(extra, input);
-    if (pid < 0) return -1;
-    const fs::path outPath = dir_ / "out";
-    const fs::path errPath = dir_ / "err";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  // Waits up to `seconds` for the program to end (then kills it), reads what it wrote, and returns
+  // its exit status; -1 when it did not end by itself.
+  int Reap(pid_t pid, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     int status = 0;
     bool ended = false;
     while (!ended && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (untilExit) {
-        ended = ::waitpid(pid, &status, WNOHANG) == pid;
-        continue;
-      }
-      out = ReadAll(outPath);
-      if (LastLine().find("\"receiverType\":\"&Tempavo Opal/2000\"") != std::string::npos) break;
+      ended = ::waitpid(pid, &status, WNOHANG) == pid;
+      if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (!ended) {
-      ::kill(pid, SIGTERM);
+      ::kill(pid, SIGKILL);
       ::waitpid(pid, &status, 0);
     }
-    out = ReadAll(outPath);
-    err = ReadAll(errPath);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    out = ReadAll(dir_ / "out");
+    err = ReadAll(dir_ / "err");
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
   fs::path Settings() const { return dir_ / "Kestrin" / "Zelkon.conf"; }
@@ -235,6 +268,131 @@ TEST_F(HeadlessProgram, ARecordingReplaysHeadlessToItsEndAndInTheWindows) {
       << err;
 }
 
+// A recording running when the program gets SIGHUP (its terminal closed, a service reloaded) is
+// written out and closed as at any normal end; the run ends with status 0. About five seconds.
+TEST_F(HeadlessProgram, AHangUpEndsTheRunWithTheRecordingWrittenOutWhole) {
+  const fs::path recording = dir_ / "hangup.rxb";
+  const fs::path script = dir_ / "record.zs";
+  std::ofstream(script) << "open TForm_LogRxbin\nanswer file " << recording.string()
+                        << "\nclick TForm_LogRxbin.Button_Open\nclick TForm_LogRxbin.Button_Start\n"
+                           "wait 60\n";
+  launch_ = {"--demo"};
+  const pid_t pid = Launch({"--script", script.string()});
+  ASSERT_GT(pid, 0);
+  // Once the first 21 packets are on disk, and some more wait in the buffer.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  std::error_code noFile;
+  while (fs::file_size(recording, noFile) == 0 || noFile) {
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const uintmax_t flushed = fs::file_size(recording, noFile);
+  ::kill(pid, SIGHUP);
+  EXPECT_EQ(Reap(pid, 10), 0) << err;
+
+  const std::string bytes = ReadAll(recording);
+  const std::vector<uint8_t> file(bytes.begin(), bytes.end());
+  const std::vector<testing::PacketBytes> packets = testing::Deframe(file);
+  std::vector<uint8_t> whole;
+  for (const testing::PacketBytes& packet : packets) {
+    const std::vector<uint8_t> frame = testing::Frame(packet);
+    whole.insert(whole.end(), frame.begin(), frame.end());
+  }
+  EXPECT_EQ(whole, file);
+  EXPECT_GT(file.size(), flushed) << "what was buffered at the hang-up";
+}
+
+#if defined(__x86_64__)
+constexpr uint32_t kAuditArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+constexpr uint32_t kAuditArch = AUDIT_ARCH_AARCH64;
+#else
+constexpr uint32_t kAuditArch = 0;  // no filter written for this machine: the test is skipped
+#endif
+
+// In the child before exec: no CAP_SYS_TIME, and no call that sets the clock. The process may
+// gain no privilege at exec (no_new_privs), CAP_SYS_TIME leaves its bounding set where it may
+// (root only) and its effective, permitted and inheritable sets, checked after; and a seccomp
+// filter makes clock_settime, settimeofday, adjtimex and clock_adjtime fail with EPERM whatever
+// the capabilities. Returns 0, or the number of the step that failed.
+int ForbidClockSetting() {
+  if (kAuditArch == 0) return 1;
+  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return 2;
+  ::prctl(PR_CAPBSET_DROP, CAP_SYS_TIME, 0, 0, 0);  // refused without CAP_SETPCAP: checked below
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct caps[2] = {};
+  if (::syscall(SYS_capget, &header, caps) != 0) return 3;
+  const unsigned word = CAP_SYS_TIME / 32;
+  const uint32_t bit = 1U << (CAP_SYS_TIME % 32);
+  caps[word].effective &= ~bit;
+  caps[word].permitted &= ~bit;
+  caps[word].inheritable &= ~bit;
+  if (::syscall(SYS_capset, &header, caps) != 0) return 4;
+  __user_cap_data_struct now[2] = {};
+  if (::syscall(SYS_capget, &header, now) != 0) return 5;
+  if (((now[word].effective | now[word].permitted | now[word].inheritable) & bit) != 0) return 6;
+  if (::prctl(PR_CAPBSET_READ, CAP_SYS_TIME, 0, 0, 0) != 0 && ::getuid() == 0) return 7;
+
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kAuditArch, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),  // another system call ABI
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 4, 0),  // the x32 calls
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_clock_settime, 3, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_settimeofday, 2, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_adjtimex, 1, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_clock_adjtime, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  const sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+  if (::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program, 0, 0) != 0) return 8;
+  return 0;
+}
+
+// The line "Name:\tvalue" of /proc/PID/status.
+std::string ProcStatus(pid_t pid, const std::string& name) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(name + ":", 0) == 0)
+      return line.substr(line.find_first_not_of(" \t:", name.size()));
+  }
+  return "";
+}
+
+// "Down&load Time To PC" in the real program, whose clock_settime is refused: the box says "Time
+// set failure.". The tests may run as root, so the program runs without CAP_SYS_TIME and with the
+// calls that set the clock refused by a filter, both checked in the running program before the
+// click (about eight seconds after its start); the test is skipped when that cannot be had, and
+// the program killed at once should the check fail. The demo receiver's time is the PC's own.
+TEST_F(HeadlessProgram, AClockThePlatformRefusesToSetIsATimeSetFailure) {
+  const fs::path script = dir_ / "time.zs";
+  std::ofstream(script) << "wait 8\nclick TForm_Main.ControlTimeToPC\nwait 2\n";
+  launch_ = {"--demo"};
+  int failedStep = 0;
+  const pid_t pid = Launch({"--script", script.string()}, "", ForbidClockSetting, &failedStep);
+  if (pid < 0 && failedStep > 0) {
+    GTEST_SKIP() << "the clock cannot be made safe from the program here (step " << failedStep
+                 << ")";
+  }
+  ASSERT_GT(pid, 0);
+  // A capability set that cannot be read counts as holding every capability.
+  const auto holds = [pid](const std::string& set) {
+    const std::string hex = ProcStatus(pid, set);
+    return hex.empty() || ((std::strtoull(hex.c_str(), nullptr, 16) >> CAP_SYS_TIME) & 1) != 0;
+  };
+  const bool safe = !holds("CapEff") && !holds("CapPrm") && ProcStatus(pid, "NoNewPrivs") == "1" &&
+                    ProcStatus(pid, "Seccomp") == "2";
+  if (!safe) ::kill(pid, SIGKILL);
+  ASSERT_TRUE(safe) << ReadAll("/proc/" + std::to_string(pid) + "/status");
+
+  ASSERT_EQ(Reap(pid, 60), 0) << err;
+  EXPECT_EQ(Occurrences(err, "message box \"Time set failure.\": Can't set time -> OK"), 1u) << err;
+  EXPECT_EQ(err.find("PC time was set."), std::string::npos) << err;
+}
+
 // A reader that goes away ends the run, the JSON lines' and a script's dumps alike: standard output
 // cannot be written, and the program says so and exits with status 1 instead of running on.
 TEST_F(HeadlessProgram, AReaderThatGoesAwayEndsTheRunWithStatus1) {
@@ -248,7 +406,7 @@ TEST_F(HeadlessProgram, AReaderThatGoesAwayEndsTheRunWithStatus1) {
     ignore.sa_handler = SIG_IGN;
     struct sigaction before {};
     ::sigaction(SIGPIPE, &ignore, &before);
-    const pid_t pid = Start(extra, input, pipe[1]);
+    const pid_t pid = Launch(extra, input, nullptr, nullptr, pipe[1]);
     ::sigaction(SIGPIPE, &before, nullptr);
     ::close(pipe[1]);
     line.clear();
@@ -262,19 +420,7 @@ TEST_F(HeadlessProgram, AReaderThatGoesAwayEndsTheRunWithStatus1) {
       line.append(buffer, static_cast<size_t>(n));
     }
     ::close(pipe[0]);
-    if (pid < 0) return -2;
-    int status = 0;
-    bool ended = false;
-    for (int waited = 0; !(ended = ::waitpid(pid, &status, WNOHANG) == pid) && waited < 200;
-         ++waited) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (!ended) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-    }
-    err = ReadAll(dir_ / "err");
-    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return pid < 0 ? -2 : Reap(pid, 20);
   };
 
   std::string line;

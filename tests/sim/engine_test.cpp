@@ -1440,7 +1440,7 @@ std::string TextOf(const std::vector<uint8_t>& bytes) { return {bytes.begin(), b
 
 TEST(SimEngineFaults, PortSettingsTextFollowsTheFirstPortSettingsCommandOnly) {
   SimOptions options;
-  options.breakText = "";  // the text of the receiver's own settings
+  options.breakText.emplace();  // the text of the receiver's own settings
   SimHarness h(options);
   SendPortConfigQuery(h, 1);
   EXPECT_EQ(TextOf(h.engine.TakeOutput()).find("PR"), std::string::npos) << "a query is no cue";

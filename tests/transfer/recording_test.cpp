@@ -9,6 +9,7 @@
 #include "link/framing.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_path.h"
+#include "support/test_rig.h"
 
 namespace zelkon {
 namespace {
@@ -17,15 +18,14 @@ class Recording : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = testing::TestTempPath(".rxb");
-    state.RecordingFile = std::fopen(path_.c_str(), "wb");
-    ASSERT_NE(state.RecordingFile, nullptr);
+    ASSERT_TRUE(state.RecordingFile.Create(path_));
     state.RecordingActive = true;
   }
   void TearDown() override {
-    if (state.RecordingFile != nullptr) std::fclose(state.RecordingFile);
+    state.RecordingFile.Close();
     std::remove(path_.c_str());
   }
-  // What is on disk now, without closing or flushing the file.
+  // What is on disk now, without closing or flushing the recording.
   std::vector<uint8_t> OnDisk() const {
     std::vector<uint8_t> bytes;
     std::FILE* file = std::fopen(path_.c_str(), "rb");
@@ -35,17 +35,18 @@ class Recording : public ::testing::Test {
     return bytes;
   }
   void Record(uint8_t id, std::vector<uint8_t> payload) {
-    RecordPacket(state, id, payload.data(), static_cast<int>(payload.size()));
+    RecordPacket(rig.app, id, payload.data(), static_cast<int>(payload.size()));
   }
 
-  AppState state;
+  testing::TestRig rig;
+  AppState& state = rig.app.state;
   std::string path_;
 };
 
 TEST_F(Recording, PacketsAreReframedWithEveryDleDoubled) {
   Record(0x41, {0x10, 0x20});
   Record(0x25, {});
-  std::fflush(state.RecordingFile);
+  ASSERT_TRUE(state.RecordingFile.Flush());
   EXPECT_EQ(OnDisk(), (std::vector<uint8_t>{0x10, 0x41, 0x10, 0x10, 0x20, 0x10, 0x03,  //
                                             0x10, 0x25, 0x10, 0x03}));
 }
@@ -57,7 +58,7 @@ TEST_F(Recording, TheLongestPayloadAllDleIsRecordedWhole) {
   const std::vector<uint8_t> payload(kMaxPayload, 0x10);
   Record(0x58, payload);
   Record(0x41, {0x10, 0x20});
-  std::fflush(state.RecordingFile);
+  ASSERT_TRUE(state.RecordingFile.Flush());
   const auto bytes = OnDisk();
   ASSERT_EQ(bytes.size(), 4u + 2 * payload.size() + 7);
   testing::PacketBytes whole(1 + payload.size(), 0x10);

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "link/codec.h"
@@ -75,12 +77,18 @@ TEST(TimeTransfer, CalendarRoundTripsBeyondTheTables) {
   }
 }
 
+// A receiver that has its time and is not in a test mode, as its newest 0x8F-AC says.
+void DoingFixes(TestRig& rig) { rig.app.telemetry.AddTimingSupplemental({}, rig.clock.NowMs()); }
+
+const int kPlausibleWeek = BuildWeekWindow().earliest + 10;
+
 TEST(PcClock, SetsUtcAndSaysSo) {
   TestRig rig;
+  DoingFixes(rig);
   rig.dialogs.Answer(Answer::Ok);
-  SetPcClock(rig.app, 1400 * kWeek + 3600, 14);
+  SetPcClock(rig.app, {3600, kPlausibleWeek, 14});
   ASSERT_EQ(rig.systemTime.setCalls.size(), 1u);
-  EXPECT_EQ(rig.systemTime.setCalls[0], (UtcTime{2006, 11, 5, 0, 59, 46}));
+  EXPECT_EQ(rig.systemTime.setCalls[0], GpsSecondsToCalendar(kPlausibleWeek * kWeek + 3600 - 14));
   EXPECT_TRUE(rig.dialogs.Boxes().empty());  // shown once the packet loop has ended
   rig.FinishPacketLoop();
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
@@ -89,33 +97,82 @@ TEST(PcClock, SetsUtcAndSaysSo) {
   EXPECT_EQ(rig.dialogs.Boxes()[0].buttons, Buttons::Ok);
 }
 
+// A time the receiver does not vouch for leaves the clock alone and says why in the caption, from
+// the time report and what the telemetry holds of the status reports (the virtual clock is at 0).
 TEST(PcClock, FailuresLeaveTheClockAlone) {
+  using Said = std::function<void(Telemetry&)>;
+  const auto status = [](uint8_t code, uint16_t alarms = 0, int64_t atMs = 0) -> Said {
+    return [=](Telemetry& t) {
+      t.AddTimingSupplemental({.minorAlarms = alarms, .receiverStatus = code}, atMs);
+    };
+  };
+  const Said fixes = status(0);
+  const auto utcTime = [&](uint8_t flags, uint8_t code = 0) -> Said {
+    return [=](Telemetry& t) {
+      fixes(t);
+      t.AddPrimaryUtcTime({.receiverStatus = code, .flags = flags}, 0);
+    };
+  };
+  const int week = kPlausibleWeek;
+  const auto after = [&](float timeOfWeek) -> Said {  // the time report before said this
+    return [=](Telemetry& t) {
+      fixes(t);
+      t.AddGpsTime({timeOfWeek, static_cast<uint16_t>(week), 18});
+      t.AddGpsTime({3600, static_cast<uint16_t>(week), 18});
+    };
+  };
+  const WeekWindow weeks = BuildWeekWindow();
   struct Case {
-    double gpsSeconds;
-    float offset;
-    bool platformAllows;
+    TimeReading reading;
+    Said said;
     const char* caption;
-    size_t setCalls;
   };
   const Case cases[] = {
-      {0, 14, true, "GPS time is not available yet.", 0},
-      {0, 0, true, "GPS time is not available yet.", 0},
-      {1400 * kWeek, 14, false, "Time set failure.", 1},
-      {1400 * kWeek, std::nanf(""), true, "Time set failure.", 0},
-      {1e300, 0, true, "Time set failure.", 0},
+      {{0, 0, 14}, fixes, "GPS time is not available yet."},
+      {{-1, 0, 0}, fixes, "GPS time is not available yet."},
+      {{3600, week, 18}, status(1), "GPS time is not available yet."},
+      {{3600, week, 18}, utcTime(1, 3), "GPS time is not available yet."},  // "Need Time"
+      {{3600, week, 18}, [](Telemetry&) {}, "Receiver status is not available yet."},
+      {{3600, week, 18},
+       status(0, 0, -kFreshEvidenceMs - 1),
+       "Receiver status is not available yet."},
+      {{3600, week, 18}, status(0, 1U << 8), "The receiver is in a test mode."},
+      {{86400, 0, 18}, fixes, "GPS week 0 (Jan 6, 1980) is not plausible."},
+      {{3600, 1400, 14}, fixes, "GPS week 1400 (Nov 5, 2006) is not plausible."},
+      {{3600, weeks.earliest - 1, 18}, fixes, "not plausible."},
+      {{3600, weeks.latest + 1, 18}, fixes, "not plausible."},
+      {{3600, week, 0}, fixes, "UTC offset is not available yet."},
+      {{3600, week, std::nan("")}, fixes, "UTC offset is not available yet."},
+      {{3600, week, 256}, fixes, "UTC offset is not available yet."},
+      {{3600, week, 18}, utcTime(0x30), "UTC offset is not available yet."},  // leap pending
+      {{3600, week, 18}, utcTime(0x81), "A leap second is in progress."},
+      {{3600, week, 18}, after(3601), "The receiver's time went backwards."},
+      // Vouched for, and refused by the system: a stale 0x8F-AD and a report under a second
+      // earlier say nothing against it; the first and the last week believed in.
+      {{3600, week, 18},
+       [&](Telemetry& t) {
+         after(3600.5f)(t);
+         t.AddPrimaryUtcTime({.receiverStatus = 3, .flags = 0}, -kFreshEvidenceMs - 1);
+       },
+       "Time set failure."},
+      {{3600, weeks.earliest, 18}, fixes, "Time set failure."},
+      {{3600, weeks.latest, 18}, fixes, "Time set failure."},
   };
   for (const Case& c : cases) {
     TestRig rig;
-    rig.systemTime.allowSet = c.platformAllows;
+    c.said(rig.app.telemetry);
+    rig.systemTime.allowSet = false;
     rig.systemTime.now = {2020, 1, 1, 0, 0, 0};
     rig.dialogs.Answer(Answer::Ok);
-    SetPcClock(rig.app, c.gpsSeconds, c.offset);
+    SetPcClock(rig.app, c.reading);
     rig.FinishPacketLoop();
-    EXPECT_EQ(rig.systemTime.setCalls.size(), c.setCalls) << c.caption;
+    const bool vouched = std::string(c.caption) == "Time set failure.";
+    EXPECT_EQ(rig.systemTime.setCalls.size(), vouched ? 1u : 0u) << c.caption;
     EXPECT_EQ(rig.systemTime.now, (UtcTime{2020, 1, 1, 0, 0, 0}));
     ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
     EXPECT_EQ(rig.dialogs.Boxes()[0].text, "Can't set time");
-    EXPECT_EQ(rig.dialogs.Boxes()[0].caption, c.caption);
+    EXPECT_TRUE(rig.dialogs.Boxes()[0].caption.ends_with(c.caption))
+        << rig.dialogs.Boxes()[0].caption;
     EXPECT_EQ(rig.dialogs.Boxes()[0].buttons, Buttons::Ok);
   }
 }

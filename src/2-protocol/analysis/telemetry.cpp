@@ -50,10 +50,25 @@ void Telemetry::AddTimingPrimary(const TimingPrimary& report, int64_t nowMs) {
   utcSecond_ = ReceiverUtcSeconds(report);
   secondSampled_ = !utcSecond_.has_value();
   phase_.AddPrimary(report);
+  AddTimeReading(ReadingOf(report));
+}
+
+void Telemetry::AddGpsTime(const GpsTime& report) { AddTimeReading(ReadingOf(report)); }
+
+void Telemetry::AddTimeReading(const TimeReading& reading) {
+  evidence_.previousGps = newestGps_;
+  newestGps_ = reading.GpsSeconds();
+}
+
+void Telemetry::AddPrimaryUtcTime(const PrimaryUtcTime& report, int64_t nowMs) {
+  evidence_.utcTime = report;
+  evidence_.utcTimeMs = nowMs;
 }
 
 void Telemetry::AddTimingSupplemental(const TimingSupplemental& report, int64_t nowMs) {
   supplemental_ = report;
+  evidence_.status = report;
+  evidence_.statusMs = nowMs;
   lastTimingMs_ = nowMs;
   phase_.AddSupplemental(report);
   phase_.KeepNewest(kStabilitySamples, kGapLines);

@@ -16,6 +16,7 @@
 
 #include "analysis/bucket_series.h"
 #include "analysis/stability.h"
+#include "analysis/vouched_time.h"
 #include "reports/position.h"
 #include "reports/product.h"
 #include "reports/status.h"
@@ -72,6 +73,8 @@ class Telemetry {
   void CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome);
   void AddTimingPrimary(const TimingPrimary& report, int64_t nowMs);
   void AddTimingSupplemental(const TimingSupplemental& report, int64_t nowMs);
+  void AddPrimaryUtcTime(const PrimaryUtcTime& report, int64_t nowMs);
+  void AddGpsTime(const GpsTime& report);
   void AddTrackingStatus(const TrackingStatus& report);
   void AddSatelliteSelection(const SatelliteSelection& report);
   void AddManufacturingParams(const ManufacturingParams& report);
@@ -103,6 +106,9 @@ class Telemetry {
   const std::vector<int8_t>& SelectedPrns() const { return selectedPrns_; }
   // The case serial number (0x8F-42), else the board's (0x8F-41); nullopt before either.
   std::optional<uint32_t> SerialNumber() const;
+  // What the reports say about the receiver's time, for JudgeReceiverTime: the newest status
+  // reports and the time of the time report (0x8F-AB or 0x41) before the newest.
+  const TimeEvidence& Evidence() const { return evidence_; }
 
   // ---- Counts -----------------------------------------------------------------------------------
   // Packets of the reports the monitor knows, by report, those of a length it does not accept
@@ -128,6 +134,7 @@ class Telemetry {
 
  private:
   void AddTrackPoint(const TrackingStatus& report);
+  void AddTimeReading(const TimeReading& reading);
 
   std::optional<TimingPrimary> primary_;
   std::optional<TimingSupplemental> supplemental_;
@@ -140,6 +147,8 @@ class Telemetry {
   std::vector<int8_t> selectedPrns_;
   std::optional<uint32_t> caseSerial_;
   std::optional<uint32_t> boardSerial_;
+  TimeEvidence evidence_;
+  std::optional<double> newestGps_;
 
   std::map<ReportKey, PacketCount> received_;
   PacketCount unknownReceived_;

@@ -40,6 +40,7 @@ struct TimingSupplemental {
   bool ppsGenerated = false;
 
   static constexpr uint16_t kNoUsableSatellites = 1U << 3;  // minor alarm bit 3
+  static constexpr uint16_t kTestMode = 1U << 8;            // minor alarm bit 8
 };
 
 // 0x8F-AD, 22 bytes.
@@ -55,6 +56,9 @@ struct PrimaryUtcTime {
   uint8_t receiverStatus = 0;  // 0 to 13
   uint8_t flags = 0;           // bit 0 UTC available; 4 leap scheduled; 5 pending; 6 warning;
                                // 7 in progress
+
+  static constexpr uint8_t kUtcAvailable = 1U << 0;
+  static constexpr uint8_t kLeapInProgress = 1U << 7;
 };
 
 std::optional<TimingPrimary> ParseTimingPrimary(const uint8_t* payload, int length);

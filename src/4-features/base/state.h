@@ -8,9 +8,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "base/record_file.h"
 #include "link/port_settings.h"
 
 namespace zelkon {
@@ -70,8 +70,10 @@ struct AppState {
 
   // Recording and transfers.
   bool RecordingActive = false;
-  std::FILE* RecordingFile = nullptr;
+  RecordFile RecordingFile;
   int32_t RecordingFlushCount = 0;
+  // Recordings stopped by a failed write or close since start: the run then ends with status 1.
+  uint32_t RecordingFailures = 0;
   bool TransferCaptureFlag = false;
   bool TimeToPcPending = false;
   bool PositionDownloadPending = false;

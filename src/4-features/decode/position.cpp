@@ -63,6 +63,7 @@ void ShowHemisphere(double degrees, char positive, char negative, Panel& degreeP
 }  // namespace
 
 void ShowGpsTime(Application& app, const GpsTime& r) {
+  app.telemetry.AddGpsTime(r);
   TForm_Main& form = app.Window<TForm_Main>();
   if (!MainShowsTimeReports(app)) return;
 
@@ -77,7 +78,7 @@ void ShowGpsTime(Application& app, const GpsTime& r) {
   FormatGpsDate(gpsSeconds, form.Panel_Date);
   if (app.state.TimeToPcPending) {
     app.state.TimeToPcPending = false;
-    SetPcClock(app, gpsSeconds, std::trunc(r.utcOffset));
+    SetPcClock(app, ReadingOf(r));
   }
   form.Panel_Timing.SetHint("Time: Packet 0x41");
 }

@@ -25,7 +25,6 @@ namespace {
 
 // Poll cycles the time and timing displays stay before the poll loop clears them.
 constexpr int kDisplayCountdown = 5;
-constexpr double kSecondsPerWeek = 604800.0;
 constexpr long long kNanosecondsPerSecond = 1000000000;
 
 constexpr std::array<const char*, 8> kModeTexts = {
@@ -92,10 +91,9 @@ void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
   form.Panel_Date.SetCaption(Printf("%s %d, %d", MonthName(r.month), r.day, r.year));
   form.Label_TimeType.SetCaption(r.CalendarIsUtc() ? "UTC" : "GPS");
 
-  const double gpsSeconds = r.timeOfWeek + r.week * kSecondsPerWeek;
   if (app.state.TimeToPcPending) {
     app.state.TimeToPcPending = false;
-    SetPcClock(app, gpsSeconds, static_cast<float>(r.utcOffset));
+    SetPcClock(app, ReadingOf(r));
   }
   form.Panel_Timing.SetHint("Time: Packet 8F-AB");
 }
@@ -142,6 +140,7 @@ void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
 }
 
 void ShowPrimaryUtcTime(Application& app, const PrimaryUtcTime& r) {
+  app.telemetry.AddPrimaryUtcTime(r, app.clock.NowMs());
   TForm_AddTiming& form = app.Window<TForm_AddTiming>();
   if (r.eventCount != 0) form.Panel_EventCounter.SetCaption(Printf("%d", r.eventCount));
   const std::string time = UtcTimeText(r);

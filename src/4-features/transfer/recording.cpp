@@ -1,11 +1,14 @@
 #include "transfer/recording.h"
 
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "base/application.h"
 #include "link/framing.h"
+#include "text/printf.h"
 #include "transfer/log_rxbin_form.h"
+#include "views/message_log.h"
 
 namespace zelkon {
 namespace {
@@ -30,34 +33,78 @@ void StartClick(Application& app, TForm_LogRxbin& form) {
     app.dialogs.MessageBox("No RXBIN file selected.", "Error", Buttons::Ok, Icon::Exclamation);
     return;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
+  // Start is disabled while recording, so no file is open here; should one be, Create finishes it.
+  AppState& s = app.state;
+  if (!s.RecordingFile.Create(path)) {
     app.dialogs.MessageBox("Unable to open data record file.", "Error", Buttons::Ok, Icon::None);
     return;
   }
-  AppState& s = app.state;
-  // Start is disabled while recording, so no file is open here; should one be, it is finished.
-  if (s.RecordingFile != nullptr) std::fclose(s.RecordingFile);
-  s.RecordingFile = file;
   s.RecordingActive = true;
   ShowRecordingState(form, true);
 }
 
+// "Recording to day.rxb stopped: No space left on device. The file keeps 8412 bytes (215
+// packets)."
+std::string FailureText(const std::string& path, const RecordFile::Failure& f) {
+  const auto bytes = static_cast<unsigned long long>(f.bytesKept);
+  const auto packets = static_cast<unsigned long long>(f.packetsKept);
+  std::string text = Printf("Recording to %s stopped: %s.", path.c_str(), std::strerror(f.error));
+  switch (f.kept) {
+    case RecordFile::Kept::Whole:
+      return text + Printf(" The file keeps %llu bytes (%llu packets).", bytes, packets);
+    case RecordFile::Kept::NotCutBack:
+      return text + Printf(
+                        " Its first %llu bytes (%llu packets) are whole; the part of a packet "
+                        "after them could not be cut off.",
+                        bytes, packets);
+    case RecordFile::Kept::Unsure:
+      break;
+  }
+  return text + Printf(" %llu bytes (%llu packets) were written; the file may not keep them all.",
+                       bytes, packets);
+}
+
+// After a failed write or close: the window shows the recording stopped, as Stop does, the message
+// log has a line with the time (by the PC's clock), and a box says the same: at once, or inside the
+// packet loop once it has ended (a decoder never blocks).
+void ReportFailure(Application& app, bool inPacketLoop) {
+  AppState& s = app.state;
+  TForm_LogRxbin& form = app.Window<TForm_LogRxbin>();
+  s.RecordingActive = false;
+  ++s.RecordingFailures;
+  ShowRecordingState(form, false);
+  const std::optional<RecordFile::Failure>& failure = s.RecordingFile.Failed();
+  if (!failure) return;
+  const std::string text = FailureText(form.Panel_Filename.Caption(), *failure);
+  const UtcTime t = app.systemTime.NowUtc();
+  MessageLogAppend(app, Printf("%04d-%02d-%02d %02d:%02d:%02d UTC %s\r\n", t.year, t.month, t.day,
+                               t.hour, t.minute, t.second, text.c_str()));
+  auto box = [&app, text] {
+    app.dialogs.MessageBox(text, "Error", Buttons::Ok, Icon::Exclamation);
+  };
+  if (inPacketLoop) {
+    app.AfterPacketLoop(box);
+  } else {
+    box();
+  }
+}
+
 void StopClick(Application& app, TForm_LogRxbin& form) {
   AppState& s = app.state;
+  const bool wasOpen = s.RecordingFile.IsOpen();
   s.RecordingActive = false;
   ShowRecordingState(form, false);
-  // Closing writes out what the stream still buffers.
-  if (s.RecordingFile != nullptr) {
-    std::fclose(s.RecordingFile);
-    s.RecordingFile = nullptr;
+  // Closing writes out what is still buffered.
+  if (wasOpen && !s.RecordingFile.Close()) {
+    ReportFailure(app, false);
   }
 }
 
 }  // namespace
 
-void RecordPacket(AppState& state, uint8_t id, const uint8_t* payload, int length) {
-  if (state.RecordingFile == nullptr || length < 0 || length > kMaxPayload) return;
+void RecordPacket(Application& app, uint8_t id, const uint8_t* payload, int length) {
+  AppState& s = app.state;
+  if (!s.RecordingFile.IsOpen() || length < 0 || length > kMaxPayload) return;
   // Large enough for the longest payload with every byte doubled, so no packet is ever cut.
   uint8_t record[kMaxFrameLength];
   int n = 0;
@@ -69,11 +116,20 @@ void RecordPacket(AppState& state, uint8_t id, const uint8_t* payload, int lengt
   }
   record[n++] = kDle;
   record[n++] = kEtx;
-  std::fwrite(record, 1, static_cast<size_t>(n), state.RecordingFile);
+  s.RecordingFile.Append(record, static_cast<size_t>(n));
 
-  if (++state.RecordingFlushCount > kRecordingFlushEvery) {
-    std::fflush(state.RecordingFile);
-    state.RecordingFlushCount = 0;
+  if (++s.RecordingFlushCount > kRecordingFlushEvery) {
+    s.RecordingFlushCount = 0;
+    if (!s.RecordingFile.Flush()) ReportFailure(app, true);
+  }
+}
+
+void CloseRecording(Application& app) {
+  AppState& s = app.state;
+  if (!s.RecordingFile.IsOpen()) return;
+  s.RecordingActive = false;
+  if (!s.RecordingFile.Close()) {
+    ReportFailure(app, false);
   }
 }
 

@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-#include "base/state.h"
-
 namespace zelkon {
 
 class Application;
@@ -15,15 +13,21 @@ class TForm_LogRxbin;
 // Packets written between two flushes of the recording file to disk, less one.
 inline constexpr int kRecordingFlushEvery = 20;
 
-// Appends DLE, id, the payload with every 0x10 doubled, DLE, ETX to RecordingFile in one write,
-// and flushes after every 21st packet (RecordingFlushCount carries over between recordings). The
+// Appends DLE, id, the payload with every 0x10 doubled, DLE, ETX to RecordingFile, and writes the
+// file out after every 21st packet (RecordingFlushCount carries over between recordings). The
 // record is assembled in a buffer that holds the longest payload the receive side delivers with
-// every byte doubled, so a packet is always recorded whole.
-void RecordPacket(AppState& state, uint8_t id, const uint8_t* payload, int length);
+// every byte doubled, so a packet is always recorded whole. When the write fails the recording
+// stops as Stop stops it, the file keeps its whole frames, and the message log and a box shown
+// after the packet loop say why and what was kept.
+void RecordPacket(Application& app, uint8_t id, const uint8_t* payload, int length);
+
+// Ends a recording still running at the end of the run: what is buffered is written and the file
+// closed; a failure is said in a box at once (the packet loop has ended).
+void CloseRecording(Application& app);
 
 // Connects the handlers of TForm_LogRxbin: Open chooses the file, Start creates it and switches
-// the recording on, Stop switches it off and closes the file, Close hides the window (a recording
-// goes on).
+// the recording on, Stop switches it off and closes the file (saying so when that fails), Close
+// hides the window (a recording goes on).
 void WireLogRxbinWindow(Application& app, TForm_LogRxbin& form);
 
 }  // namespace zelkon

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "base/application.h"
 #include "commands/commands.h"
@@ -58,14 +59,15 @@ double PcClockToGpsSeconds(SystemTime& clock) {
   return static_cast<double>(((days * 24 + now.hour) * 60 + now.minute) * 60 + now.second);
 }
 
-void SetPcClock(Application& app, double gpsSeconds, float utcOffset) {
-  const char* text = "Can't set time";
-  const char* caption = "GPS time is not available yet.";
-  if (gpsSeconds != 0) {
-    const double utcSeconds = gpsSeconds - utcOffset;
+void SetPcClock(Application& app, const TimeReading& reading) {
+  const TimeVerdict verdict =
+      JudgeReceiverTime(reading, app.telemetry.Evidence(), app.clock.NowMs(), BuildWeekWindow());
+  std::string text = "Can't set time";
+  std::string caption = DoubtText(verdict.doubt, reading);
+  if (verdict.Vouched()) {
     // A moment the calendar cannot hold is refused like any value the platform refuses.
-    const bool set =
-        SettableSeconds(utcSeconds) && app.systemTime.SetUtc(GpsSecondsToCalendar(utcSeconds));
+    const bool set = SettableSeconds(verdict.utcSeconds) &&
+                     app.systemTime.SetUtc(GpsSecondsToCalendar(verdict.utcSeconds));
     text = set ? "PC time was set." : "Can't set time";
     caption = set ? "Success" : "Time set failure.";
   }

@@ -2,6 +2,7 @@
 // receiver's initial time. Both work on seconds since the GPS epoch (6 January 1980 00:00).
 #pragma once
 
+#include "analysis/vouched_time.h"
 #include "platform/system_time.h"
 
 namespace zelkon {
@@ -9,9 +10,11 @@ namespace zelkon {
 class Application;
 class TForm_InitialTime;
 
-// Sets the PC clock to UTC = gpsSeconds - utcOffset at once, and reports the result in a message
-// box shown after the packet loop (the time decoders call this).
-void SetPcClock(Application& app, double gpsSeconds, float utcOffset);
+// Sets the PC clock at once to the UTC of a time report the receiver vouches for
+// (JudgeReceiverTime with what the telemetry holds), and reports the result in a message box shown
+// after the packet loop: "PC time was set.", or "Can't set time" with the reason as its caption.
+// The time decoders call this with the report that took up the request.
+void SetPcClock(Application& app, const TimeReading& reading);
 // Calendar fields of seconds since the GPS epoch, for setting the clock.
 UtcTime GpsSecondsToCalendar(double seconds);
 // The PC clock (UTC) as seconds since the GPS epoch.

@@ -97,7 +97,7 @@ void ReportDispatcher(Monitor& app, const PacketReceiver& receiver) {
     decoder(app, payload, length);
   }
   app.telemetry.CountPacket(id, payload, length, outcome);
-  if (app.state.RecordingActive) RecordPacket(app.state, id, payload, length);
+  if (app.state.RecordingActive) RecordPacket(app, id, payload, length);
   if (app.resetTest.running) app.resetTest.ResetTestPacketSeen = true;
 }
 

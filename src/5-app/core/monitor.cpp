@@ -4,6 +4,7 @@
 #include "core/poll_loop.h"
 #include "core/port_setup.h"
 #include "link/posix_serial_port.h"
+#include "transfer/recording.h"
 
 namespace zelkon {
 namespace {
@@ -71,11 +72,7 @@ void Monitor::MainFormClose() {
   Form_Main.Timer_RXBIN.SetEnabled(false);
   Form_Main.TimerBreak.SetEnabled(false);
   channel.CloseChannel();
-  if (state.RecordingFile != nullptr) {
-    std::fclose(state.RecordingFile);
-    state.RecordingFile = nullptr;
-    state.RecordingActive = false;
-  }
+  CloseRecording(*this);
 }
 
 void Monitor::SendCommand(int length, const uint8_t* bytes) {
