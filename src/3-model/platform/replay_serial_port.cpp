@@ -119,7 +119,11 @@ uint64_t ReplaySerialPort::ReadableEnd() {
     if (!secondStarts_.empty()) return std::max(secondStarts_.front(), readOffset_);
     if (atEnd_ || file_ == nullptr) return loaded_;
     // The due second begins beyond what the scan has seen: every whole packet seen is readable.
-    if (loaded_ - readOffset_ >= kLookAheadBytes) return std::max(lastPacketEnd_, readOffset_);
+    // A look-ahead in which no packet ends (zeros, text, noise) holds nothing to pace: it is
+    // readable at once, passes as no data, and the look-ahead moves on past it.
+    if (loaded_ - readOffset_ >= kLookAheadBytes) {
+      return lastPacketEnd_ > readOffset_ ? lastPacketEnd_ : loaded_;
+    }
     LoadBlock();
   }
 }
