@@ -4,6 +4,7 @@
 // (core/monitor.h), which creates every window of the window registry.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <stop_token>
 #include <string>
@@ -75,6 +76,12 @@ class Application : public CommandSender {
 
   bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+  // The program's request to end (SIGINT, SIGTERM), as its signal handler sets it. The program's
+  // own loop ends on it; a long action of the user-interface thread with a loop of its own (an
+  // almanac transfer) looks at it between its steps and ends early.
+  void WatchStopRequest(const std::atomic<bool>& stop) { stopRequest_ = &stop; }
+  bool StopRequested() const { return stopRequest_ != nullptr && stopRequest_->load(); }
+
   Clock& clock;
   Dialogs& dialogs;
   SettingsStore& settings;
@@ -113,6 +120,7 @@ class Application : public CommandSender {
   std::vector<std::pair<std::type_index, Form*>> windows_;
   std::vector<Form*> forms_;
   std::thread::id uiThread_;
+  const std::atomic<bool>* stopRequest_ = nullptr;
 };
 
 }  // namespace zelkon
