@@ -1,7 +1,8 @@
 // The almanac transfers through the script console against the receiver emulator: a download
 // holds every block the receiver sent, an upload into a fresh receiver gives it that almanac so a
 // second download yields the same file, a receiver that does not answer ends each wait after its
-// time bound, and a damaged file is refused before anything is sent.
+// time bound, a damaged file (or none: empty, too large, a FIFO) is refused before anything is
+// sent, and the program's stop request ends an upload between two blocks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -81,6 +81,10 @@ class Application : public CommandSender {
   // almanac transfer) looks at it between its steps and ends early.
   void WatchStopRequest(const std::atomic<bool>& stop) { stopRequest_ = &stop; }
   bool StopRequested() const { return stopRequest_ != nullptr && stopRequest_->load(); }
+  // A blocking wait of the user-interface thread that a stop request cuts short (it looks at the
+  // request every kStopCheckMs); false when it did.
+  bool SleepUnlessStopRequested(int64_t ms);
+  static constexpr int64_t kStopCheckMs = 100;
 
   Clock& clock;
   Dialogs& dialogs;
