@@ -44,9 +44,15 @@ QMessageBox::StandardButtons QtButtons(Buttons buttons) {
 
 Answer QtDialogs::MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                              Icon icon) {
+  return MessageBoxWithDetail(text, "", caption, buttons, icon);
+}
+
+Answer QtDialogs::MessageBoxWithDetail(const std::string& text, const std::string& detail,
+                                       const std::string& caption, Buttons buttons, Icon icon) {
   QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
                   QtButtons(buttons), QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
+  if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
   switch (box.exec()) {
     case QMessageBox::Ok:
       return Answer::Ok;

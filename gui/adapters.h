@@ -18,6 +18,9 @@ class QtDialogs final : public Dialogs {
  public:
   Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                     Icon icon) override;
+  // The detail is the box's informative text, under its message.
+  Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
+                              const std::string& caption, Buttons buttons, Icon icon) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
 };
 

@@ -146,6 +146,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   SessionSettings settings(storedSettings);
   PosixSystemTime systemTime;
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
+  app.WatchStopRequest(stopRequested);
   ApplyChoice(app, choice, options.engineeringMode);
   if (replaying) SetUpReplay(app, replayPort, std::cerr);
   if (!app.MainFormCreate()) return 1;
@@ -317,6 +318,7 @@ int RunWithWindows(const LaunchOptions& options) {
       screenshot ? static_cast<SettingsStore&>(sessionSettings) : storedSettings;
   PosixSystemTime systemTime;
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
+  app.WatchStopRequest(stopRequested);
   gui::DrainOnPost(app.ui, *qApp);
   ApplyChoice(app, choice, options.engineeringMode);
 
@@ -324,6 +326,8 @@ int RunWithWindows(const LaunchOptions& options) {
   if (replaying) SetUpReplay(app, replayPort, std::cerr);
   std::vector<gui::BoundWindow> windows = gui::CreateWindows(app);
   if (!app.MainFormCreate()) {
+    std::cerr << "zelkon: could not initialize " << app.state.PortLabel() << ": "
+              << app.channel.OpenFailure() << "\n";
     if (demo) demo->Stop();
     return 1;
   }

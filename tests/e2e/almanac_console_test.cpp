@@ -1,11 +1,16 @@
 // The almanac transfers through the script console against the receiver emulator: a download
 // holds every block the receiver sent, an upload into a fresh receiver gives it that almanac so a
 // second download yields the same file, a receiver that does not answer ends each wait after its
-// time bound, and a damaged file is refused before anything is sent.
+// time bound, a damaged file (or none: empty, too large, a FIFO) is refused before anything is
+// sent, and the program's stop request ends an upload between two blocks.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/console_rig.h"
@@ -224,7 +229,14 @@ TEST(AlmanacConsole, ADamagedFileIsRefusedBeforeAnythingIsSent) {
   std::vector<uint8_t> tooLong = {0x82, 0x02, 0x07, 96};
   tooLong.insert(tooLong.end(), 96, 0x55);
   tooLong.push_back(0x83);
+  // Not an almanac file at all: nothing in it, nothing but bytes outside blocks, far too large.
+  std::vector<uint8_t> huge(kAlmanacFileMaxBytes + 1, 0x00);
+  huge.insert(huge.begin(), good.begin(), good.end());
   const std::vector<Damage> damages = {
+      {"empty", {}, "refused, nothing sent: the file holds no data block\r\n"},
+      {"no block", {0x00, 0x00, 0x83}, "refused, nothing sent: the file holds no data block\r\n"},
+      {"over 1 MiB", huge,
+       "refused, nothing sent: larger than 1048576 bytes, far more than any almanac data file\r\n"},
       {"last byte missing", cut,
        "refused, nothing sent: block 3 (UTC time correction data) at byte 84: the file ends "
        "inside the block\r\n"},
@@ -260,6 +272,27 @@ TEST(AlmanacConsole, ADamagedFileIsRefusedBeforeAnythingIsSent) {
   }
   EXPECT_EQ(rig.receiver().LoadedSystemData(2, 7), nullptr);
 
+  // A FIFO (which nobody writes: opening it to read would wait for ever) and a directory are
+  // refused at once.
+  const std::string fifo = TestTempPath(".fifo");
+  const std::string folder = TestTempPath(".dir");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  for (const auto& [name, why] :
+       {std::pair{fifo, "not a regular file"}, std::pair{folder, "is a directory"}}) {
+    rig.ForgetSent();
+    ASSERT_EQ(rig.Run(UploadScript(name)), kScriptPassed) << rig.err.str();
+    EXPECT_TRUE(rig.app.Form_Alm.Memo_Alm.Text().ends_with(
+        std::string(
+            "Couldn't open almanac data file!\r\nAlmanac data file refused, nothing sent: ") +
+        why + "\r\n"))
+        << rig.app.Form_Alm.Memo_Alm.Text();
+    EXPECT_TRUE(rig.Sent(0x38).empty());
+    ASSERT_EQ(rig.Run("close TForm_Alm\n"), kScriptPassed);
+  }
+  ::unlink(fifo.c_str());
+  ::rmdir(folder.c_str());
+
   // The undamaged file goes out whole, with the bytes between blocks skipped.
   std::vector<uint8_t> padded = good;
   padded.insert(padded.begin() + 40, {0x01, 0x83, 0x00});
@@ -269,6 +302,36 @@ TEST(AlmanacConsole, ADamagedFileIsRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(rig.Sent(0x38).size(), 3u);
   EXPECT_EQ(*rig.receiver().LoadedSystemData(5, 0), utc.data);
   EXPECT_EQ(CountOf(rig.app.Form_Alm.Memo_Alm.Text(), "acknowledged"), 3);
+  std::remove(path.c_str());
+}
+
+// The program's stop request (SIGTERM) ends a long upload between two blocks: the log says so, no
+// failure box is shown, and the poll loop is given back.
+TEST(AlmanacConsole, TheProgramsStopRequestEndsAnUploadBetweenTwoBlocks) {
+  constexpr int kBlocks = 10000;
+  std::vector<uint8_t> file = {0x00, 0x00};
+  const auto block = AlmanacBlockBytes({kIonosphereBlock, 0, std::vector<uint8_t>(39, 0x11)});
+  for (int i = 0; i < kBlocks; ++i)
+    file.insert(file.end(), block->begin(), block->end());
+  const std::string path = TestTempPath(".dat");
+  WriteFileBytes(path, file);
+
+  ConsoleOnEmulator rig;
+  ASSERT_EQ(rig.Run("wait 3\n"), kScriptPassed);
+  std::atomic<bool> stop{false};
+  rig.app.WatchStopRequest(stop);
+  // The request comes while the window shows the third block loaded.
+  rig.app.ui.SetRepaintHandler([&rig, &stop] {
+    if (rig.app.Form_Alm.Label_Progress.Caption() == "Block 3 of 10000") stop = true;
+  });
+  rig.ForgetSent();
+  ASSERT_EQ(rig.Run(UploadScript(path)), kScriptPassed) << rig.err.str();
+  EXPECT_EQ(rig.Sent(0x38).size(), 3u);
+  EXPECT_TRUE(rig.app.Form_Alm.Memo_Alm.Text().ends_with(
+      "Almanac upload stopped after 3 of 10000 blocks: the program is ending.\r\n"))
+      << rig.app.Form_Alm.Memo_Alm.Text();
+  EXPECT_EQ(rig.boxes.str().find("failed"), std::string::npos) << rig.boxes.str();
+  EXPECT_TRUE(rig.app.Form_Main.Timer_RXBIN.Enabled());
   std::remove(path.c_str());
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <random>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -404,6 +405,35 @@ TEST_F(Replay, ARecordingCutOffInAPacketEndsWithTheLastWholeOne) {
   ASSERT_TRUE(replay.port.Finished());
   EXPECT_EQ(replay.app.state.ReceivedByteCount, recording.size());
   EXPECT_EQ(replay.app.Form_Main.Panel_Time.Caption(), LastRoundTime(kSeconds));
+}
+
+TEST_F(Replay, AStretchWithoutAWholePacketPassesAsNoDataAndThePacedReplayGoesOn) {
+  // Five rounds, 384 KiB in which no packet ends (zeros, NMEA sentences, random bytes without the
+  // frame's escape byte: more than the replay reads ahead), then five more rounds.
+  constexpr int kSeconds = 10;
+  const std::vector<uint8_t> rounds = SampleRecording(kSeconds);
+  const auto half = static_cast<std::ptrdiff_t>(SampleRecording(kSeconds / 2).size());
+  std::vector<uint8_t> junk(128 * 1024, 0);
+  const std::string nmea = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+  while (junk.size() < 256 * 1024)
+    junk.insert(junk.end(), nmea.begin(), nmea.end());
+  std::mt19937 random(7);
+  while (junk.size() < 384 * 1024) {
+    const auto byte = static_cast<uint8_t>(random());
+    junk.push_back(byte == 0x10 ? 0x11 : byte);
+  }
+  std::vector<uint8_t> recording(rounds.begin(), rounds.begin() + half);
+  recording.insert(recording.end(), junk.begin(), junk.end());
+  recording.insert(recording.end(), rounds.begin() + half, rounds.end());
+  WriteFile(path_, recording);
+
+  MonitorOnRecording replay(path_, 1.0);
+  ASSERT_TRUE(replay.opened);
+  replay.RunToEnd(120'000);
+  ASSERT_TRUE(replay.port.Finished());
+  EXPECT_EQ(replay.app.state.ReceivedByteCount, recording.size());
+  EXPECT_EQ(replay.app.Form_Main.Panel_Time.Caption(), LastRoundTime(kSeconds));
+  EXPECT_EQ(Occurrences(replay.notices.str(), "the recording has ended"), 1u);
 }
 
 TEST_F(Replay, AMissingRecordingCannotBeOpened) {

@@ -210,12 +210,15 @@ TEST(ScriptConsole, AnInteractiveConsoleReportsMistakesAndGoesOn) {
   ConsoleOnEmulator rig;
   ASSERT_TRUE(WaitForPortSetup(rig.app, rig.loop, 5000));
   ScriptConsole console(rig.app, rig.loop, rig.dialogs, rig.out, rig.err);
-  const std::vector<std::string> typed = {"open TForm_Nothing", "expect TForm_About.visible true",
-                                          "open TForm_About", "expect TForm_About.visible true"};
+  const std::vector<ScriptLine> typed = {{"open TForm_Nothing"},
+                                         {"expect TForm_About.visible true"},
+                                         {"", true},
+                                         {"open TForm_About"},
+                                         {"expect TForm_About.visible true"}};
   size_t next = 0;
   const std::atomic<bool> stop{false};
   const int status = console.Run(
-      [&]() -> std::optional<std::string> {
+      [&]() -> std::optional<ScriptLine> {
         if (next == typed.size()) return std::nullopt;
         return typed[next++];
       },
@@ -223,7 +226,8 @@ TEST(ScriptConsole, AnInteractiveConsoleReportsMistakesAndGoesOn) {
   EXPECT_EQ(status, kScriptPassed);
   EXPECT_EQ(rig.err.str(),
             "stdin:1: unknown window 'TForm_Nothing'\n"
-            "stdin:2: expected TForm_About.visible true, got false\n");
+            "stdin:2: expected TForm_About.visible true, got false\n"
+            "stdin:3: a line longer than 65536 bytes, more than any command\n");
   EXPECT_TRUE(rig.app.Form_About.Visible());
 }
 

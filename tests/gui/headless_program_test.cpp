@@ -8,7 +8,9 @@
 #include <linux/seccomp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,8 +58,7 @@ class HeadlessProgram : public testing::TestFolder {
       out = ReadAll(dir_ / "out");
       if (LastLine().find("\"receiverType\":\"&Tempavo Opal/2000\"") != std::string::npos) break;
     }
-    if (!untilExit) ::kill(pid, SIGTERM);
-    return Reap(pid, untilExit ? 30 : 5);
+    return untilExit ? Reap(pid, 30) : Stop(pid);
   }
 
   // What a child runs between fork and exec (async-signal-safe calls only): 0 to go on, otherwise
@@ -65,11 +66,13 @@ class HeadlessProgram : public testing::TestFolder {
   using ChildSetup = int (*)();
 
   // Starts `zelkon` with `launch_` and `extra` as Run does, standard output and error going to the
-  // files "out" and "err" of the test's folder (standard output to `outFd` when it is 0 or more).
+  // files "out" and "err" of the test's folder (standard output to `outFd` when it is 0 or more,
+  // standard input from `inFd`, closed here, when it is).
   // With a `setup`, the child runs it first; when it fails, nothing is run, `setupFailed` holds its
   // step, and -1 is returned, as when the program cannot start.
   pid_t Launch(const std::vector<std::string>& extra, const std::string& input = "",
-               ChildSetup setup = nullptr, int* setupFailed = nullptr, int outFd = -1) {
+               ChildSetup setup = nullptr, int* setupFailed = nullptr, int outFd = -1,
+               int inFd = -1) {
     std::vector<std::string> args = {ZELKON_PROGRAM_PATH};
     args.insert(args.end(), launch_.begin(), launch_.end());
     args.insert(args.end(), extra.begin(), extra.end());
@@ -86,8 +89,8 @@ class HeadlessProgram : public testing::TestFolder {
       envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    std::ofstream(dir_ / "in") << input;
-    const int in = ::open((dir_ / "in").c_str(), O_RDONLY | O_CLOEXEC);
+    if (inFd < 0) std::ofstream(dir_ / "in") << input;
+    const int in = inFd >= 0 ? inFd : ::open((dir_ / "in").c_str(), O_RDONLY | O_CLOEXEC);
     const int outFile =
         ::open((dir_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const int errFile =
@@ -135,6 +138,27 @@ class HeadlessProgram : public testing::TestFolder {
     out = ReadAll(dir_ / "out");
     err = ReadAll(dir_ / "err");
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Sends SIGTERM and returns the exit status; a program still running 10 s later is killed (-1).
+  int Stop(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    return Reap(pid, 10);
+  }
+
+  // Runs it until its output or error stream holds `shown` (at most 30 s), `ms` milliseconds
+  // more, then stops it. Standard input reads `inputFd` (closed here), or nothing.
+  int RunThenStop(const std::vector<std::string>& extra, const std::string& shown, int ms,
+                  int inputFd = -1) {
+    const pid_t pid = Launch(extra, "", nullptr, nullptr, -1, inputFd);
+    if (pid < 0) return -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline &&
+           (ReadAll(dir_ / "out") + ReadAll(dir_ / "err")).find(shown) == std::string::npos) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return Stop(pid);
   }
 
   fs::path Settings() const { return dir_ / "Kestrin" / "Zelkon.conf"; }
@@ -437,6 +461,143 @@ TEST_F(HeadlessProgram, AReaderThatGoesAwayEndsTheRunWithStatus1) {
   EXPECT_EQ(runUntilTheReaderGoes({"--script", "-"}, script, line), 1) << err;
   EXPECT_EQ(line.rfind("{\"form\":\"TForm_Main\"", 0), 0u) << line;
   EXPECT_NE(err.find("zelkon: error writing standard output: Broken pipe\n"), std::string::npos)
+      << err;
+}
+
+// What cannot be a port, a recording or a script ends the run at once, with a failure and the
+// system's reason: under the box's own line "Could not initialize PATH.", and on standard error.
+TEST_F(HeadlessProgram, WhatCannotBeOpenedEndsTheRunWithTheReason) {
+  const fs::path folder = dir_ / "folder";
+  const fs::path fifo = dir_ / "fifo";
+  fs::create_directory(folder);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A pseudo-terminal that another program holds.
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const std::string held = ::ptsname(master);
+  const int holder = ::open(held.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+
+  const std::string missing = dir_ / "missing.rxb";
+  const struct {
+    std::vector<std::string> options;
+    std::string path;
+    const char* why;
+  } cases[] = {
+      {{"--replay", folder}, folder, "Is a directory."},
+      // A FIFO that nobody writes would hold the program in open(2).
+      {{"--replay", fifo}, fifo, "Not a regular file."},
+      {{"--replay", missing}, missing, "No such file or directory."},
+      {{"--device", "/dev/null"}, "/dev/null", "Not a terminal."},
+      {{"--device", held}, held, "In use by another program."},
+  };
+  launch_ = {"--headless"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(Run(c.options, true), 1) << err;
+    EXPECT_NE(err.find("message box \"Serial Port Error\": Could not initialize " + c.path +
+                       ". | " + c.why + " -> OK"),
+              std::string::npos)
+        << err;
+  }
+  ::close(holder);
+  ::close(master);
+
+  // The windowed program says it on standard error too.
+  launch_ = {};
+  EXPECT_EQ(Run({"--replay", folder, "--screenshot", (dir_ / "never.png").string(), "--after", "1"},
+                true),
+            1);
+  EXPECT_NE(err.find("zelkon: could not initialize " + folder.string() + ": is a directory"),
+            std::string::npos)
+      << err;
+
+  // A directory is no script.
+  launch_ = {"--demo", "--headless"};
+  EXPECT_EQ(Run({"--script", folder.string()}, true), 2);
+  EXPECT_NE(err.find("zelkon: cannot read the script " + folder.string() + ": is a directory"),
+            std::string::npos)
+      << err;
+}
+
+// Every wait of the program answers SIGTERM and ends the run normally: the wait for the writer of
+// a script FIFO, for the rest of a line of standard input, and an almanac upload of 10,000 blocks.
+TEST_F(HeadlessProgram, EveryWaitAnswersSigterm) {
+  const fs::path fifo = dir_ / "script.fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(RunThenStop({"--script", fifo.string()}, "", 1500), 0) << err;
+
+  // Once its writer comes, the FIFO is read whole and run as a script file is.
+  std::thread writer([&fifo] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int fd = -1;
+    while (fd < 0 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    const std::string script = "open TForm_About\ndump TForm_About\n";
+    if (fd >= 0 && ::write(fd, script.data(), script.size()) > 0) ::close(fd);
+  });
+  EXPECT_EQ(Run({"--script", fifo.string()}, true), 0) << err;
+  writer.join();
+  EXPECT_EQ(out.rfind("{\"form\":\"TForm_About\"", 0), 0u) << out;
+
+  // A last line of standard input still without its line feed is not run: it may be cut short.
+  int input[2];
+  ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
+  const std::string typed = "dump TForm_About\ndump TForm_About";
+  ASSERT_EQ(::write(input[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+  EXPECT_EQ(RunThenStop({"--script", "-"}, "TForm_About", 500, input[0]), 0) << err;
+  ::close(input[1]);
+  EXPECT_EQ(Occurrences(out, "\"form\":\"TForm_About\""), 1u) << out;
+
+  // The upload stops between two blocks; no failure is reported.
+  std::vector<uint8_t> almanac = {0x00, 0x00};
+  const std::vector<uint8_t> block = {0x82, 0x04, 0x02, 0x11, 0x11, 0x83};
+  for (int i = 0; i < 10000; ++i)
+    almanac.insert(almanac.end(), block.begin(), block.end());
+  const fs::path almanacPath = dir_ / "big.dat";
+  std::ofstream(almanacPath, std::ios::binary)
+      .write(reinterpret_cast<const char*>(almanac.data()),
+             static_cast<std::streamsize>(almanac.size()));
+  const fs::path script = dir_ / "upload.zs";
+  std::ofstream(script) << "answer file " << almanacPath.string()
+                        << "\nclick TForm_Main.ControlUploadAlmanac\n";
+  EXPECT_EQ(RunThenStop({"--script", script.string()}, "file dialog", 1000), 0) << err;
+  EXPECT_EQ(err.find("failed"), std::string::npos) << err;
+}
+
+// Input beyond any real script is refused unread, with a message that does not repeat it: a line
+// longer than 64 KiB, from standard input or a file, and a script file larger than 1 MiB.
+TEST_F(HeadlessProgram, ScriptsAndLinesBeyondAnyRealOneAreRefused) {
+  const std::string longLine(1 << 20, 'x');
+  EXPECT_EQ(Run({"--script", "-"}, true, "dump TForm_About\n" + longLine + "\ndump TForm_About\n"),
+            2);
+  EXPECT_NE(err.find("stdin:2: a line longer than 65536 bytes, more than any command"),
+            std::string::npos)
+      << err.substr(0, 200);
+  EXPECT_LT(err.size(), 1000u);
+  EXPECT_EQ(Occurrences(out, "\"form\":\"TForm_About\""), 1u);
+
+  // A script file is checked whole first: nothing of it runs.
+  const fs::path script = dir_ / "long.zs";
+  std::ofstream(script) << "dump TForm_About\n" << longLine.substr(0, 70000) << "\n";
+  EXPECT_EQ(Run({"--script", script.string()}, true), 2);
+  EXPECT_NE(err.find(script.string() + ":2: a line longer than 65536 bytes"), std::string::npos)
+      << err.substr(0, 200);
+  EXPECT_LT(err.size(), 1000u);
+  EXPECT_EQ(out, "");
+
+  std::ofstream large(script);
+  for (int i = 0; i < 120000; ++i)
+    large << "# a comment line\n";
+  large.close();
+  EXPECT_EQ(Run({"--script", script.string()}, true), 2);
+  EXPECT_NE(err.find("zelkon: cannot read the script " + script.string() +
+                     ": larger than 1048576 bytes, more than any script"),
+            std::string::npos)
       << err;
 }
 

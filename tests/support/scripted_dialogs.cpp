@@ -6,7 +6,14 @@ namespace zelkon::testing {
 
 zelkon::Answer ScriptedDialogs::MessageBox(const std::string& text, const std::string& caption,
                                            Buttons buttons, Icon icon) {
-  boxes_.push_back({text, caption, buttons, icon});
+  return MessageBoxWithDetail(text, "", caption, buttons, icon);
+}
+
+zelkon::Answer ScriptedDialogs::MessageBoxWithDetail(const std::string& text,
+                                                     const std::string& detail,
+                                                     const std::string& caption, Buttons buttons,
+                                                     Icon icon) {
+  boxes_.push_back({text, caption, buttons, icon, detail});
   if (whileOpen) {
     const Shown shown = boxes_.back();  // boxes opened meanwhile may move the list
     whileOpen(shown);

@@ -23,6 +23,7 @@ class ScriptedDialogs final : public Dialogs {
     std::string caption;
     Buttons buttons;
     Icon icon;
+    std::string detail;  // the second text of a box that has one
   };
 
   void Answer(zelkon::Answer answer) { answers_.push_back(answer); }
@@ -37,6 +38,9 @@ class ScriptedDialogs final : public Dialogs {
 
   zelkon::Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                             Icon icon) override;
+  zelkon::Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
+                                      const std::string& caption, Buttons buttons,
+                                      Icon icon) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
 
  private:

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <thread>
 
+#include "link/system_error.h"
+
 namespace zelkon {
 namespace {
 
@@ -76,26 +78,24 @@ PosixSerialPort::~PosixSerialPort() { Close(); }
 
 bool PosixSerialPort::Open(const std::string& path) {
   if (fd_ >= 0) return false;
+  // Each failure keeps the system's reason, and the descriptor goes.
+  const auto fail = [this](int fd, int error) {
+    openFailure_ = SystemErrorText(error);
+    if (fd >= 0) ::close(fd);
+    return false;
+  };
   // O_NONBLOCK: neither the open (waiting for carrier) nor any read may wait.
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  if (!::isatty(fd)) {
-    ::close(fd);
-    return false;
-  }
+  if (fd < 0) return fail(-1, errno);
+  if (!::isatty(fd)) return fail(fd, ENOTTY);
   // Two locks: the advisory lock keeps a second monitor off the port whoever runs it; TIOCEXCL
   // makes the kernel refuse every further open by an ordinary user (other terminal programs
   // included). A device some other program had made exclusive stays so when it is closed.
   int exclusive = 0;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return false;
-  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, errno);
   wasExclusive_ = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
-  if (::ioctl(fd, TIOCEXCL) != 0) {
-    ::close(fd);
-    return false;
-  }
+  if (::ioctl(fd, TIOCEXCL) != 0) return fail(fd, errno);
+  openFailure_.clear();
   fd_ = fd;
   pseudoTerminal_ = IsPseudoTerminal(fd);
   // The device as it was found, before anything here changes it (a console, or a port other tools

@@ -17,6 +17,7 @@ class PosixSerialPort final : public SerialPort {
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
   bool Open(const std::string& path) override;
+  std::string OpenFailure() const override { return openFailure_; }
   bool SetQueueSizes(int receiveBytes, int transmitBytes) override;
   void Purge() override;
   void SetNonWaitingReads() override;
@@ -39,6 +40,7 @@ class PosixSerialPort final : public SerialPort {
 
  private:
   int fd_ = -1;
+  std::string openFailure_;
   bool pseudoTerminal_ = false;
   // What the device had when it was opened, restored when it is closed.
   termios saved_{};

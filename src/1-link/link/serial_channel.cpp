@@ -17,9 +17,14 @@ int SerialChannel::OpenChannel(const std::string& path) {
   std::scoped_lock lock(SerialLock, sendLock_);
   receiver_.ResetForOpen();
   receivedByteCount_ = 0;
-  if (!port_.Open(path)) return -1;
+  openFailure_.clear();
+  if (!port_.Open(path)) {
+    openFailure_ = port_.OpenFailure();
+    return -1;
+  }
   if (!port_.SetQueueSizes(kQueueBytes, kQueueBytes)) {
     port_.Close();
+    openFailure_ = "the port refused its queue sizes";
     return -1;
   }
   port_.Purge();

@@ -22,6 +22,8 @@ class SerialChannel {
   // Opens `path`, sets 4096-byte queues, purges, sets non-waiting reads and 9600-8-O-1.
   // 0, or -1 when the device cannot be opened (or its queues cannot be set).
   int OpenChannel(const std::string& path);
+  // Why the last OpenChannel failed, in a few words (the port's reason); empty when it did not.
+  const std::string& OpenFailure() const { return openFailure_; }
 
   // Reads what the port holds and feeds it to the receive state machine; `handler` gets every
   // completed packet. A call made while an outer call is still feeding (a handler that runs a
@@ -71,6 +73,7 @@ class SerialChannel {
   const bool& transferCaptureFlag_;
   PacketReceiver receiver_;
   bool open_ = false;
+  std::string openFailure_;
   bool feeding_ = false;
 
   std::mutex sendLock_;  // guards txFrame_, sendsHeld_ and the write

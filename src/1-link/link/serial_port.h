@@ -16,6 +16,9 @@ class SerialPort {
   // Opens the device for reading and writing with exclusive access; false when it cannot be opened
   // or is already held by another program.
   virtual bool Open(const std::string& path) = 0;
+  // Why the last Open failed, in a few words ("no such file or directory", "permission denied",
+  // "not a terminal", "in use by another program"); empty when it did not fail or cannot say.
+  virtual std::string OpenFailure() const { return ""; }
   // Receive and transmit queue sizes; false makes the caller close the port again.
   virtual bool SetQueueSizes(int receiveBytes, int transmitBytes) = 0;
   // Discards pending input and output in both directions.

@@ -23,6 +23,12 @@ class Dialogs {
   virtual ~Dialogs() = default;
   virtual Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                             Icon icon) = 0;
+  // The same box with a second text under its message: the particulars of what it says (the
+  // system's reason for a failure). Where a box has no room for it, both are one text.
+  virtual Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
+                                      const std::string& caption, Buttons buttons, Icon icon) {
+    return MessageBox(detail.empty() ? text : text + "\n\n" + detail, caption, buttons, icon);
+  }
   // The chosen path, or nothing when the operator cancels.
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
 };

@@ -64,7 +64,13 @@ Answer SafeAnswer(Buttons buttons) {
 }
 
 Answer HeadlessDialogs::MessageBox(const std::string& text, const std::string& caption,
-                                   Buttons buttons, Icon /*icon*/) {
+                                   Buttons buttons, Icon icon) {
+  return MessageBoxWithDetail(text, "", caption, buttons, icon);
+}
+
+Answer HeadlessDialogs::MessageBoxWithDetail(const std::string& text, const std::string& detail,
+                                             const std::string& caption, Buttons buttons,
+                                             Icon /*icon*/) {
   Answer answer = SafeAnswer(buttons);
   if (!answers_.empty()) {
     const Answer queued = answers_.front();
@@ -78,7 +84,7 @@ Answer HeadlessDialogs::MessageBox(const std::string& text, const std::string& c
   }
   // One line per box: line feeds inside the text are shown as " | ".
   std::string oneLine;
-  for (char c : text) {
+  for (char c : detail.empty() ? text : text + "\n" + detail) {
     if (c == '\n') {
       oneLine += " | ";
     } else if (c != '\r') {

@@ -18,6 +18,9 @@ class HeadlessDialogs final : public Dialogs {
   explicit HeadlessDialogs(std::ostream& out) : out_(out) {}
   Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                     Icon icon) override;
+  // Printed as one line too, the detail after the text: "... | DETAIL -> OK".
+  Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
+                              const std::string& caption, Buttons buttons, Icon icon) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
 
   // The answer of the next message box. A box whose buttons do not include it takes the button

@@ -1,12 +1,18 @@
 #include "platform/replay_serial_port.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstring>
 
 #include "link/codec.h"
 #include "link/framing.h"
+#include "link/system_error.h"
 
 namespace zelkon {
 namespace {
@@ -33,8 +39,28 @@ ReplaySerialPort::~ReplaySerialPort() { Close(); }
 
 bool ReplaySerialPort::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) return false;
+  // The recording is read ahead of its pace on the user-interface thread, and ends where its file
+  // ends: only a regular file can be one. A FIFO would hold every read until its writer writes, a
+  // device may never end; both are refused before anything waits on them (O_NONBLOCK: opening a
+  // FIFO nobody writes returns at once; on a regular file it changes nothing).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    openFailure_ = SystemErrorText(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    openFailure_ = S_ISDIR(info.st_mode) ? SystemErrorText(EISDIR) : "not a regular file";
+    ::close(fd);
+    return false;
+  }
+  file_ = ::fdopen(fd, "rb");
+  if (file_ == nullptr) {
+    openFailure_ = SystemErrorText(errno);
+    ::close(fd);
+    return false;
+  }
+  openFailure_.clear();
   path_ = path;
   atEnd_ = false;
   buffer_.clear();
@@ -119,7 +145,11 @@ uint64_t ReplaySerialPort::ReadableEnd() {
     if (!secondStarts_.empty()) return std::max(secondStarts_.front(), readOffset_);
     if (atEnd_ || file_ == nullptr) return loaded_;
     // The due second begins beyond what the scan has seen: every whole packet seen is readable.
-    if (loaded_ - readOffset_ >= kLookAheadBytes) return std::max(lastPacketEnd_, readOffset_);
+    // A look-ahead in which no packet ends (zeros, text, noise) holds nothing to pace: it is
+    // readable at once, passes as no data, and the look-ahead moves on past it.
+    if (loaded_ - readOffset_ >= kLookAheadBytes) {
+      return lastPacketEnd_ > readOffset_ ? lastPacketEnd_ : loaded_;
+    }
     LoadBlock();
   }
 }

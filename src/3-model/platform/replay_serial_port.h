@@ -13,7 +13,9 @@
 // start-up set-up reads nothing of the recording). The first second is readable at once, and from
 // then on `speed` seconds of recording per second of the clock, each second whole when it is due.
 // With kAsFastAsPossible all of it is readable at once and the poll loop takes it as fast as it
-// reads. A recording without timing reports is readable at once too.
+// reads. A recording without timing reports is readable at once too. A stretch in which no packet
+// ends for longer than the port reads ahead (zeros, text, noise between good packets) is readable
+// at once as well: it holds nothing to pace, passes as no data, and the replay goes on after it.
 //
 // Commands written to the port go nowhere; the first write says so once on the notice stream.
 #pragma once
@@ -47,8 +49,10 @@ class ReplaySerialPort final : public SerialPort {
   ReplaySerialPort(const ReplaySerialPort&) = delete;
   ReplaySerialPort& operator=(const ReplaySerialPort&) = delete;
 
-  // Opens the recording at `path` for reading, from its start.
+  // Opens the recording at `path` for reading, from its start. Only a regular file is a recording:
+  // a FIFO, a device or a directory is refused at once, and OpenFailure says why.
   bool Open(const std::string& path) override;
+  std::string OpenFailure() const override { return openFailure_; }
   bool SetQueueSizes(int, int) override { return true; }
   // A recording loses nothing: what is readable stays so.
   void Purge() override {}
@@ -84,6 +88,7 @@ class ReplaySerialPort final : public SerialPort {
   std::atomic<uint64_t> swallowedWrites_{0};
 
   std::string path_;
+  std::string openFailure_;
   std::FILE* file_ = nullptr;
   bool atEnd_ = false;
   // The bytes loaded and not yet read: buffer_[head_..] holds the file from readOffset_ to loaded_.

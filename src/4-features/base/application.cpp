@@ -1,5 +1,6 @@
 #include "base/application.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +15,18 @@ Application::Application(const Platform& platform)
       uiThread_(std::this_thread::get_id()) {
   windows_.reserve(kUsualWindows);
   forms_.reserve(kUsualWindows);
+}
+
+bool Application::SleepUnlessStopRequested(int64_t ms) {
+  if (stopRequest_ == nullptr) {
+    clock.SleepMs(ms);
+    return true;
+  }
+  for (int64_t left = ms; left > 0; left -= kStopCheckMs) {
+    if (StopRequested()) return false;
+    clock.SleepMs(std::min(left, kStopCheckMs));
+  }
+  return !StopRequested();
 }
 
 void Application::RegisterWindow(const std::type_info& type, Form& form) {

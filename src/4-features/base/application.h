@@ -4,6 +4,7 @@
 // (core/monitor.h), which creates every window of the window registry.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <stop_token>
 #include <string>
@@ -75,6 +76,16 @@ class Application : public CommandSender {
 
   bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+  // The program's request to end (SIGINT, SIGTERM), as its signal handler sets it. The program's
+  // own loop ends on it; a long action of the user-interface thread with a loop of its own (an
+  // almanac transfer) looks at it between its steps and ends early.
+  void WatchStopRequest(const std::atomic<bool>& stop) { stopRequest_ = &stop; }
+  bool StopRequested() const { return stopRequest_ != nullptr && stopRequest_->load(); }
+  // A blocking wait of the user-interface thread that a stop request cuts short (it looks at the
+  // request every kStopCheckMs); false when it did.
+  bool SleepUnlessStopRequested(int64_t ms);
+  static constexpr int64_t kStopCheckMs = 100;
+
   Clock& clock;
   Dialogs& dialogs;
   SettingsStore& settings;
@@ -113,6 +124,7 @@ class Application : public CommandSender {
   std::vector<std::pair<std::type_index, Form*>> windows_;
   std::vector<Form*> forms_;
   std::thread::id uiThread_;
+  const std::atomic<bool>* stopRequest_ = nullptr;
 };
 
 }  // namespace zelkon

@@ -9,6 +9,7 @@
 #include "base/application.h"
 #include "commands/commands.h"
 #include "main/main_form.h"
+#include "platform/file_read.h"
 #include "text/printf.h"
 #include "transfer/alm_form.h"
 #include "transfer/almanac_file.h"
@@ -23,19 +24,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr int kDataFollows = 2;
 constexpr int kBlockAcknowledged = 1;
-
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& fileName) {
-  const File file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + count);
-  if (std::ferror(file.get()) != 0) return std::nullopt;
-  return bytes;
-}
 
 // One transfer from start to end: the poll timers stopped, every packet through the transfer's own
 // hook, and the log and progress of TForm_Alm.
@@ -77,6 +65,10 @@ class AlmanacTransfer {
     app_.clock.SleepMs(ms);
   }
 
+  // The program is asked to end (SIGTERM, SIGINT): the transfer stops before its next block, and
+  // a wait for an answer ends at its next slice.
+  bool Stopping() const { return app_.StopRequested(); }
+
   // The last matching answer's operation byte; 0 until one came.
   int lastOperation = 0;
   // The data of the last matching answer.
@@ -102,7 +94,7 @@ class AlmanacTransfer {
         continue;  // bytes of the same read after the capture were dropped: read again at once
       }
       const int64_t left = deadline - app_.clock.NowMs();
-      if (left <= 0) return false;
+      if (left <= 0 || Stopping()) return false;
       app_.ui.Repaint();
       app_.channel.WaitForInput(static_cast<int>(std::min<int64_t>(left, kTransferRepaintMs)));
     }
@@ -166,7 +158,9 @@ bool RequestBlock(Application& app, AlmanacTransfer& transfer, std::FILE* file, 
     transfer.Log(RequestLine(type, sv));
     SendSystemDataRequest(app, type, sv);
   }
-  if (!transfer.WaitForSystemData(type, sv) || transfer.lastOperation != kDataFollows) {
+  const bool answered = transfer.WaitForSystemData(type, sv);
+  if (transfer.Stopping()) return false;
+  if (!answered || transfer.lastOperation != kDataFollows) {
     transfer.Log("Data not available!\r\n");
     return false;
   }
@@ -191,7 +185,7 @@ bool DownloadBlocks(Application& app, AlmanacTransfer& transfer, std::FILE* file
   if (!request(kHealthPageBlock, 0)) return false;
   for (int sv = 1; sv <= kAlmanacSatellites; ++sv) {
     transfer.Pause(kAlmanacBlockPauseMs);
-    if (!request(kAlmanacBlock, sv)) return false;
+    if (transfer.Stopping() || !request(kAlmanacBlock, sv)) return false;
   }
   return request(kIonosphereBlock, 0) && request(kUtcBlock, 0);
 }
@@ -199,7 +193,8 @@ bool DownloadBlocks(Application& app, AlmanacTransfer& transfer, std::FILE* file
 void ControlDownloadAlmanacClick(Application& app) {
   const std::optional<std::string> path = app.dialogs.OpenFile(AlmanacFileDialog());
   if (!path) return;
-  if (!DownloadAlmanac(app, *path)) {
+  // A transfer the program's end stopped has said so in its log; the program is going.
+  if (!DownloadAlmanac(app, *path) && !app.StopRequested()) {
     app.dialogs.MessageBox("Almanac download failed.", "Failure", Buttons::Ok, Icon::Exclamation);
   }
 }
@@ -207,7 +202,7 @@ void ControlDownloadAlmanacClick(Application& app) {
 void ControlUploadAlmanacClick(Application& app) {
   const std::optional<std::string> path = app.dialogs.OpenFile(AlmanacFileDialog());
   if (!path) return;
-  if (!UploadAlmanac(app, *path)) {
+  if (!UploadAlmanac(app, *path) && !app.StopRequested()) {
     app.dialogs.MessageBox("Almanac upload failed.", "Failure", Buttons::Ok, Icon::Exclamation);
   }
 }
@@ -224,37 +219,50 @@ bool DownloadAlmanac(Application& app, const std::string& fileName) {
   bool result =
       std::fwrite(kAlmanacFileLead, 1, sizeof kAlmanacFileLead, file) == sizeof kAlmanacFileLead &&
       DownloadBlocks(app, transfer, file);
-  transfer.Log("Almanac download complete.\r\n");
+  transfer.Log(transfer.Stopping() ? "Almanac download stopped: the program is ending.\r\n"
+                                   : "Almanac download complete.\r\n");
   // Closing flushes: a full disk shows only here.
   if (std::fclose(file) != 0) result = false;
   return result;
 }
 
 bool UploadAlmanac(Application& app, const std::string& fileName) {
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(fileName);
+  const FileRead file = ReadRegularFile(fileName, kAlmanacFileMaxBytes);
   AlmanacTransfer transfer(app);
-  if (!bytes) {
-    transfer.Log("Couldn't open almanac data file!\r\n");
+  const auto refuse = [&transfer](const std::string& why) {
+    transfer.Log("Almanac data file refused, nothing sent: " + why + "\r\n");
     return false;
+  };
+  if (!file.Read()) {
+    transfer.Log("Couldn't open almanac data file!\r\n");
+    return refuse(file.failure);
+  }
+  if (file.longer) {
+    return refuse(
+        Printf("larger than %zu bytes, far more than any almanac data file", kAlmanacFileMaxBytes));
   }
   // The whole file is checked before the first block goes out: a receiver is never left with part
   // of a damaged file.
-  const AlmanacFileContents contents = ReadAlmanacFile(*bytes);
+  const AlmanacFileContents contents = ReadAlmanacFile(file.bytes);
   if (contents.faultKind == AlmanacFileFault::UnknownType) {
     transfer.Log("Unknown data block type! \r\n");
   } else if (contents.faultKind == AlmanacFileFault::NoEndMarker) {
     transfer.Log("End of block format error! \r\n");
   }
-  if (!contents.fault.empty()) {
-    transfer.Log("Almanac data file refused, nothing sent: " + contents.fault + "\r\n");
-    return false;
-  }
+  if (!contents.fault.empty()) return refuse(contents.fault);
+  // An empty file (or one of bytes outside any block) loads nothing: not a load that went well.
+  if (contents.blocks.empty()) return refuse("the file holds no data block");
 
   const int total = static_cast<int>(contents.blocks.size());
   transfer.Progress(0, total);
   for (int i = 0; i < total; ++i) {
     const AlmanacBlock& block = contents.blocks[static_cast<size_t>(i)];
     transfer.Pause(kAlmanacBlockPauseMs);
+    if (transfer.Stopping()) {
+      transfer.Log(Printf(
+          "Almanac upload stopped after %d of %d blocks: the program is ending.\r\n", i, total));
+      return false;
+    }
     transfer.Log(LoadLine(block));
     SendSystemDataLoad(app, block.type, block.sv, block.data.data(),
                        static_cast<int>(block.data.size()));

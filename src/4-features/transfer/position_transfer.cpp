@@ -3,13 +3,14 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <utility>
 
 #include "base/application.h"
 #include "base/setup_fields.h"
 #include "commands/commands.h"
+#include "link/system_error.h"
+#include "platform/file_read.h"
 #include "text/angles.h"
 #include "text/numbers.h"
 #include "text/printf.h"
@@ -21,11 +22,6 @@ namespace {
 
 constexpr int kLlaKind = 0;
 constexpr int kEcefKind = 1;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // One value of a position, the range it can take and its unit, for the warning that names it.
 struct Bound {
@@ -102,18 +98,14 @@ void SetEcefClick(Application& app) {
 void FromFileClick(Application& app) {
   const std::optional<std::string> path = app.dialogs.OpenFile(PositionFileDialog());
   if (!path) return;
-  const File file(std::fopen(path->c_str(), "r"));
-  if (!file) {
-    app.dialogs.MessageBox("Couldn't open position data file.", "Error", Buttons::Ok, Icon::None);
-    return;
-  }
   // One byte more than a record may have, so a longer file shows as one.
-  std::string text(kPositionFileMaxBytes + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-  if (std::ferror(file.get())) {
-    app.dialogs.MessageBox("Couldn't open position data file.", "Error", Buttons::Ok, Icon::None);
+  const FileRead file = ReadRegularFile(*path, kPositionFileMaxBytes + 1);
+  if (!file.Read()) {
+    app.dialogs.MessageBoxWithDetail("Couldn't open position data file.", AsSentence(file.failure),
+                                     "Error", Buttons::Ok, Icon::None);
     return;
   }
+  const std::string text(file.bytes.begin(), file.bytes.end());
   const std::optional<PositionRecord> record = ParsePositionRecord(text);
   if (!record) {
     app.dialogs.MessageBox("Position data file format incorrect", "Error", Buttons::Ok, Icon::None);

@@ -4,6 +4,7 @@
 #include "core/poll_loop.h"
 #include "core/port_setup.h"
 #include "link/posix_serial_port.h"
+#include "link/system_error.h"
 #include "transfer/recording.h"
 
 namespace zelkon {
@@ -41,8 +42,10 @@ Monitor::~Monitor() {
 
 bool Monitor::MainFormCreate() {
   if (!OpenPort()) {
-    dialogs.MessageBox("Could not initialize " + state.PortLabel() + ".", "Serial Port Error",
-                       Buttons::Ok, Icon::None);
+    // The system's reason goes under the box's own line: "No such file or directory."
+    dialogs.MessageBoxWithDetail("Could not initialize " + state.PortLabel() + ".",
+                                 AsSentence(channel.OpenFailure()), "Serial Port Error",
+                                 Buttons::Ok, Icon::None);
     return false;
   }
   Title = state.DevicePath.empty() ? std::to_string(state.ComPortNumber) + " Zelkon"

@@ -19,8 +19,9 @@ class Monitor final : public Application {
   ~Monitor() override;
 
   // Main-window creation: opens the port of ComPortNumber (or DevicePath) and starts the start-up
-  // port set-up. When the port cannot be opened it shows "Could not initialize COM%d." and returns
-  // false: the program then ends without having sent anything.
+  // port set-up. When the port cannot be opened it shows "Could not initialize COM%d." with the
+  // system's reason as the box's detail (channel.OpenFailure()) and returns false: the program
+  // then ends without having sent anything.
   bool MainFormCreate();
   // Opens the port of ComPortNumber (or DevicePath) at 9600 8-Odd-1 and hands the poll loop to the
   // start-up port set-up (TimerBreak). False, with nothing changed, when it cannot be opened.

@@ -20,7 +20,8 @@ void StartupPortSetup(Monitor& app, PortSettings settings) {
   settings.dataBitsCode = 3;
   settings.portIndex = 1;
 
-  app.clock.SleepMs(kStartupWaitMs);
+  // Asked to end during the start-up wait, the program sends nothing and changes no setting.
+  if (!app.SleepUnlessStopRequested(kStartupWaitMs)) return;
   SendPortSettings(app, settings);
   app.clock.SleepMs(kCommandPauseMs);
   ApplyPortSettings(app, settings, app.Form_Main.Panel_Serial);

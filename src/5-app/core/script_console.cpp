@@ -1,19 +1,21 @@
 #include "core/script_console.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "core/monitor.h"
 #include "core/output.h"
+#include "link/system_error.h"
 #include "model/inspect.h"
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
@@ -608,14 +610,25 @@ ScriptConsole::Outcome ScriptConsole::Perform(const Command& c, const std::strin
   return Outcome::Continue;
 }
 
-int ScriptConsole::Run(const std::function<std::optional<std::string>()>& next,
+namespace {
+
+std::string TooLongText() {
+  return "a line longer than " + std::to_string(kLongestScriptLine) +
+         " bytes, more than any command";
+}
+
+}  // namespace
+
+int ScriptConsole::Run(const std::function<std::optional<ScriptLine>()>& next,
                        const std::string& name, bool interactive, const std::atomic<bool>& stop) {
   stop_ = &stop;
   int status = kScriptPassed;
   for (int number = 1; !stop.load(); ++number) {
-    const std::optional<std::string> line = next();
+    const std::optional<ScriptLine> line = next();
     if (!line) break;
-    const Outcome outcome = Execute(*line, name + ":" + std::to_string(number));
+    const std::string where = name + ":" + std::to_string(number);
+    const Outcome outcome =
+        line->tooLong ? Mistake(where, TooLongText()) : Execute(line->text, where);
     if (outcome == Outcome::Quit) break;
     // Nobody reads what the script prints any more: even an interactive run ends.
     if (outcome == Outcome::OutputFailed) {
@@ -643,71 +656,178 @@ bool WaitForPortSetup(Monitor& app, EventLoop& loop, int64_t maxMs) {
 namespace {
 
 constexpr int64_t kPortSetupMs = 5000;
+// What one read of a script takes at most.
+constexpr size_t kReadBytes = 64 * 1024;
 
 // The lines of a script known in full (a file or a text): checked whole before the first runs.
-int RunLines(ScriptConsole& console, const std::vector<std::string>& lines, const std::string& name,
+int RunLines(ScriptConsole& console, const std::vector<ScriptLine>& lines, const std::string& name,
              std::ostream& err, const std::atomic<bool>& stop) {
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (std::optional<std::string> error = console.Check(lines[i])) {
+    std::optional<std::string> error =
+        lines[i].tooLong ? TooLongText() : console.Check(lines[i].text);
+    if (error) {
       err << name << ":" << i + 1 << ": " << *error << std::endl;
       return kScriptMistake;
     }
   }
   size_t next = 0;
   return console.Run(
-      [&]() -> std::optional<std::string> {
+      [&]() -> std::optional<ScriptLine> {
         if (next == lines.size()) return std::nullopt;
         return lines[next++];
       },
       name, false, stop);
 }
 
-std::vector<std::string> SplitLines(std::istream& in) {
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line))
-    lines.push_back(line);
+// Cuts bytes into lines, looking at each byte once. A line longer than kLongestScriptLine is never
+// held whole: it comes out as one line marked too long, and its bytes up to its end are dropped as
+// they come. What is kept is at most one line and one read.
+class LineSplitter {
+ public:
+  void Add(std::string_view bytes) {
+    if (skipping_) {
+      const size_t end = bytes.find('\n');
+      if (end == std::string_view::npos) return;
+      skipping_ = false;
+      bytes.remove_prefix(end + 1);
+    }
+    pending_.erase(0, start_);
+    scanned_ -= start_;
+    start_ = 0;
+    pending_.append(bytes);
+  }
+
+  // The next whole line, when one has come.
+  std::optional<ScriptLine> Next() {
+    if (skipping_) return std::nullopt;
+    const size_t end = pending_.find('\n', scanned_);
+    if (end == std::string::npos) {
+      scanned_ = pending_.size();
+      if (scanned_ - start_ <= kLongestScriptLine) return std::nullopt;
+      pending_.clear();
+      start_ = scanned_ = 0;
+      skipping_ = true;
+      return ScriptLine{"", true};
+    }
+    const size_t begin = start_;
+    start_ = scanned_ = end + 1;
+    if (end - begin > kLongestScriptLine) return ScriptLine{"", true};
+    return ScriptLine{pending_.substr(begin, end - begin), false};
+  }
+
+  // At the end of the input: its last line when that has no line feed.
+  std::optional<ScriptLine> Rest() {
+    if (skipping_ || start_ == pending_.size()) return std::nullopt;
+    ScriptLine line{pending_.substr(start_), false};
+    start_ = scanned_ = pending_.size();
+    return line;
+  }
+
+ private:
+  std::string pending_;
+  size_t start_ = 0;    // where the next line begins in pending_
+  size_t scanned_ = 0;  // pending_ holds no line feed from start_ up to here
+  bool skipping_ = false;
+};
+
+std::vector<ScriptLine> SplitLines(std::string_view text) {
+  LineSplitter splitter;
+  splitter.Add(text);
+  std::vector<ScriptLine> lines;
+  while (std::optional<ScriptLine> line = splitter.Next())
+    lines.push_back(std::move(*line));
+  if (std::optional<ScriptLine> last = splitter.Rest()) lines.push_back(std::move(*last));
   return lines;
 }
 
-// Lines from standard input; while none is complete the program keeps running.
+// Lines from a descriptor (standard input, a script file, a FIFO), read only when poll(2) says
+// bytes or the end are there, so that nothing blocks: while no line is complete the program keeps
+// running, and a stop request ends the reading at once.
 class InputLines {
  public:
-  InputLines(EventLoop& loop, const std::atomic<bool>& stop) : loop_(loop), stop_(stop) {}
+  InputLines(int fd, EventLoop& loop, const std::atomic<bool>& stop)
+      : fd_(fd), loop_(loop), stop_(stop) {}
 
-  std::optional<std::string> Next() {
+  std::optional<ScriptLine> Next() {
     while (true) {
-      const size_t end = pending_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return line;
-      }
-      if (ended_ || stop_.load()) {
-        if (pending_.empty()) return std::nullopt;
-        return std::exchange(pending_, std::string());
-      }
-      pollfd input{STDIN_FILENO, POLLIN, 0};
-      if (::poll(&input, 1, 0) > 0) {
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n > 0) {
-          pending_.append(buffer, static_cast<size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-          ended_ = true;
-        }
-      } else {
+      if (std::optional<ScriptLine> line = lines_.Next()) return line;
+      // Stopped, an unfinished last line is not run: it may be a command cut short.
+      if (stop_.load()) return std::nullopt;
+      if (ended_) return lines_.Rest();
+      pollfd input{fd_, POLLIN, 0};
+      if (::poll(&input, 1, 0) <= 0) {
         loop_.RunFor(kInputPollMs);
+        continue;
+      }
+      const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+      if (n > 0) {
+        bytesRead_ += static_cast<uint64_t>(n);
+        lines_.Add(std::string_view(buffer_.data(), static_cast<size_t>(n)));
+      } else if (n == 0) {
+        ended_ = true;
+      } else if (errno != EINTR && errno != EAGAIN) {
+        ended_ = true;
+        error_ = errno;
       }
     }
   }
 
+  uint64_t BytesRead() const { return bytesRead_; }
+  // The errno of a read that failed, 0 when none did.
+  int Error() const { return error_; }
+
  private:
+  int fd_;
   EventLoop& loop_;
   const std::atomic<bool>& stop_;
-  std::string pending_;
+  LineSplitter lines_;
+  std::array<char, kReadBytes> buffer_{};
+  uint64_t bytesRead_ = 0;
   bool ended_ = false;
+  int error_ = 0;
 };
+
+struct Descriptor {
+  explicit Descriptor(int fd) : fd(fd) {}
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int fd;
+};
+
+// The whole script file at `path`, or nothing (said on `err`) when it cannot be read, is a
+// directory or is larger than kLargestScriptFile. A FIFO is read as its writer writes; a stop
+// request ends the wait with nothing.
+std::optional<std::vector<ScriptLine>> ReadScriptFile(const std::string& path, EventLoop& loop,
+                                                      std::ostream& err,
+                                                      const std::atomic<bool>& stop) {
+  const auto cannot = [&](const std::string& why) {
+    err << "zelkon: cannot read the script " << path << ": " << why << std::endl;
+    return std::nullopt;
+  };
+  // O_NONBLOCK: opening a FIFO whose writer has not come yet returns at once.
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.fd < 0) return cannot(SystemErrorText(errno));
+  struct stat info {};
+  if (::fstat(file.fd, &info) != 0) return cannot(SystemErrorText(errno));
+  if (S_ISDIR(info.st_mode)) return cannot(SystemErrorText(EISDIR));
+  InputLines input(file.fd, loop, stop);
+  std::vector<ScriptLine> lines;
+  const auto tooLarge = [&] {
+    return cannot("larger than " + std::to_string(kLargestScriptFile) +
+                  " bytes, more than any script");
+  };
+  while (std::optional<ScriptLine> line = input.Next()) {
+    if (input.BytesRead() > kLargestScriptFile) return tooLarge();
+    lines.push_back(std::move(*line));
+  }
+  if (input.BytesRead() > kLargestScriptFile) return tooLarge();
+  if (input.Error() != 0) return cannot(SystemErrorText(input.Error()));
+  if (stop.load()) return std::nullopt;
+  return lines;
+}
 
 }  // namespace
 
@@ -715,20 +835,17 @@ int RunScriptFile(Monitor& app, EventLoop& loop, HeadlessDialogs& dialogs, const
                   std::ostream& out, std::ostream& err, const std::atomic<bool>& stop) {
   ScriptConsole console(app, loop, dialogs, out, err);
   if (path != "-") {
-    std::ifstream file(path);
-    if (!file) {
-      err << "zelkon: cannot read the script " << path << std::endl;
-      return kScriptMistake;
-    }
-    const std::vector<std::string> lines = SplitLines(file);
+    const std::optional<std::vector<ScriptLine>> lines = ReadScriptFile(path, loop, err, stop);
+    // Asked to end while the script was still coming: a normal end, nothing run.
+    if (!lines) return stop.load() ? kScriptPassed : kScriptMistake;
     WaitForPortSetup(app, loop, kPortSetupMs);
-    return RunLines(console, lines, path, err, stop);
+    return RunLines(console, *lines, path, err, stop);
   }
   WaitForPortSetup(app, loop, kPortSetupMs);
   const bool terminal = ::isatty(STDIN_FILENO) != 0;
-  InputLines input(loop, stop);
+  InputLines input(STDIN_FILENO, loop, stop);
   return console.Run(
-      [&]() -> std::optional<std::string> {
+      [&]() -> std::optional<ScriptLine> {
         if (terminal) err << "zelkon> " << std::flush;
         return input.Next();
       },
@@ -738,8 +855,7 @@ int RunScriptFile(Monitor& app, EventLoop& loop, HeadlessDialogs& dialogs, const
 int RunScriptText(Monitor& app, EventLoop& loop, HeadlessDialogs& dialogs, const std::string& name,
                   const std::string& text, std::ostream& out, std::ostream& err) {
   ScriptConsole console(app, loop, dialogs, out, err);
-  std::istringstream in(text);
-  const std::vector<std::string> lines = SplitLines(in);
+  const std::vector<ScriptLine> lines = SplitLines(text);
   WaitForPortSetup(app, loop, kPortSetupMs);
   static const std::atomic<bool> kNeverStop{false};
   return RunLines(console, lines, name, err, kNeverStop);

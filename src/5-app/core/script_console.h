@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,6 +25,20 @@ class Monitor;
 class EventLoop;
 class Form;
 class HeadlessDialogs;
+
+// The longest line a script may have: far beyond any command (a memo's text is the longest a
+// command carries). A longer line is a mistake; it is never held whole.
+inline constexpr size_t kLongestScriptLine = 64 * 1024;
+// The largest script file, which is checked whole before it runs and so held whole. Standard input
+// is read line by line and has no such bound.
+inline constexpr size_t kLargestScriptFile = 1024 * 1024;
+
+// One line of a script as read: its text, or the mark of a line longer than kLongestScriptLine
+// (whose text is not kept).
+struct ScriptLine {
+  std::string text;
+  bool tooLong = false;
+};
 
 // Exit statuses of a script run.
 inline constexpr int kScriptPassed = 0;
@@ -52,9 +67,9 @@ class ScriptConsole {
   std::optional<std::string> Check(std::string_view line) const;
 
   // Runs a whole script. `next` gives the lines one by one (nothing at the end). A script that is
-  // not interactive stops at its first mistake or failed expectation; an interactive one reports
-  // them and goes on. Returns the exit status.
-  int Run(const std::function<std::optional<std::string>()>& next, const std::string& name,
+  // not interactive stops at its first mistake or failed expectation (a line too long is one); an
+  // interactive one reports them and goes on. Returns the exit status.
+  int Run(const std::function<std::optional<ScriptLine>()>& next, const std::string& name,
           bool interactive, const std::atomic<bool>& stop);
 
  private:
@@ -72,8 +87,10 @@ class ScriptConsole {
 };
 
 // Runs the script in the file `path` ("-": standard input, with a prompt when it is a terminal)
-// once the start-up port set-up has finished. A script file is checked whole before its first
-// command runs. Returns the exit status.
+// once the start-up port set-up has finished. A script file (a FIFO too) is read whole, at most
+// kLargestScriptFile, and checked before its first command runs; a directory is refused. Reading
+// never blocks the program: while no line has come the application keeps running, and `stop`
+// ends the reading (an unfinished last line is then not run). Returns the exit status.
 int RunScriptFile(Monitor& app, EventLoop& loop, HeadlessDialogs& dialogs, const std::string& path,
                   std::ostream& out, std::ostream& err, const std::atomic<bool>& stop);
 
