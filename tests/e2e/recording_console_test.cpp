@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -164,6 +165,20 @@ TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothin
   EXPECT_FALSE(rig.app.state.RecordingActive);
   EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
   EXPECT_FALSE(std::ifstream(unreachable).good());
+
+  // A FIFO that nobody reads is refused at once, not waited on for ever; so is it for the almanac.
+  const std::string fifo = testing::TestTempPath(".fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(rig.Run("answer file " + fifo + "\nclick TForm_LogRxbin.Button_Open\n" +
+                    "click TForm_LogRxbin.Button_Start\n" +
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n" + "answer file " + fifo +
+                    "\nclick TForm_Main.ControlDownloadAlmanac\n"),
+            kScriptPassed)
+      << rig.err.str();
+  EXPECT_EQ(testing::CountOf(rig.boxes.str(), "Unable to open data record file."), 2)
+      << rig.boxes.str();
+  EXPECT_NE(rig.boxes.str().find("Almanac download failed."), std::string::npos) << rig.boxes.str();
+  std::remove(fifo.c_str());
 }
 
 const std::string kStartOn =

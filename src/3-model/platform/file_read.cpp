@@ -50,4 +50,30 @@ FileRead ReadRegularFile(const std::string& path, size_t limit) {
   return result;
 }
 
+int CreateForWriting(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  // Writes wait again as usual (a full pipe with a reader, a slow disk).
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+std::FILE* OpenForWriting(const std::string& path) {
+  const int fd = CreateForWriting(path);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return file;
+}
+
 }  // namespace zelkon

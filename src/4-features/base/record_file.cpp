@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/file_read.h"
+
 namespace zelkon {
 
 bool RecordFile::Create(const std::string& path) {
   Close();
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = CreateForWriting(path);
   if (fd < 0) return false;
   fd_ = fd;
   buffer_.clear();

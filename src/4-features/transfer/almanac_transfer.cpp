@@ -210,7 +210,7 @@ void ControlUploadAlmanacClick(Application& app) {
 }  // namespace
 
 bool DownloadAlmanac(Application& app, const std::string& fileName) {
-  std::FILE* file = std::fopen(fileName.c_str(), "wb");
+  std::FILE* file = OpenForWriting(fileName);
   AlmanacTransfer transfer(app);
   if (file == nullptr) {
     transfer.Log("Couldn't open almanac data file!\r\n");

@@ -134,7 +134,7 @@ void FromFileClick(Application& app) {
 void SavePosition(Application& app, double latitudeDeg, double longitudeDeg, double altitude) {
   const std::optional<std::string> path = app.dialogs.OpenFile(PositionFileDialog());
   if (!path) return;
-  std::FILE* file = std::fopen(path->c_str(), "w");
+  std::FILE* file = OpenForWriting(*path);
   if (file == nullptr) {
     app.dialogs.MessageBox("Unable to open data file.", "Error", Buttons::Ok, Icon::Exclamation);
     return;

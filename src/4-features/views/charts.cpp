@@ -4,13 +4,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <vector>
 
 #include "base/application.h"
+#include "platform/file_read.h"
 #include "text/printf.h"
 #include "views/charts_form.h"
 #include "views/sky_form.h"
@@ -95,10 +96,13 @@ void SaveCsv(Application& app, TForm_Charts& form) {
   if (!path) return;
   const std::string csv =
       ChartsCsv(app.telemetry, ChartSpanSeconds(form.ComboBox_Span.ItemIndex()));
-  std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-  file << csv;
-  file.close();
-  if (!file) {
+  // A FIFO nobody reads is refused at once rather than waited on.
+  std::FILE* file = OpenForWriting(*path);
+  const bool written =
+      file != nullptr && std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
+  // Closing flushes: a full disk shows only here.
+  const bool closed = file != nullptr && std::fclose(file) == 0;
+  if (!written || !closed) {
     app.dialogs.MessageBox("Could not write " + *path + ".", "Save as CSV", Buttons::Ok,
                            Icon::Stop);
   }
