@@ -76,9 +76,7 @@ void ReportFailure(Application& app, bool inPacketLoop) {
   const std::optional<RecordFile::Failure>& failure = s.RecordingFile.Failed();
   if (!failure) return;
   const std::string text = FailureText(form.Panel_Filename.Caption(), *failure);
-  const UtcTime t = app.systemTime.NowUtc();
-  MessageLogAppend(app, Printf("%04d-%02d-%02d %02d:%02d:%02d UTC %s\r\n", t.year, t.month, t.day,
-                               t.hour, t.minute, t.second, text.c_str()));
+  MessageLogAppendDated(app, text);
   auto box = [&app, text] {
     app.dialogs.MessageBox(text, "Error", Buttons::Ok, Icon::Exclamation);
   };

@@ -1,6 +1,7 @@
 #include "views/message_log.h"
 
 #include "base/application.h"
+#include "text/printf.h"
 #include "views/message_form.h"
 
 namespace zelkon {
@@ -31,6 +32,13 @@ void MessageLogAppend(Application& app, std::string_view text) {
   }
   content.append(text);
   pad.SetText(content);
+}
+
+void MessageLogAppendDated(Application& app, std::string_view text) {
+  const UtcTime t = app.systemTime.NowUtc();
+  MessageLogAppend(app, Printf("%04d-%02d-%02d %02d:%02d:%02d UTC ", t.year, t.month, t.day, t.hour,
+                               t.minute, t.second) +
+                            std::string(text) + std::string(kLineEnd));
 }
 
 void MessageLogSeparator(Application& app) { MessageLogAppend(app, kSeparator); }

@@ -20,6 +20,9 @@ int MessageLogLineCount(std::string_view text);
 // the next text continues its line. Before appending, the oldest lines are dropped down to 300, so
 // after a call the pad may hold 300 plus the lines of the new text.
 void MessageLogAppend(Application& app, std::string_view text);
+// Appends "2026-12-10 05:40:12 UTC <text>" and a line end, by the PC's clock: for events the
+// receiver's own time cannot date (a port lost, a recording that failed).
+void MessageLogAppendDated(Application& app, std::string_view text);
 // Appends a line of 39 hyphens.
 void MessageLogSeparator(Application& app);
 

@@ -14,10 +14,7 @@ namespace {
 // "2026-12-10 05:40:12 UTC serial port /dev/ttyUSB0 lost", by the PC's clock: when the receiver
 // itself is gone, the PC's clock is the only one left to say when.
 void LogLinkEvent(Monitor& app, const std::string& what) {
-  const UtcTime t = app.systemTime.NowUtc();
-  MessageLogAppend(
-      app, Printf("%04d-%02d-%02d %02d:%02d:%02d UTC serial port %s %s\r\n", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second, app.state.PortLabel().c_str(), what.c_str()));
+  MessageLogAppendDated(app, "serial port " + app.state.PortLabel() + " " + what);
 }
 
 // One attempt a second, doubled after each loss that came before the link was steady.
