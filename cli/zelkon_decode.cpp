@@ -48,10 +48,9 @@ class LineWriter {
     out = Hex(r.Id(), out);
     *out++ = ' ';
     out = std::to_chars(out, buffer_ + kCapacity, r.PayloadLength()).ptr;
-    const uint8_t* payload = r.Payload();
-    for (int i = 0; i < r.PayloadLength(); ++i) {
+    for (const uint8_t b : r.Payload()) {
       *out++ = ' ';
-      out = Hex(payload[i], out);
+      out = Hex(b, out);
     }
     *out++ = '\n';
     used_ = static_cast<size_t>(out - buffer_);
@@ -59,7 +58,7 @@ class LineWriter {
   }
 
   bool Json(const zelkon::PacketReceiver& r) {
-    const std::string line = zelkon::ReportJson(r.Id(), r.Payload(), r.PayloadLength());
+    const std::string line = zelkon::ReportJson(r.Id(), r.Payload());
     if (kCapacity - used_ < line.size() + 1 && !Flush()) return false;
     std::memcpy(buffer_ + used_, line.data(), line.size());
     used_ += line.size();
@@ -160,7 +159,7 @@ int main(int argc, char** argv) {
   static zelkon::PpsPhaseSeries series;
   bool writeFailed = false;
   auto print = [&](const zelkon::PacketReceiver& r) {
-    if (stability) return series.Add(r.Id(), r.Payload(), r.PayloadLength());
+    if (stability) return series.Add(r.Id(), r.Payload());
     if (!writeFailed && !(json ? writer.Json(r) : writer.Packet(r))) writeFailed = true;
   };
 

@@ -22,7 +22,7 @@ struct Packet {
 };
 
 Packet PacketOf(const PacketReceiver& r) {
-  return {r.Id(), std::vector<uint8_t>(r.Payload(), r.Payload() + r.PayloadLength())};
+  return {r.Id(), std::vector<uint8_t>(r.Payload().begin(), r.Payload().end())};
 }
 
 // The packets of the one-byte state machine and of the buffered one, fed in reads of up to 100

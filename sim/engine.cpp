@@ -158,7 +158,7 @@ void Engine::Receive(const uint8_t* bytes, size_t length) {
     commands_->readPosition = 0;
     commands_->bytesRemaining = static_cast<uint32_t>(n);
     FeedReadBuffer(*commands_, [this](const PacketReceiver& r) {
-      Handle(Packet{r.Id(), std::vector<uint8_t>(r.Payload(), r.Payload() + r.PayloadLength())});
+      Handle(Packet{r.Id(), std::vector<uint8_t>(r.Payload().begin(), r.Payload().end())});
     });
     bytes += n;
     length -= n;

@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "model/inspect.h"
+#include "receiver.h"
+#include "reports.h"
+#include "routes/report_routes.h"
+#include "sim/sim_harness.h"
 #include "support/temp_path.h"
 #include "support/test_rig.h"
 
@@ -17,85 +24,126 @@ using testing::Frame;
 using testing::PacketBytes;
 using testing::TestRig;
 
-Decoder Find(uint8_t id, std::vector<uint8_t> payload, bool engineering = false) {
-  return FindDecoder(id, payload.data(), static_cast<int>(payload.size()), engineering);
+// Every packet the emulator sends, from each of its encoders, in every form its settings give.
+std::vector<sim::Packet> EmulatorReports() {
+  sim::SimOptions options;
+  options.acquireSeconds = 5;
+  std::vector<sim::Packet> packets;
+  for (const bool longVersion : {false, true}) {
+    options.longVersion = longVersion;
+    sim::Receiver r(options, testing::DefaultStartGps());
+    r.AdvanceTo(testing::DefaultStartGps() + 45);
+    packets.push_back(sim::SoftwareVersionReport(r));
+    if (longVersion) continue;
+    // Single and double precision, ECEF and LLA, both velocities.
+    for (const uint8_t precision : {0x00, 0x10}) {
+      r.config.io.ioOptions[0] = static_cast<uint8_t>(precision | 0x03);
+      r.config.io.ioOptions[1] = 0x03;
+      for (sim::Packet& p : sim::PositionVelocityReports(r))
+        packets.push_back(std::move(p));
+    }
+    for (sim::Packet& p : sim::TrackingStatusReports(r))
+      packets.push_back(std::move(p));
+    const int prn = sim::TrackingStatusReports(r).front().payload[0];
+    if (auto almanac = sim::AlmanacReport(r, prn)) packets.push_back(*almanac);
+    packets.insert(packets.end(), {sim::GpsTimeReport(r),
+                                   sim::HealthReport(r),
+                                   sim::TimeAcceptedReport(true),
+                                   sim::TimingPrimaryReport(r),
+                                   sim::TimingSupplementalReport(r),
+                                   sim::PrimaryUtcTimeReport(r, std::nullopt),
+                                   sim::ComprehensiveTimeReport(r, std::nullopt),
+                                   sim::SatelliteSelectionReport(r),
+                                   sim::RawMeasurementReport(r, prn),
+                                   sim::EphemerisStatusReport(r, prn),
+                                   sim::AlmanacHealthReport(r),
+                                   sim::UtcParamsReport(r),
+                                   sim::IoOptionsReport(r),
+                                   sim::NmeaConfigReport(r),
+                                   sim::ReceiverConfigReport(r),
+                                   sim::PortConfigReport(r, 0),
+                                   sim::ReferenceAltitudeReport(r),
+                                   sim::DatumReport(r),
+                                   sim::PpsCharacteristicsReport(r),
+                                   sim::SurveyLimitReport(r),
+                                   sim::AutoOutputMaskReport(r),
+                                   sim::PpsOutputOptionReport(r),
+                                   sim::PpsWidthReport(r),
+                                   sim::BroadcastMaskReport(r),
+                                   sim::SelfSurveyParamsReport(r),
+                                   sim::SegmentStatusReport(r),
+                                   sim::ManufacturingParamsReport(r),
+                                   sim::ProductionParamsReport(r),
+                                   sim::FatalReport(false, "Trap"),
+                                   sim::FatalReport(true, "")});
+  }
+  return packets;
 }
 
-TEST(Dispatcher, EveryReportIdGoesToItsDecoder) {
-  const std::vector<std::pair<uint8_t, Decoder>> routes = {
-      {0x40, DecodeAlmanac},
-      {0x41, DecodeGpsTime},
-      {0x42, DecodeEcefPositionSingle},
-      {0x43, DecodeEcefVelocity},
-      {0x45, DecodeSoftwareVersion},
-      {0x46, DecodeHealth},
-      {0x49, DecodeAlmanacHealth},
-      {0x4B, DecodeIgnoredStatus},
-      {0x4E, DecodeTimeAccepted},
-      {0x4F, DecodeUtcParams},
-      {0x55, DecodeIoOptions},
-      {0x56, DecodeEnuVelocity},
-      {0x5A, DecodeRawMeasurement},
-      {0x5B, DecodeEphemerisStatus},
-      {0x5C, DecodeTrackingStatus},
-      {0x6D, DecodeSatelliteSelection},
-      {0x7B, DecodeNmeaConfig},
-      {0x83, DecodeEcefPositionDouble},
-      {0x84, DecodeLlaPositionDouble},
-      {0xBB, DecodeReceiverConfig},
-      {0xBC, DecodePortConfig},
+// The report table, the routes and the emulator are written apart; these catch them drifting.
+TEST(ReportTable, EveryRowHasOneRouteAndTheEmulatorSendsEachAtALengthItAccepts) {
+  std::map<std::string, int> routesOfRow;
+  for (const ReportType* type : AllReportTypes()) {
+    for (const Route& route : ReportRoutes()) {
+      if (route.report == type->parsedInto) ++routesOfRow[type->name];
+    }
+    EXPECT_EQ(routesOfRow[type->name], 1) << type->name;
+  }
+  for (const Route& route : ReportRoutes()) {
+    EXPECT_TRUE(
+        std::any_of(AllReportTypes().begin(), AllReportTypes().end(),
+                    [&](const ReportType* type) { return type->parsedInto == route.report; }))
+        << "a route without a row";
+  }
+
+  // Each emulator packet of a known report is of a length the table accepts and parses; only the
+  // reports the monitor has no row for (0x54 bias, 0x58 system data) are unknown.
+  std::set<std::string> sent;
+  for (const sim::Packet& packet : EmulatorReports()) {
+    const ReportMatch match = FindReport(packet.id, packet.payload);
+    if (packet.id == 0x54) {
+      EXPECT_EQ(match.outcome, PacketOutcome::UnknownId);
+      continue;
+    }
+    ASSERT_EQ(match.outcome, PacketOutcome::Decoded)
+        << std::hex << int{packet.id} << " of " << std::dec << packet.payload.size() << " bytes";
+    EXPECT_NE(ReportJson(packet.id, packet.payload).find("\"parsed\":true"), std::string::npos)
+        << match.type->name;
+    sent.insert(match.type->name);
+  }
+  for (const ReportType* type : AllReportTypes()) {
+    if (type->addFields == nullptr) continue;  // taken unread: the emulator does not send it
+    EXPECT_TRUE(sent.count(type->name)) << type->name << " is never sent by the emulator";
+  }
+}
+
+// What becomes of a packet: by sub-code, by length, and by the engineering mode.
+TEST(Dispatcher, APacketIsDecodedRefusedForItsLengthOrUnknown) {
+  TestRig rig;
+  ASSERT_TRUE(rig.Start());
+  Monitor& app = rig.app;
+  const auto outcome = [&](uint8_t id, std::vector<uint8_t> payload) {
+    return DispatchReport(app, id, payload);
   };
-  for (const auto& [id, decoder] : routes) {
-    EXPECT_EQ(Find(id, {0x00, 0x01}), decoder) << std::hex << int{id};
-  }
-  // Every other id has no decoder, the command ids among them.
-  int withDecoder = 0;
-  for (int id = 0; id < 256; ++id) {
-    if (id == 0x8F || id == 0x5F || id == 0x4A) continue;
-    if (Find(static_cast<uint8_t>(id), {0x11, 0x00}, true) != nullptr) ++withDecoder;
-  }
-  EXPECT_EQ(withDecoder, static_cast<int>(routes.size()));
-}
-
-TEST(Dispatcher, SuperpacketsGoBySubCode) {
-  const std::vector<std::pair<uint8_t, Decoder>> routes = {
-      {0x0B, DecodeComprehensiveTime},
-      {0x15, DecodeDatum},
-      {0x41, DecodeManufacturingParams},
-      {0x42, DecodeProductionParams},
-      {0x4A, DecodePpsCharacteristics},
-      {0x4B, DecodeSurveyLimit},
-      {0x4D, DecodeAutoOutputMask},
-      {0x4E, DecodePpsOutputOption},
-      {0x4F, DecodePpsWidth},
-      {0xA5, DecodeBroadcastMask},
-      {0xA9, DecodeSelfSurveyParams},
-      {0xAB, DecodeTimingPrimary},
-      {0xAC, DecodeTimingSupplemental},
-      {0xAD, DecodePrimaryUtcTime},
-  };
-  int withDecoder = 0;
-  for (int sub = 0; sub < 256; ++sub) {
-    if (Find(0x8F, {static_cast<uint8_t>(sub)}) != nullptr) ++withDecoder;
-  }
-  EXPECT_EQ(withDecoder, static_cast<int>(routes.size()));
-  for (const auto& [sub, decoder] : routes) {
-    EXPECT_EQ(Find(0x8F, {sub, 0x00}), decoder) << std::hex << int{sub};
-  }
-  EXPECT_EQ(Find(0x8F, {}), nullptr);  // no sub-code at all
-}
-
-TEST(Dispatcher, LlaReportGoesByLengthAndErrorReportsBySubCodeAndMode) {
-  EXPECT_EQ(Find(0x4A, std::vector<uint8_t>(9)), DecodeReferenceAltitude);
-  EXPECT_EQ(Find(0x4A, std::vector<uint8_t>(20)), DecodeLlaPositionSingle);
-  EXPECT_EQ(Find(0x4A, std::vector<uint8_t>(8)), DecodeLlaPositionSingle);
-
-  EXPECT_EQ(Find(0x5F, {0x11, 0x08, 0x01}), DecodeSegmentStatus);
-  EXPECT_EQ(Find(0x5F, {0x11, 0x08, 0x01}, true), DecodeSegmentStatus);
-  EXPECT_EQ(Find(0x5F, {0xFF, 'x'}), nullptr);
-  EXPECT_EQ(Find(0x5F, {0xFF, 'x'}, true), DecodeFatalReport);
-  EXPECT_EQ(Find(0x5F, {0x20}, true), DecodeFatalReport);  // the decoder picks its sub-codes
-  EXPECT_EQ(Find(0x5F, {}, true), nullptr);
+  using enum PacketOutcome;
+  EXPECT_EQ(outcome(0x4A, std::vector<uint8_t>(9)), Decoded);   // the reference altitude
+  EXPECT_EQ(outcome(0x4A, std::vector<uint8_t>(20)), Decoded);  // the LLA position
+  EXPECT_EQ(outcome(0x4A, std::vector<uint8_t>(8)), BadLength);
+  EXPECT_EQ(outcome(0x8F, {0xAB, 0x00}), BadLength);
+  EXPECT_EQ(outcome(0x8F, {}), UnknownId);  // no sub-code at all
+  EXPECT_EQ(outcome(0x8F, {0x99}), UnknownId);
+  EXPECT_EQ(outcome(0x4B, {0x00, 0x01, 0x02}), Decoded);  // taken, nothing read
+  EXPECT_EQ(outcome(0x4B, {}), Decoded);
+  EXPECT_EQ(outcome(0x99, {0x01}), UnknownId);
+  EXPECT_EQ(outcome(0x5F, {0x11, 0x08, 0x01}), Decoded);
+  EXPECT_EQ(outcome(0x5F, {0xFF, 'x'}), UnknownId);  // fatal reports only in engineering mode
+  EXPECT_EQ(app.Form_Message.Memo_Pad.Text().find("Application Fatal"), std::string::npos);
+  app.state.EngineeringMode = true;
+  EXPECT_EQ(outcome(0x5F, {0xFF, 'x'}), Decoded);
+  EXPECT_EQ(outcome(0x5F, {0xFE}), Decoded);
+  EXPECT_EQ(outcome(0x5F, {0x20}), UnknownId);
+  EXPECT_NE(app.Form_Message.Memo_Pad.Text().find("Application Fatal Exception:"),
+            std::string::npos);
 }
 
 TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {

@@ -57,28 +57,27 @@ class MetricsOfAReceiver : public ::testing::Test {
   }
 
   void Count(const sim::Packet& packet, PacketOutcome outcome = PacketOutcome::Decoded) {
-    telemetry.CountPacket(packet.id, packet.payload.data(), static_cast<int>(packet.payload.size()),
-                          outcome);
+    telemetry.CountPacket(packet.id, packet.payload, outcome);
   }
 
   void FeedEverything(int64_t nowMs) {
     for (const sim::Packet& packet : sim::TrackingStatusReports(receiver)) {
-      telemetry.AddTrackingStatus(*ParsePacket<ParseTrackingStatus>(packet));
+      telemetry.Add(*ParsePacket<ParseTrackingStatus>(packet));
       Count(packet);
     }
     const sim::Packet selection = sim::SatelliteSelectionReport(receiver);
-    telemetry.AddSatelliteSelection(*ParsePacket<ParseSatelliteSelection>(selection));
+    telemetry.Add(*ParsePacket<ParseSatelliteSelection>(selection));
     Count(selection);
     const sim::Packet production = sim::ProductionParamsReport(receiver);
     const auto parsedProduction = ParsePacket<ParseProductionParams>(production);
-    telemetry.AddProductionParams(*parsedProduction);
+    telemetry.Add(*parsedProduction);
     serial = parsedProduction->caseSerialNumber;
     Count(production);
     const sim::Packet primary = sim::TimingPrimaryReport(receiver);
-    telemetry.AddTimingPrimary(*ParsePacket<ParseTimingPrimary>(primary), nowMs);
+    telemetry.Add(*ParsePacket<ParseTimingPrimary>(primary), nowMs);
     Count(primary);
     const sim::Packet supplemental = sim::TimingSupplementalReport(receiver);
-    telemetry.AddTimingSupplemental(*ParsePacket<ParseTimingSupplemental>(supplemental), nowMs);
+    telemetry.Add(*ParsePacket<ParseTimingSupplemental>(supplemental), nowMs);
     Count(supplemental);
     // A supplemental report cut short, and an id without a decoder.
     sim::Packet cut = supplemental;
@@ -167,8 +166,7 @@ TEST_F(MetricsOfAReceiver, BeforeTheFirstTimingReportItsValuesAreAbsentNotZero) 
 
   // A primary report alone gives the age, not the supplemental report's values; the age goes on
   // growing from the time the page was built.
-  telemetry.AddTimingPrimary(*ParsePacket<ParseTimingPrimary>(sim::TimingPrimaryReport(receiver)),
-                             1000);
+  telemetry.Add(*ParsePacket<ParseTimingPrimary>(sim::TimingPrimaryReport(receiver)), 1000);
   page = BuildMetricsPage(telemetry, {"COM1", std::nullopt}, 1400);
   EXPECT_EQ(Sample(MetricsText(page, 0), R"(zelkon_timing_report_age_seconds{device="COM1"})"),
             0.4);
@@ -185,7 +183,7 @@ TEST(MetricsValues, SinglesAreWrittenInBaseUnitsAsTheDecimalsTheyMeant) {
   report.ppsOffset = 12.3F;
   report.oscillatorOffset = -0.0043F;
   report.quantizationError = -0.64845055F;
-  telemetry.AddTimingSupplemental(report, 0);
+  telemetry.Add(report, 0);
   std::string text = MetricsText(BuildMetricsPage(telemetry, {"COM1", 7}, 0), 0);
   const std::string labels = R"({device="COM1",serial="7"} )";
   EXPECT_NE(text.find("zelkon_pps_offset_seconds" + labels + "1.23e-8\n"), std::string::npos)
@@ -199,7 +197,7 @@ TEST(MetricsValues, SinglesAreWrittenInBaseUnitsAsTheDecimalsTheyMeant) {
   report.ppsOffset = 0;
   report.oscillatorOffset = 1e30F;
   report.quantizationError = std::nanf("");
-  telemetry.AddTimingSupplemental(report, 0);
+  telemetry.Add(report, 0);
   text = MetricsText(BuildMetricsPage(telemetry, {"COM1", 7}, 0), 0);
   EXPECT_NE(text.find("zelkon_pps_offset_seconds" + labels + "0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("zelkon_oscillator_offset_ratio" + labels + "1e21\n"), std::string::npos)

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "decode/decoders.h"
+#include "core/dispatcher.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
@@ -52,7 +52,7 @@ TEST(AlmanacDecoder, TheChosenSatellitesAlmanacFillsTheTenPanels) {
   TestRig rig;
   TForm_AlmanacData& f = rig.app.Form_AlmanacData;
   f.ComboBox_SV.SetItemIndex(11);
-  Decode(DecodeAlmanac, rig.app, Almanac(12));
+  Decode(0x40, rig.app, Almanac(12));
   EXPECT_EQ(f.Panel_T_zc.Caption(), "233472");
   EXPECT_EQ(f.Panel_WeekNum.Caption(), "2318");
   EXPECT_EQ(f.Panel_Eccentricity.Caption(), "0.012500");
@@ -71,15 +71,15 @@ TEST(AlmanacDecoder, AnotherSatellitesAlmanacOrAnotherLengthChangesNothing) {
   ChangeLog log(rig.app);
   rig.app.Form_AlmanacData.ComboBox_SV.SetItemIndex(11);
   log.changes.clear();
-  Decode(DecodeAlmanac, rig.app, Almanac(11));
-  Decode(DecodeAlmanac, rig.app, Almanac(13));
-  Decode(DecodeAlmanac, rig.app, Almanac(0));
+  Decode(0x40, rig.app, Almanac(11));
+  Decode(0x40, rig.app, Almanac(13));
+  Decode(0x40, rig.app, Almanac(0));
   Bytes longer = Almanac(12);
   longer.push_back(0);
-  Decode(DecodeAlmanac, rig.app, longer);
+  Decode(0x40, rig.app, longer);
   Bytes shorter = Almanac(12);
   shorter.pop_back();
-  Decode(DecodeAlmanac, rig.app, shorter);
+  Decode(0x40, rig.app, shorter);
   EXPECT_EQ(log.changes, std::vector<std::string>{});
 }
 
@@ -93,7 +93,7 @@ TEST(AlmanacHealthDecoder, EachByteInHexInItsSatellitesPanel) {
     health[i] = static_cast<uint8_t>(i * 8);
   health[0] = 0x3F;
   health[31] = 0xFF;
-  Decode(DecodeAlmanacHealth, rig.app, health);
+  Decode(0x49, rig.app, health);
   EXPECT_EQ(f.Panel_SV[0].Caption(), "3F");
   EXPECT_EQ(f.Panel_SV[1].Caption(), "8");
   EXPECT_EQ(f.Panel_SV[2].Caption(), "10");
@@ -102,13 +102,13 @@ TEST(AlmanacHealthDecoder, EachByteInHexInItsSatellitesPanel) {
   EXPECT_EQ(f.Panel_SV[31].Caption(), "FF");
 
   health.assign(32, 0);
-  Decode(DecodeAlmanacHealth, rig.app, health);
+  Decode(0x49, rig.app, health);
   for (size_t i = 0; i < f.Panel_SV.size(); ++i)
     EXPECT_EQ(f.Panel_SV[i].Caption(), "0") << "SV " << i + 1;
 
   ChangeLog log(rig.app);
   for (const size_t length : {0u, 31u, 33u})
-    Decode(DecodeAlmanacHealth, rig.app, Bytes(length, 0x3F));
+    Decode(0x49, rig.app, Bytes(length, 0x3F));
   EXPECT_EQ(log.changes, std::vector<std::string>{});
 }
 
@@ -117,7 +117,7 @@ TEST(AlmanacHealthDecoder, EachByteInHexInItsSatellitesPanel) {
 TEST(UtcParamsDecoder, EightPanelsWithA0AndA1ReadableAtAnySize) {
   TestRig rig;
   TForm_UTCParam& f = rig.app.Form_UTCParam;
-  Decode(DecodeUtcParams, rig.app, UtcParams(1.5e-9));
+  Decode(0x4F, rig.app, UtcParams(1.5e-9));
   EXPECT_EQ(f.Panel_A0.Caption(), "1.500000e-09");
   EXPECT_EQ(f.Panel_A1.Caption(), "-1.250000");
   EXPECT_EQ(f.Panel_AETls.Caption(), "18");
@@ -128,17 +128,17 @@ TEST(UtcParamsDecoder, EightPanelsWithA0AndA1ReadableAtAnySize) {
   EXPECT_EQ(f.Panel_AETlsf.Caption(), "19");
 
   // A0 is a double: its digits beyond a float's show.
-  Decode(DecodeUtcParams, rig.app, UtcParams(-123456.0000009));
+  Decode(0x4F, rig.app, UtcParams(-123456.0000009));
   EXPECT_EQ(f.Panel_A0.Caption(), "-123456.000001");
   // Six decimals from 0.001 up, where they show at least four significant digits.
-  Decode(DecodeUtcParams, rig.app, UtcParams(-0.001));
+  Decode(0x4F, rig.app, UtcParams(-0.001));
   EXPECT_EQ(f.Panel_A0.Caption(), "-0.001000");
-  Decode(DecodeUtcParams, rig.app, UtcParams(0.00099995));
+  Decode(0x4F, rig.app, UtcParams(0.00099995));
   EXPECT_EQ(f.Panel_A0.Caption(), "9.999500e-04");
 
   ChangeLog log(rig.app);
   for (const size_t length : {0u, 25u, 27u})
-    Decode(DecodeUtcParams, rig.app, Bytes(length, 0x11));
+    Decode(0x4F, rig.app, Bytes(length, 0x11));
   EXPECT_EQ(log.changes, std::vector<std::string>{});
 }
 

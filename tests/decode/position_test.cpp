@@ -8,7 +8,6 @@
 
 #include "analysis/vouched_time.h"
 #include "core/dispatcher.h"
-#include "decode/decoders.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
@@ -83,7 +82,7 @@ Bytes Comprehensive(const ComprehensiveFields& f) {
 
 class PositionReports : public ::testing::Test {
  protected:
-  void Decode(Decoder decoder, const Bytes& payload) { testing::Decode(decoder, app, payload); }
+  void Decode(uint8_t decoder, const Bytes& payload) { testing::Decode(decoder, app, payload); }
   void SetTimingPackets(bool on) { main.ControlPollingTimingPkts.SetChecked(on); }
 
   testing::TestRig rig;
@@ -94,11 +93,9 @@ class PositionReports : public ::testing::Test {
 };
 
 TEST_F(PositionReports, AnyOtherLengthChangesNothing) {
-  const std::vector<std::pair<Decoder, size_t>> decoders = {
-      {DecodeGpsTime, 10},           {DecodeEcefPositionSingle, 16}, {DecodeEcefVelocity, 20},
-      {DecodeLlaPositionSingle, 20}, {DecodeReferenceAltitude, 9},   {DecodeTimeAccepted, 1},
-      {DecodeEnuVelocity, 20},       {DecodeEcefPositionDouble, 36}, {DecodeLlaPositionDouble, 36},
-      {DecodeComprehensiveTime, 74},
+  const std::vector<std::pair<uint8_t, size_t>> decoders = {
+      {0x41, 10}, {0x42, 16}, {0x43, 20}, {0x4A, 20}, {0x4A, 9},
+      {0x4E, 1},  {0x56, 20}, {0x83, 36}, {0x84, 36}, {0x8F, 74},
   };
   ChangeLog log(app);
   for (const auto& [decoder, length] : decoders) {
@@ -118,7 +115,7 @@ TEST_F(PositionReports, AnyOtherLengthChangesNothing) {
 
 TEST_F(PositionReports, GpsTimeFillsTheMainTimeGroup) {
   main.Label_TimeType.SetCaption("UTC");
-  Decode(DecodeGpsTime, GpsTime(0, 1400, 14));
+  Decode(0x41, GpsTime(0, 1400, 14));
   EXPECT_EQ(app.state.TimeCountdown, 5);
   EXPECT_EQ(main.Panel_TOW.Caption(), "0");
   EXPECT_EQ(main.Panel_WeekNum.Caption(), "1400");
@@ -128,7 +125,7 @@ TEST_F(PositionReports, GpsTimeFillsTheMainTimeGroup) {
   EXPECT_EQ(main.Panel_Date.Caption(), " Nov 5, 2006");
   EXPECT_EQ(main.Panel_Timing.Hint(), "Time: Packet 0x41");
 
-  Decode(DecodeGpsTime, GpsTime(-1, 1400, 14));
+  Decode(0x41, GpsTime(-1, 1400, 14));
   EXPECT_EQ(main.Panel_TOW.Caption(), "-1");
   EXPECT_EQ(main.Panel_Time.Caption(), "<No time yet>");
 }
@@ -137,18 +134,18 @@ TEST_F(PositionReports, GpsTimeIsIgnoredWhileTimingPacketsArePolled) {
   SetTimingPackets(true);
   app.state.TimeToPcPending = true;
   ChangeLog log(app);
-  Decode(DecodeGpsTime, GpsTime(0, 1400, 14));
+  Decode(0x41, GpsTime(0, 1400, 14));
   EXPECT_TRUE(log.changes.empty());
   EXPECT_EQ(app.state.TimeCountdown, 0);
   EXPECT_TRUE(app.state.TimeToPcPending);
 }
 
 TEST_F(PositionReports, GpsTimeSetsThePcClockWithTheOffsetCutToWholeSeconds) {
-  app.telemetry.AddTimingSupplemental({}, rig.clock.NowMs());  // doing fixes, no alarms
+  app.telemetry.Add(TimingSupplemental{}, rig.clock.NowMs());  // doing fixes, no alarms
   app.state.TimeToPcPending = true;
   rig.dialogs.Answer(Answer::Ok);
   const auto week = static_cast<uint16_t>(BuildWeekWindow().earliest + 10);
-  Decode(DecodeGpsTime, GpsTime(3600, week, 14.9f));
+  Decode(0x41, GpsTime(3600, week, 14.9f));
   EXPECT_FALSE(app.state.TimeToPcPending);
   EXPECT_EQ(rig.systemTime.setCalls,
             (std::vector<UtcTime>{GpsSecondsToCalendar(week * 604800.0 + 3600 - 14)}));
@@ -160,43 +157,43 @@ TEST_F(PositionReports, GpsTimeSetsThePcClockWithTheOffsetCutToWholeSeconds) {
 
 TEST_F(PositionReports, VelocityAndPositionReportsFillTheirGroups) {
   struct Case {
-    Decoder decoder;
+    uint8_t decoder;
     Bytes payload;
     std::vector<std::pair<Panel*, std::string>> texts;
   };
   // One radian is 57.295828 degrees with 180 / 3.14159, 57.295780 with pi.
   const Case cases[] = {
-      {DecodeEcefPositionDouble,
+      {0x83,
        FourDoubles(-2700000.1234, 4300000.5, 3850000.0, -1.256),
        {{&velPos.Panel_PosX, "-2700000.123"},
         {&velPos.Panel_PosY, "4300000.500"},
         {&velPos.Panel_PosZ, "3850000.000"},
         {&velPos.Panel_ECEFBias, "-1.26"}}},
-      {DecodeEcefPositionSingle,
+      {0x42,
        Singles({1.5f, -2.25f, 3.0f, 99.0f}),
        {{&velPos.Panel_PosX, "1.50"},
         {&velPos.Panel_PosY, "-2.25"},
         {&velPos.Panel_PosZ, "3.00"},
         {&velPos.Panel_ECEFBias, "-1.26"}}},  // 0x42 has no bias
-      {DecodeEcefVelocity,
+      {0x43,
        Singles({0.5f, -1.25f, 2.0f, 0.75f, 9.0f}),
        {{&velPos.Panel_VelX, "0.50"},
         {&velPos.Panel_VelY, "-1.25"},
         {&velPos.Panel_VelZ, "2.00"},
         {&velPos.Panel_BiasRate, "0.75"}}},
-      {DecodeEnuVelocity,
+      {0x56,
        Singles({-0.5f, 1.5f, 0.0f, -0.75f, 9.0f}),
        {{&velPos.Panel_East, "-0.50"},
         {&velPos.Panel_North, "1.50"},
         {&velPos.Panel_Up, "0.00"},
         {&velPos.Panel_ENUBiasRate, "-0.75"}}},
-      {DecodeLlaPositionDouble,
+      {0x84,
        FourDoubles(1.0, -0.5, 1234.5678, 0.126),
        {{&velPos.Panel_Latitude, "57.295828"},
         {&velPos.Panel_Longitude, "-28.647914"},
         {&velPos.Panel_Altitude, "1234.568"},
         {&velPos.Panel_LLABias, "0.13"}}},
-      {DecodeLlaPositionSingle,
+      {0x4A,
        Singles({1.0f, 0.5f, 99.96f, -3.5f, 7.0f}),
        {{&velPos.Panel_Latitude, "57.295828"},
         {&velPos.Panel_Longitude, "28.647914"},
@@ -211,8 +208,8 @@ TEST_F(PositionReports, VelocityAndPositionReportsFillTheirGroups) {
   // Each position group's hint names the report that filled it last; velocities set none.
   EXPECT_EQ(velPos.Panel_ECEFPosition.Hint(), "Single Precision ECEF Position: Packet 0x42");
   EXPECT_EQ(velPos.Panel_LLAPosition.Hint(), "Single Precision LLA Position: Packet 0x4A");
-  Decode(DecodeEcefPositionDouble, cases[0].payload);
-  Decode(DecodeLlaPositionDouble, cases[4].payload);
+  Decode(0x83, cases[0].payload);
+  Decode(0x84, cases[4].payload);
   EXPECT_EQ(velPos.Panel_ECEFPosition.Hint(), "Double Precision ECEF Position: Packet 0x83");
   EXPECT_EQ(velPos.Panel_LLAPosition.Hint(), "Double Precision LLA Position: Packet 0x84");
 }
@@ -224,15 +221,15 @@ TEST_F(PositionReports, ReferenceAltitudeAndTimeAccepted) {
   ChangeLog log(app);
   Bytes altitude = Singles({100.25f, 0, 0});
   altitude.resize(9);
-  Decode(DecodeReferenceAltitude, altitude);
+  Decode(0x4A, altitude);
   EXPECT_EQ(app.Form_Altitude.Edit_Altitude.Text(), "100.250");
   EXPECT_EQ(app.segmentReadback.referenceAltitude.load(), 100.25f);
   EXPECT_EQ(log.changes, std::vector<std::string>{"TForm_Altitude.Edit_Altitude"});
 
   Shape& circle = app.Form_InitialTime.Shape_TimeAccepted;
-  Decode(DecodeTimeAccepted, {'Y'});
+  Decode(0x4E, {'Y'});
   EXPECT_EQ(circle.BrushColor(), colours::kGreen);
-  Decode(DecodeTimeAccepted, {'N'});
+  Decode(0x4E, {'N'});
   EXPECT_EQ(circle.BrushColor(), colours::kRed);
 }
 
@@ -275,7 +272,7 @@ TEST_F(PositionReports, ComprehensiveTimePanelsFollowTheSignOfTheUtcOffset) {
   };
   for (const Case& c : cases) {
     add.Panel_UTCTime.SetCaption("before");
-    Decode(DecodeComprehensiveTime, Comprehensive({.utcOffset = c.offset}));
+    Decode(0x8F, Comprehensive({.utcOffset = c.offset}));
     EXPECT_EQ(add.Panel_GPSTime.Caption(), c.gps) << c.offset;
     EXPECT_EQ(add.Panel_UTCTime.Caption(), c.utc) << c.offset;
     EXPECT_EQ(add.Panel_UTCTime.Color(), c.utcColour) << c.offset;
@@ -287,7 +284,7 @@ TEST_F(PositionReports, ComprehensiveTimeFillsTheAdditionalTimingWindow) {
   add.Panel_EventCounter.SetCaption("3");
   for (int i = 0; i < 3; ++i)
     add.Panel_SV[static_cast<size_t>(i)].SetCaption("x");
-  Decode(DecodeComprehensiveTime, Comprehensive({.prns = {5, -7, 0, 32, -128, 127, 1, -1}}));
+  Decode(0x8F, Comprehensive({.prns = {5, -7, 0, 32, -128, 127, 1, -1}}));
   const std::vector<std::pair<Panel*, std::string>> texts = {
       {&add.Panel_EventCounter, "3"},  // no event: left alone
       {&add.Panel_EventTime, ""},       {&add.Panel_TOW, "100.00"},
@@ -309,12 +306,12 @@ TEST_F(PositionReports, ComprehensiveTimeFillsTheAdditionalTimingWindow) {
     EXPECT_EQ(add.Panel_SV[i].Color(), used[i] ? colours::kAqua : colours::kWindow) << i;
   }
 
-  Decode(DecodeComprehensiveTime, Comprehensive({.eventCount = 9,
-                                                 .timeOfWeek = 3723.5,
-                                                 .month = 13,
-                                                 .mode = -1,
-                                                 .latitudeDeg = 51.25,
-                                                 .longitudeDeg = -0.75}));
+  Decode(0x8F, Comprehensive({.eventCount = 9,
+                              .timeOfWeek = 3723.5,
+                              .month = 13,
+                              .mode = -1,
+                              .latitudeDeg = 51.25,
+                              .longitudeDeg = -0.75}));
   const std::vector<std::pair<Panel*, std::string>> second = {
       {&add.Panel_EventCounter, "9"},   {&add.Panel_EventTime, "1:02:03.500000000"},
       {&add.Panel_Date, "??? 5, 2006"}, {&add.Panel_RecMode, "Invalid Mode"},
@@ -326,8 +323,7 @@ TEST_F(PositionReports, ComprehensiveTimeFillsTheAdditionalTimingWindow) {
     EXPECT_EQ(panel->Caption(), text) << panel->Name();
 
   // Angles rounded up to the next degree carry into it.
-  Decode(DecodeComprehensiveTime,
-         Comprehensive({.latitudeDeg = -51.99999999, .longitudeDeg = 0.99999999}));
+  Decode(0x8F, Comprehensive({.latitudeDeg = -51.99999999, .longitudeDeg = 0.99999999}));
   EXPECT_EQ(
       add.Panel_LatDeg.Caption() + add.Panel_LatMin.Caption() + add.Panel_NorthSouth.Caption(),
       "52\u00B00.0000'S");
@@ -339,13 +335,13 @@ TEST_F(PositionReports, ComprehensiveTimeFillsTheAdditionalTimingWindow) {
                                                              {6, "Overdetermined clock"},
                                                              {7, "Invalid Mode"}};
   for (const auto& [mode, text] : modes) {
-    Decode(DecodeComprehensiveTime, Comprehensive({.mode = mode}));
+    Decode(0x8F, Comprehensive({.mode = mode}));
     EXPECT_EQ(add.Panel_RecMode.Caption(), text) << int{mode};
   }
 }
 
 TEST_F(PositionReports, ComprehensiveTimeDrivesTheMainPositionOnlyWithoutTimingPackets) {
-  Decode(DecodeComprehensiveTime, Comprehensive({.latitudeDeg = 37.5, .longitudeDeg = -0.5}));
+  Decode(0x8F, Comprehensive({.latitudeDeg = 37.5, .longitudeDeg = -0.5}));
   EXPECT_EQ(main.Panel_Mode.Caption(), "Full Position (3D)");
   EXPECT_EQ(main.Panel_Latitude.Caption(), "37.500000");
   EXPECT_EQ(main.Panel_Longitude.Caption(), "-0.500000");
@@ -354,7 +350,7 @@ TEST_F(PositionReports, ComprehensiveTimeDrivesTheMainPositionOnlyWithoutTimingP
 
   SetTimingPackets(true);
   ChangeLog log(app);
-  Decode(DecodeComprehensiveTime, Comprehensive({.mode = 0, .latitudeDeg = 1}));
+  Decode(0x8F, Comprehensive({.mode = 0, .latitudeDeg = 1}));
   EXPECT_FALSE(log.changes.empty());
   for (const std::string& change : log.changes)
     EXPECT_EQ(change.rfind("TForm_AddTiming.", 0), 0u) << change;

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "decode/decoders.h"
+#include "core/dispatcher.h"
 #include "link/codec.h"
 #include "receiver/receiver_type.h"
 #include "support/decoder_helpers.h"
@@ -68,7 +68,7 @@ TEST(SoftwareVersion, ShortAndLongForms) {
   TForm_Product& f = app.Form_Product;
   f.Panel_NavHour.SetCaption("before");
 
-  Decode(DecodeSoftwareVersion, app, SoftwareVersion(10));
+  Decode(0x45, app, SoftwareVersion(10));
   EXPECT_EQ(app.Form_Main.Panel_Version.Caption(), "2.05");
   EXPECT_EQ(f.Panel_NavVersion.Caption(), "2.05");
   EXPECT_EQ(f.Panel_NavDate.Caption(), "6/15/2006");
@@ -76,7 +76,7 @@ TEST(SoftwareVersion, ShortAndLongForms) {
   EXPECT_EQ(f.Panel_SigDate.Caption(), "3/1/2005");
   EXPECT_EQ(f.Panel_NavHour.Caption(), "before");
 
-  Decode(DecodeSoftwareVersion, app, SoftwareVersion(96));
+  Decode(0x45, app, SoftwareVersion(96));
   EXPECT_EQ(f.Panel_NavVersion.Caption(), "2.05");  // the build number is for engineering only
   EXPECT_EQ(f.Panel_NavDate.Caption(), "6/15/2006");
   EXPECT_EQ(f.Panel_NavHour.Caption(), "13:04:09");
@@ -88,11 +88,11 @@ TEST(SoftwareVersion, EngineeringModeShowsTheBuildNumberWhereTheReportHasOne) {
   app.state.EngineeringMode = true;
   TForm_Product& f = app.Form_Product;
 
-  Decode(DecodeSoftwareVersion, app, SoftwareVersion(96));
+  Decode(0x45, app, SoftwareVersion(96));
   EXPECT_EQ(f.Panel_NavVersion.Caption(), "2.05.17");
   EXPECT_EQ(app.Form_Main.Panel_Version.Caption(), "2.05");
 
-  Decode(DecodeSoftwareVersion, app, SoftwareVersion(10));
+  Decode(0x45, app, SoftwareVersion(10));
   EXPECT_EQ(f.Panel_NavVersion.Caption(), "2.05");
 }
 
@@ -100,7 +100,7 @@ TEST(SoftwareVersion, OtherLengthsAreIgnored) {
   TestRig rig;
   Monitor& app = rig.app;
   for (size_t length : {9u, 11u, 23u, 95u, 97u})
-    Decode(DecodeSoftwareVersion, app, SoftwareVersion(length));
+    Decode(0x45, app, SoftwareVersion(length));
   EXPECT_EQ(app.Form_Product.Panel_NavVersion.Caption(), "");
   EXPECT_EQ(app.Form_Product.Panel_NavHour.Caption(), "");
   EXPECT_EQ(app.Form_Main.Panel_Version.Caption(), "");
@@ -118,7 +118,7 @@ TEST(ManufacturingParams, PanelsAndTheCenturyOfTheBuildDate) {
       {7, 1, 2, "1/2/2007"},      {0, 10, 5, "10/5/2000"},
   };
   for (const auto& [year, month, day, text] : dates) {
-    Decode(DecodeManufacturingParams, app, Manufacturing(year, month, day));
+    Decode(0x8F, app, Manufacturing(year, month, day));
     EXPECT_EQ(f.Panel_ManDate.Caption(), text) << "year byte " << year;
   }
   EXPECT_EQ(f.Panel_ManSerNumPrefix.Caption(), "4512");
@@ -129,10 +129,10 @@ TEST(ManufacturingParams, PanelsAndTheCenturyOfTheBuildDate) {
 
   Bytes longer = Manufacturing(99, 2, 2);
   longer.push_back(0);
-  Decode(DecodeManufacturingParams, app, longer);
+  Decode(0x8F, app, longer);
   Bytes shorter = Manufacturing(99, 2, 2);
   shorter.pop_back();
-  Decode(DecodeManufacturingParams, app, shorter);
+  Decode(0x8F, app, shorter);
   EXPECT_EQ(f.Panel_ManDate.Caption(), "10/5/2000");
 }
 
@@ -142,7 +142,7 @@ TEST(ProductionParams, SevenValuesWithThePremiumOptionsInTheirBoxCaption) {
   TestRig rig;
   Monitor& app = rig.app;
   TForm_Product& f = app.Form_Product;
-  Decode(DecodeProductionParams, app, Production(0x8001, 98));
+  Decode(0x8F, app, Production(0x8001, 98));
 
   EXPECT_EQ(f.Panel_ProdOptsPrefix.Caption(), "250");
   EXPECT_EQ(f.Panel_ProdNumExt.Caption(), "3");
@@ -171,7 +171,7 @@ TEST(ProductionParams, PremiumOptionsCheckTheProductTypeOfTheDiagnosticsWindow) 
   Monitor& app = rig.app;
   TForm_Diagnostics& d = app.Form_Diagnostics;
   for (const Case& c : cases) {
-    Decode(DecodeProductionParams, app, Production(c.premiumOptions, 98));
+    Decode(0x8F, app, Production(c.premiumOptions, 98));
     for (const RadioButton* button :
          {&d.RadioButton_Standard, &d.RadioButton_Sorvek, &d.RadioButton_Harvane}) {
       EXPECT_EQ(button->Checked(), button == &(d.*c.checked))
@@ -207,7 +207,7 @@ TEST(ProductionParams, SelectsTheReceiverTypeByMachineNumberThenPremiumOptions) 
       rig.settings.values["NTP"] = "0";  // answered before: no question
       if (before != 0) ConfigureReceiverType(app, before);
 
-      Decode(DecodeProductionParams, app, Production(c.premiumOptions, c.machineId));
+      Decode(0x8F, app, Production(c.premiumOptions, c.machineId));
       EXPECT_EQ(CheckedReceiverType(app), c.type != 0 ? c.type : before)
           << "options " << c.premiumOptions << ", machine " << c.machineId << ", before " << before;
     }
@@ -219,7 +219,7 @@ TEST(ProductionParams, SelectingATypeConfiguresItAsTheMenuWould) {
   Monitor& app = rig.app;
   // A first run: the Tempavo Opal/2000 asks once whether it feeds an NTP server.
   rig.dialogs.Answer(Answer::No);
-  Decode(DecodeProductionParams, app, Production(0, 7));
+  Decode(0x8F, app, Production(0, 7));
   // The decoder does not block: the question, and the type it waits for, come after the packet
   // loop.
   EXPECT_TRUE(rig.dialogs.Boxes().empty());
@@ -230,7 +230,7 @@ TEST(ProductionParams, SelectingATypeConfiguresItAsTheMenuWould) {
   EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "NTP?");
   EXPECT_TRUE(app.Form_Main.ControlPollingTimingPkts.Checked());
 
-  Decode(DecodeProductionParams, app, Production(64, 7));
+  Decode(0x8F, app, Production(64, 7));
   EXPECT_FALSE(app.Form_Main.ControlPollingTimingPkts.Visible());
   EXPECT_TRUE(app.Form_Main.ControlPollingTimingPkts.Checked());
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
@@ -242,7 +242,7 @@ TEST(ProductionParams, OtherLengthsChangeNothing) {
   for (size_t length : {18u, 20u}) {
     Bytes report = Production(0, 7);
     report.resize(length);
-    Decode(DecodeProductionParams, app, report);
+    Decode(0x8F, app, report);
   }
   EXPECT_EQ(CheckedReceiverType(app), 0);
   EXPECT_FALSE(app.Form_Diagnostics.RadioButton_Standard.Checked());

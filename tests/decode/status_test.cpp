@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "decode/decoders.h"
+#include "core/dispatcher.h"
+#include "decode/status.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
@@ -115,7 +116,7 @@ TEST(HealthReport, StatusTextOfEveryCode) {
   TForm_Main& main = rig.app.Form_Main;
   for (const auto& [code, text] : cases) {
     main.Panel_Status.SetCaption("previous");
-    Decode(DecodeHealth, rig.app, Health(code));
+    Decode(0x46, rig.app, Health(code));
     EXPECT_EQ(main.Panel_Status.Caption(), text) << "code " << code;
   }
   EXPECT_EQ(main.Panel_ModeAndStatus.Hint(), "Mode and Status: Packets 0x46, 8F-0B");
@@ -127,10 +128,10 @@ TEST(HealthReport, IgnoredAtOtherLengthsAndWhileTimingPacketsArePolled) {
   const std::string designHint = main.Panel_ModeAndStatus.Hint();
   main.Panel_Status.SetCaption("kept");
 
-  Decode(DecodeHealth, rig.app, {0x00});
-  Decode(DecodeHealth, rig.app, {0x00, 0x00, 0x00});
+  Decode(0x46, rig.app, {0x00});
+  Decode(0x46, rig.app, {0x00, 0x00, 0x00});
   main.ControlPollingTimingPkts.SetChecked(true);
-  Decode(DecodeHealth, rig.app, Health(0));
+  Decode(0x46, rig.app, Health(0));
 
   EXPECT_EQ(main.Panel_Status.Caption(), "kept");
   EXPECT_EQ(main.Panel_ModeAndStatus.Hint(), designHint);
@@ -143,7 +144,7 @@ TEST(TrackingStatus, RowLinesUpUnderTheHeadingsAndFillsTheMainWindowChannel) {
   Monitor& app = rig.app;
   // Bits 2 to 0 of the channel byte are not part of the channel number.
   for (uint8_t channelByte : {uint8_t{0x18}, uint8_t{0x1F}}) {
-    Decode(DecodeTrackingStatus, app, Tracking(14, channelByte, 12.5f, 3.0f, 0.5f, 1.0f));
+    Decode(0x5C, app, Tracking(14, channelByte, 12.5f, 3.0f, 0.5f, 1.0f));
 
     const std::string row = app.Form_Track.Panel_TS[3].Caption();
     EXPECT_EQ(row, " 14   4    1   1    12.5       3.0  28.6   57.3");
@@ -164,8 +165,7 @@ TEST(TrackingStatus, WideValuesAndTheLastChannel) {
   TestRig rig;
   Monitor& app = rig.app;
   // Negative angles (below the horizon, west of north) and a long time keep their own widths.
-  Decode(DecodeTrackingStatus, app,
-         Tracking(7, ChannelByte(11), 0.0f, 123456.7f, -0.1f, -3.0f, 2, 0));
+  Decode(0x5C, app, Tracking(7, ChannelByte(11), 0.0f, 123456.7f, -0.1f, -3.0f, 2, 0));
   EXPECT_EQ(app.Form_Track.Panel_TS[11].Caption(),
             "  7  12    2   0     0.0  123456.7  -5.7 -171.9");
   EXPECT_EQ(app.Form_Main.Panel_SV[11].Caption(), " 7");
@@ -175,17 +175,17 @@ TEST(TrackingStatus, WideValuesAndTheLastChannel) {
 TEST(TrackingStatus, ChannelsBeyondTwelveAndWrongLengthsChangeNothing) {
   TestRig rig;
   Monitor& app = rig.app;
-  Decode(DecodeTrackingStatus, app, Tracking(14, ChannelByte(3), 12.5f));
+  Decode(0x5C, app, Tracking(14, ChannelByte(3), 12.5f));
   const SatelliteDisplay before = Snapshot(app);
 
-  Decode(DecodeTrackingStatus, app, Tracking(21, 0x60, 40.0f));  // channel 12
-  Decode(DecodeTrackingStatus, app, Tracking(21, 0xF8, 40.0f));  // channel 31
+  Decode(0x5C, app, Tracking(21, 0x60, 40.0f));  // channel 12
+  Decode(0x5C, app, Tracking(21, 0xF8, 40.0f));  // channel 31
   Bytes shortReport = Tracking(21, ChannelByte(3), 40.0f);
   shortReport.pop_back();
-  Decode(DecodeTrackingStatus, app, shortReport);
+  Decode(0x5C, app, shortReport);
   Bytes longReport = Tracking(21, ChannelByte(3), 40.0f);
   longReport.push_back(0);
-  Decode(DecodeTrackingStatus, app, longReport);
+  Decode(0x5C, app, longReport);
 
   EXPECT_EQ(Snapshot(app), before);
 }
@@ -194,7 +194,7 @@ TEST(TrackingStatus, SatelliteColourFollowsTheLastSelectionAtTheChannelsNextRepo
   TestRig rig;
   Monitor& app = rig.app;
   Panel& sv1 = app.Form_Main.Panel_SV[0];
-  Decode(DecodeSatelliteSelection, app, Selection({14, -9}));
+  Decode(0x6D, app, Selection({14, -9}));
 
   const std::vector<std::pair<int, Colour>> cases = {
       {14, colours::kGreen},  // used for fixes
@@ -203,16 +203,16 @@ TEST(TrackingStatus, SatelliteColourFollowsTheLastSelectionAtTheChannelsNextRepo
       {0, colours::kWindow},  // an empty channel, though the list has empty entries
   };
   for (const auto& [prn, colour] : cases) {
-    Decode(DecodeTrackingStatus, app, Tracking(prn, ChannelByte(0)));
+    Decode(0x5C, app, Tracking(prn, ChannelByte(0)));
     EXPECT_EQ(sv1.Color(), colour) << "PRN " << prn;
   }
 
   // A new list repaints nothing by itself; the next tracking report of the channel does.
-  Decode(DecodeTrackingStatus, app, Tracking(14, ChannelByte(0)));
+  Decode(0x5C, app, Tracking(14, ChannelByte(0)));
   ASSERT_EQ(sv1.Color(), colours::kGreen);
-  Decode(DecodeSatelliteSelection, app, Selection({}));
+  Decode(0x6D, app, Selection({}));
   EXPECT_EQ(sv1.Color(), colours::kGreen);
-  Decode(DecodeTrackingStatus, app, Tracking(14, ChannelByte(0)));
+  Decode(0x5C, app, Tracking(14, ChannelByte(0)));
   EXPECT_EQ(sv1.Color(), colours::kWindow);
 }
 
@@ -235,7 +235,7 @@ TEST(SatelliteSelection, DilutionsListAndSelectedSatellites) {
   TestRig rig;
   Monitor& app = rig.app;
   TForm_Track& track = app.Form_Track;
-  Decode(DecodeSatelliteSelection, app, Selection({14, -9, 127, -128}, 2.25f, 1.04f, 10.0f, 0.96f));
+  Decode(0x6D, app, Selection({14, -9, 127, -128}, 2.25f, 1.04f, 10.0f, 0.96f));
 
   EXPECT_EQ(track.Panel_PDOP.Caption(), "2.2");  // 2.25 is 2.25 exactly: rounds to even
   EXPECT_EQ(track.Panel_HDOP.Caption(), "1.0");
@@ -249,21 +249,21 @@ TEST(SatelliteSelection, DilutionsListAndSelectedSatellites) {
 TEST(SatelliteSelection, EachListReplacesTheWholeSelectionAndShortReportsAreIgnored) {
   TestRig rig;
   Monitor& app = rig.app;
-  Decode(DecodeSatelliteSelection, app, Selection({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-  Decode(DecodeSatelliteSelection, app, Selection({20}));
+  Decode(0x6D, app, Selection({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  Decode(0x6D, app, Selection({20}));
   EXPECT_EQ(app.state.SelectedSVs,
             (std::array<int32_t, kChannelCount>{20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(app.Form_Track.Panel_SVSel.Caption(), "  20");
 
-  Decode(DecodeSatelliteSelection, app, Selection({}));
+  Decode(0x6D, app, Selection({}));
   EXPECT_EQ(app.state.SelectedSVs, (std::array<int32_t, kChannelCount>{}));
   EXPECT_EQ(app.Form_Track.Panel_SVSel.Caption(), "");
 
   // Shorter than the four dilutions: ignored.
-  Decode(DecodeSatelliteSelection, app, Selection({5, -6}));
+  Decode(0x6D, app, Selection({5, -6}));
   Bytes truncated = Selection({}, 9.0f);
   truncated.pop_back();
-  Decode(DecodeSatelliteSelection, app, truncated);
+  Decode(0x6D, app, truncated);
   EXPECT_EQ(app.Form_Track.Panel_PDOP.Caption(), "1.5");
   EXPECT_EQ(app.Form_Track.Panel_SVSel.Caption(), "   5  -6");
   EXPECT_EQ(app.state.SelectedSVs[1], -6);
@@ -278,13 +278,13 @@ TEST(SatelliteSelection, MoreThanTwelveAreAllListedButOnlyTwelveSelected) {
     prns.push_back(prn);
     list += (prn < 10 ? "   " : "  ") + std::to_string(prn);
   }
-  Decode(DecodeSatelliteSelection, app, Selection(prns));
+  Decode(0x6D, app, Selection(prns));
 
   EXPECT_EQ(app.Form_Track.Panel_SVSel.Caption(), list);
   EXPECT_EQ(app.state.SelectedSVs,
             (std::array<int32_t, kChannelCount>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   // The thirteenth is not in the selection the colours follow.
-  Decode(DecodeTrackingStatus, app, Tracking(13, ChannelByte(0)));
+  Decode(0x5C, app, Tracking(13, ChannelByte(0)));
   EXPECT_EQ(app.Form_Main.Panel_SV[0].Color(), colours::kWindow);
 }
 
@@ -293,13 +293,13 @@ TEST(SatelliteSelection, MoreThanTwelveAreAllListedButOnlyTwelveSelected) {
 TEST(ExpireTrackingChannels, ClearsAChannelOnTheFifthRoundWithoutAReport) {
   TestRig rig;
   Monitor& app = rig.app;
-  Decode(DecodeSatelliteSelection, app, Selection({14, 22}));
-  Decode(DecodeTrackingStatus, app, Tracking(14, ChannelByte(0), 40.0f));
-  Decode(DecodeTrackingStatus, app, Tracking(22, ChannelByte(5), 35.0f));
+  Decode(0x6D, app, Selection({14, 22}));
+  Decode(0x5C, app, Tracking(14, ChannelByte(0), 40.0f));
+  Decode(0x5C, app, Tracking(22, ChannelByte(5), 35.0f));
 
   for (int round = 1; round <= 4; ++round) {
     ExpireTrackingChannels(app);
-    if (round == 2) Decode(DecodeTrackingStatus, app, Tracking(22, ChannelByte(5), 36.0f));
+    if (round == 2) Decode(0x5C, app, Tracking(22, ChannelByte(5), 36.0f));
   }
   EXPECT_EQ(app.Form_Main.Panel_SV[0].Caption(), "14");
   EXPECT_EQ(app.Form_Main.Panel_SV[0].Color(), colours::kGreen);
@@ -351,8 +351,7 @@ TEST(RawMeasurement, ShowsOnlyTheSatelliteOfTheSelectedTab) {
   TForm_RawMeas& f = app.Form_RawMeas;
   f.TabControl_SV.SetTabIndex(6);  // PRN 7
 
-  Decode(DecodeRawMeasurement, app,
-         RawMeasurement(7, 20.0f, 14.25f, 123.5f, -1234.567f, 345678.125));
+  Decode(0x5A, app, RawMeasurement(7, 20.0f, 14.25f, 123.5f, -1234.567f, 345678.125));
   EXPECT_EQ(f.Panel_SampleLen.Caption(), "20.000000");
   EXPECT_EQ(f.Panel_SignalLevel.Caption(), "14.2");
   EXPECT_EQ(f.Panel_CodePhase.Caption(), "123.500000");
@@ -367,7 +366,7 @@ TEST(RawMeasurement, ShowsOnlyTheSatelliteOfTheSelectedTab) {
       truncated,
   };
   for (const Bytes& report : ignored)
-    Decode(DecodeRawMeasurement, app, report);
+    Decode(0x5A, app, report);
   EXPECT_EQ(f.Panel_SampleLen.Caption(), "20.000000");
   EXPECT_EQ(f.Panel_Time.Caption(), "345678.12");
 }
@@ -379,7 +378,7 @@ TEST(EphemerisStatus, MovesTheSelectorToItsSatelliteAndFillsTheSixPanels) {
   Monitor& app = rig.app;
   TForm_EphemStat& f = app.Form_EphemStat;
 
-  Decode(DecodeEphemerisStatus, app, EphemerisStatus(7, 86400.125f, 0, 5, 93600.0f, 0, 2.8f));
+  Decode(0x5B, app, EphemerisStatus(7, 86400.125f, 0, 5, 93600.0f, 0, 2.8f));
   EXPECT_EQ(f.ComboBox_SV.ItemIndex(), 6);
   EXPECT_EQ(f.ComboBox_SV.Text(), "7");
   EXPECT_EQ(f.Panel_Time.Caption(), "86400.12");
@@ -389,7 +388,7 @@ TEST(EphemerisStatus, MovesTheSelectorToItsSatelliteAndFillsTheSixPanels) {
   EXPECT_EQ(f.Panel_FitFlag.Caption(), "0");
   EXPECT_EQ(f.Panel_Accuracy.Caption(), "2.80");
 
-  Decode(DecodeEphemerisStatus, app, EphemerisStatus(32, 0, 0x3F, 0xAB, 0, 0x1C, 0));
+  Decode(0x5B, app, EphemerisStatus(32, 0, 0x3F, 0xAB, 0, 0x1C, 0));
   EXPECT_EQ(f.ComboBox_SV.Text(), "32");
   EXPECT_EQ(f.Panel_Health.Caption(), "3F");
   EXPECT_EQ(f.Panel_IODE.Caption(), "AB");
@@ -397,7 +396,7 @@ TEST(EphemerisStatus, MovesTheSelectorToItsSatelliteAndFillsTheSixPanels) {
 
   Bytes longer = EphemerisStatus(3, 0, 1, 1, 0, 1, 0);
   longer.push_back(0);
-  Decode(DecodeEphemerisStatus, app, longer);
+  Decode(0x5B, app, longer);
   EXPECT_EQ(f.ComboBox_SV.Text(), "32");
   EXPECT_EQ(f.Panel_Health.Caption(), "3F");
 }

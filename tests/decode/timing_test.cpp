@@ -7,7 +7,6 @@
 
 #include "analysis/vouched_time.h"
 #include "core/dispatcher.h"
-#include "decode/decoders.h"
 #include "link/codec.h"
 #include "support/decoder_helpers.h"
 #include "support/test_rig.h"
@@ -83,7 +82,7 @@ Bytes PrimaryUtc(const UtcFields& f) {
 
 class TimingReports : public ::testing::Test {
  protected:
-  void Decode(Decoder decoder, const Bytes& payload) { testing::Decode(decoder, app, payload); }
+  void Decode(uint8_t decoder, const Bytes& payload) { testing::Decode(decoder, app, payload); }
   void SetTimingPackets(bool on) { main.ControlPollingTimingPkts.SetChecked(on); }
 
   testing::TestRig rig;
@@ -97,10 +96,10 @@ TEST_F(TimingReports, AnyOtherLengthChangesNothing) {
   app.state.TimeToPcPending = true;
   app.state.PositionDownloadPending = true;
   ChangeLog log(app);
-  const std::vector<std::pair<Decoder, Bytes>> reports = {
-      {DecodeTimingPrimary, Primary({.flags = 1})},
-      {DecodeTimingSupplemental, Supplemental({.minorAlarms = 0xFFFF})},
-      {DecodePrimaryUtcTime, PrimaryUtc({.eventCount = 1, .flags = 0xFF})},
+  const std::vector<std::pair<uint8_t, Bytes>> reports = {
+      {0x8F, Primary({.flags = 1})},
+      {0x8F, Supplemental({.minorAlarms = 0xFFFF})},
+      {0x8F, PrimaryUtc({.eventCount = 1, .flags = 0xFF})},
   };
   for (const auto& [decoder, payload] : reports) {
     for (size_t length : {size_t{1}, payload.size() - 1, payload.size() + 1}) {
@@ -122,7 +121,7 @@ TEST_F(TimingReports, PrimaryFillsTheTimeGroupInOrderWithoutTouchingTheCountdown
   SetTimingPackets(true);
   main.Panel_Timing.SetHint("Time: Packet 0x41");
   ChangeLog log(app);
-  Decode(DecodeTimingPrimary, Primary({.flags = 1}));
+  Decode(0x8F, Primary({.flags = 1}));
   EXPECT_EQ(main.Panel_TOW.Caption(), "3600");
   EXPECT_EQ(main.Panel_WeekNum.Caption(), "1400");
   EXPECT_EQ(main.Panel_UTCOffset.Caption(), "14");
@@ -138,7 +137,7 @@ TEST_F(TimingReports, PrimaryFillsTheTimeGroupInOrderWithoutTouchingTheCountdown
   EXPECT_EQ(app.state.TimeCountdown, 0);
 
   // Only bit 0 of the flags counts; months outside 1..12 show a placeholder.
-  Decode(DecodeTimingPrimary, Primary({.utcOffset = -2, .flags = 2, .month = 13}));
+  Decode(0x8F, Primary({.utcOffset = -2, .flags = 2, .month = 13}));
   EXPECT_EQ(main.Label_TimeType.Caption(), "GPS");
   EXPECT_EQ(main.Panel_UTCOffset.Caption(), "-2");
   EXPECT_EQ(main.Panel_Date.Caption(), "??? 5, 2006");
@@ -147,19 +146,19 @@ TEST_F(TimingReports, PrimaryFillsTheTimeGroupInOrderWithoutTouchingTheCountdown
 TEST_F(TimingReports, PrimaryIsIgnoredWithoutTimingPackets) {
   app.state.TimeToPcPending = true;
   ChangeLog log(app);
-  Decode(DecodeTimingPrimary, Primary({}));
+  Decode(0x8F, Primary({}));
   EXPECT_TRUE(log.changes.empty());
   EXPECT_TRUE(app.state.TimeToPcPending);
 }
 
 TEST_F(TimingReports, PrimaryTakesUpAPendingTimeDownloadOnce) {
   SetTimingPackets(true);
-  Decode(DecodeTimingSupplemental, Supplemental({}));  // doing fixes, no alarms
+  Decode(0x8F, Supplemental({}));  // doing fixes, no alarms
   app.state.TimeToPcPending = true;
   rig.dialogs.Answer(Answer::Ok);
   const auto week = static_cast<uint16_t>(BuildWeekWindow().earliest + 10);
-  Decode(DecodeTimingPrimary, Primary({.timeOfWeek = 3600, .week = week, .utcOffset = 14}));
-  Decode(DecodeTimingPrimary, Primary({}));
+  Decode(0x8F, Primary({.timeOfWeek = 3600, .week = week, .utcOffset = 14}));
+  Decode(0x8F, Primary({}));
   EXPECT_FALSE(app.state.TimeToPcPending);
   // The clock is set from the report at once; the message waits for the packet loop to end.
   EXPECT_EQ(rig.systemTime.setCalls,
@@ -179,7 +178,7 @@ TEST_F(TimingReports, SupplementalAlwaysShowsTimingOutputsAndAlarms) {
     panel->SetColor(colours::kButtonFace);
   app.state.PositionDownloadPending = true;
   ChangeLog log(app);
-  Decode(DecodeTimingSupplemental, Supplemental({.minorAlarms = 0x0802}));
+  Decode(0x8F, Supplemental({.minorAlarms = 0x0802}));
 
   EXPECT_EQ(app.state.TimeCountdown, 5);
   EXPECT_EQ(app.state.TimingStatusCountdown, 5);
@@ -203,11 +202,11 @@ TEST_F(TimingReports, SupplementalAlwaysShowsTimingOutputsAndAlarms) {
   EXPECT_TRUE(app.state.PositionDownloadPending);
 
   // Bits 0, 4 and 12 to 15 have no LED; all the others do.
-  Decode(DecodeTimingSupplemental, Supplemental({.minorAlarms = 0xF011, .ppsGenerated = 0}));
+  Decode(0x8F, Supplemental({.minorAlarms = 0xF011, .ppsGenerated = 0}));
   for (Shape* led : main.AlarmLeds())
     EXPECT_EQ(led->BrushColor(), colours::kGreen) << led->Name();
   EXPECT_EQ(main.Shape_PPS.BrushColor(), colours::kYellow);
-  Decode(DecodeTimingSupplemental, Supplemental({.minorAlarms = 0x0FEE}));
+  Decode(0x8F, Supplemental({.minorAlarms = 0x0FEE}));
   for (Shape* led : main.AlarmLeds())
     EXPECT_EQ(led->BrushColor(), colours::kYellow) << led->Name();
 }
@@ -215,21 +214,21 @@ TEST_F(TimingReports, SupplementalAlwaysShowsTimingOutputsAndAlarms) {
 TEST_F(TimingReports, SupplementalWithTimingPacketsShowsPositionModeAndStatus) {
   SetTimingPackets(true);
   main.Panel_Position.SetHint("Position: Packet 8F-0B");
-  Decode(DecodeTimingSupplemental, Supplemental({}));
+  Decode(0x8F, Supplemental({}));
   EXPECT_EQ(main.Panel_Latitude.Caption(), "37.500000");
   EXPECT_EQ(main.Panel_Longitude.Caption(), "-122.250000");
   EXPECT_EQ(main.Panel_Altitude.Caption(), "123.5");
   EXPECT_EQ(main.Panel_Position.Hint(), "Position: Packet 8F-AC");
 
   app.state.LatLonDegMin = true;
-  Decode(DecodeTimingSupplemental, Supplemental({}));
+  Decode(0x8F, Supplemental({}));
   EXPECT_EQ(main.Panel_Latitude.Caption(), "37\u00B0 30' 0.000");
   EXPECT_EQ(main.Panel_Longitude.Caption(), "-122\u00B0 15' 0.000");
 
   const std::vector<std::pair<uint8_t, std::string>> modes = {
       {0, "Automatic (2D/3D)"}, {2, " "}, {7, "Overdetermined Clock"}, {8, "Invalid Mode"}};
   for (const auto& [mode, text] : modes) {
-    Decode(DecodeTimingSupplemental, Supplemental({.mode = mode}));
+    Decode(0x8F, Supplemental({.mode = mode}));
     EXPECT_EQ(main.Panel_Mode.Caption(), text) << int{mode};
   }
   const std::vector<std::pair<uint8_t, std::string>> statuses = {{0, "Doing fixes"},
@@ -240,7 +239,7 @@ TEST_F(TimingReports, SupplementalWithTimingPacketsShowsPositionModeAndStatus) {
                                                                  {17, "Invalid Status"}};
   for (const auto& [status, text] : statuses) {
     main.Panel_Status.SetCaption("before");
-    Decode(DecodeTimingSupplemental, Supplemental({.status = status}));
+    Decode(0x8F, Supplemental({.status = status}));
     EXPECT_EQ(main.Panel_Status.Caption(), text) << int{status};
   }
 }
@@ -250,7 +249,7 @@ TEST_F(TimingReports, SupplementalWithTimingPacketsShowsPositionModeAndStatus) {
 TEST_F(TimingReports, PrimaryUtcShowsTimeDateStatusAndEvents) {
   add.Panel_EventCounter.SetCaption("7");
   add.Panel_EventTime.SetCaption("earlier");
-  Decode(DecodePrimaryUtcTime, PrimaryUtc({.status = 13}));
+  Decode(0x8F, PrimaryUtc({.status = 13}));
   EXPECT_EQ(add.Panel_PrimaryUTCTime.Caption(), "23:59:59.500000000");
   EXPECT_EQ(add.Panel_UTCDate.Caption(), "Nov 5, 2006");
   EXPECT_EQ(add.Panel_Status.Caption(), "Overdetermined Fixes");
@@ -258,13 +257,13 @@ TEST_F(TimingReports, PrimaryUtcShowsTimeDateStatusAndEvents) {
   EXPECT_EQ(add.Panel_EventCounter.Caption(), "7");  // event count 0: left alone
   EXPECT_EQ(add.Panel_EventTime.Caption(), "earlier");
 
-  Decode(DecodePrimaryUtcTime, PrimaryUtc({.eventCount = 12,
-                                           .fraction = 0.25,
-                                           .hours = 7,
-                                           .minutes = 5,
-                                           .seconds = 3,
-                                           .month = 0,
-                                           .status = 14}));
+  Decode(0x8F, PrimaryUtc({.eventCount = 12,
+                           .fraction = 0.25,
+                           .hours = 7,
+                           .minutes = 5,
+                           .seconds = 3,
+                           .month = 0,
+                           .status = 14}));
   EXPECT_EQ(add.Panel_EventCounter.Caption(), "12");
   EXPECT_EQ(add.Panel_PrimaryUTCTime.Caption(), "7:05:03.250000000");
   EXPECT_EQ(add.Panel_EventTime.Caption(), "7:05:03.250000000");
@@ -273,8 +272,7 @@ TEST_F(TimingReports, PrimaryUtcShowsTimeDateStatusAndEvents) {
 
   // A fraction that rounds to a whole second stays in its own second: never "60.000000000", and
   // never a carry into a leap second's fields or the date the receiver sent.
-  Decode(DecodePrimaryUtcTime,
-         PrimaryUtc({.fraction = 0.9999999997, .hours = 23, .minutes = 59, .seconds = 60}));
+  Decode(0x8F, PrimaryUtc({.fraction = 0.9999999997, .hours = 23, .minutes = 59, .seconds = 60}));
   EXPECT_EQ(add.Panel_PrimaryUTCTime.Caption(), "23:59:60.999999999");
 }
 
@@ -287,7 +285,7 @@ TEST_F(TimingReports, PrimaryUtcFlagLeds) {
       {0x0E, {kGrey, kGrey, kGrey, kGrey, kGrey}},  // bits 1 to 3 have no LED
   };
   for (const auto& [flags, expected] : cases) {
-    Decode(DecodePrimaryUtcTime, PrimaryUtc({.flags = flags}));
+    Decode(0x8F, PrimaryUtc({.flags = flags}));
     for (size_t i = 0; i < expected.size(); ++i)
       EXPECT_EQ(add.Leds()[i]->BrushColor(), expected[i]) << int{flags} << " LED " << i;
   }

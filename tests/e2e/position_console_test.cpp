@@ -51,7 +51,7 @@ std::optional<TimingSupplemental> NewestReported(const ConsoleOnEmulator& rig) {
   std::optional<TimingSupplemental> newest;
   for (const PacketBytes& packet : testing::Deframe(rig.port.delivered)) {
     if (packet[0] != 0x8F) continue;
-    auto report = ParseTimingSupplemental(packet.data() + 1, static_cast<int>(packet.size() - 1));
+    auto report = ParseTimingSupplemental(std::span<const uint8_t>(packet).subspan(1));
     if (report) newest = report;
   }
   return newest;

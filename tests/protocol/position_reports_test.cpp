@@ -240,9 +240,8 @@ TEST_F(PositionReportParsers, ReferenceAltitudeTimeAcceptedAndThe4AReportsByLeng
   // Both 0x4A reports share the id; the length tells them apart.
   const sim::Packet lla = Find(PositionOutputs(0x02, 0x00), 0x4A);
   const ReportType* byLength[] = {
-      FindReportType(0x4A, altitudePacket.payload.data(),
-                     static_cast<int>(altitudePacket.payload.size())),
-      FindReportType(0x4A, lla.payload.data(), static_cast<int>(lla.payload.size())),
+      FindReport(0x4A, altitudePacket.payload).type,
+      FindReport(0x4A, lla.payload).type,
   };
   ASSERT_TRUE(byLength[0] && byLength[1]);
   EXPECT_STREQ(byLength[0]->name, "referenceAltitude");

@@ -87,9 +87,8 @@ TEST(ProductReportParsers, SoftwareVersionInBothFormsEachWithItsOwnParser) {
 
   // One id, two report types told apart by the length.
   const ReportType* byLength[] = {
-      FindReportType(0x45, shortPacket.payload.data(),
-                     static_cast<int>(shortPacket.payload.size())),
-      FindReportType(0x45, longPacket.payload.data(), static_cast<int>(longPacket.payload.size())),
+      FindReport(0x45, shortPacket.payload).type,
+      FindReport(0x45, longPacket.payload).type,
   };
   ASSERT_TRUE(byLength[0] && byLength[1]);
   EXPECT_STREQ(byLength[0]->name, "softwareVersion");

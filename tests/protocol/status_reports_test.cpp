@@ -146,8 +146,7 @@ TEST_F(StatusReportParsers, SatelliteSelectionKeepsAListOfAnyLength) {
   ASSERT_EQ(r->prns.size(), carried + 14);
   EXPECT_EQ(r->prns[carried], -1);
   EXPECT_EQ(r->prns.back(), -14);
-  const ReportType* type =
-      FindReportType(0x6D, packet.payload.data(), static_cast<int>(packet.payload.size()));
+  const ReportType* type = FindReport(0x6D, packet.payload).type;
   ASSERT_NE(type, nullptr);
   EXPECT_STREQ(type->name, "satelliteSelection");
 }
@@ -276,15 +275,16 @@ TEST_F(StatusReportParsers, OtherLengthsDoNotParse) {
 
   // The selection needs its four dilutions; the list may be empty.
   const sim::Packet selection = sim::SatelliteSelectionReport(receiver);
-  EXPECT_TRUE(ParseSatelliteSelection(selection.payload.data(), 17));
-  EXPECT_FALSE(ParseSatelliteSelection(selection.payload.data(), 16));
-  EXPECT_FALSE(ParseSatelliteSelection(selection.payload.data(), 0));
-  const std::string shortJson = ReportJson(0x6D, selection.payload.data(), 16);
+  const std::span<const uint8_t> payload(selection.payload);
+  EXPECT_TRUE(ParseSatelliteSelection(payload.first(17)));
+  EXPECT_FALSE(ParseSatelliteSelection(payload.first(16)));
+  EXPECT_FALSE(ParseSatelliteSelection(payload.first(0)));
+  const std::string shortJson = ReportJson(0x6D, payload.first(16));
   EXPECT_EQ(FieldText(shortJson, "parsed"), "false") << shortJson;
 
   // 0x4B has no parser: its JSON is its payload.
   const uint8_t unknown[] = {0x5A, 0x00, 0x01};
-  const std::string ignored = ReportJson(0x4B, unknown, 3);
+  const std::string ignored = ReportJson(0x4B, unknown);
   EXPECT_EQ(FieldText(ignored, "parsed"), "false") << ignored;
   EXPECT_EQ(FieldText(ignored, "payload"), "\"5A0001\"") << ignored;
 }

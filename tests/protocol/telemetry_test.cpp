@@ -207,20 +207,20 @@ TrackingStatus Acquired(uint8_t prn, int channel) {
 // the number of supplemental reports in that second; a receiver without time (week 0) adds none.
 TEST(TelemetryTest, OneSamplePerReceiverSecondAtItsUtc) {
   Telemetry t;
-  t.AddTimingSupplemental(SupplementalWith(9), 0);  // before any time: not sampled
-  t.AddTimingPrimary(TimingPrimary{}, 0);           // week 0
-  t.AddTimingSupplemental(SupplementalWith(9), 0);
+  t.Add(SupplementalWith(9), 0);  // before any time: not sampled
+  t.Add(TimingPrimary{}, 0);      // week 0
+  t.Add(SupplementalWith(9), 0);
   EXPECT_TRUE(t.PpsOffsetNs().Empty());
   EXPECT_FALSE(t.ReceiverUtc().has_value());
 
-  t.AddTrackingStatus(Acquired(5, 0));
-  t.AddTrackingStatus(Acquired(9, 3));
-  t.AddSatelliteSelection(SatelliteSelection{0, 0, 0, 0, {5, -9}});
-  t.AddTimingPrimary(PrimaryAt(100018), 1000);
-  t.AddTimingSupplemental(SupplementalWith(3), 1000);
-  t.AddTimingSupplemental(SupplementalWith(7), 1100);  // a second report in the same second
-  t.AddTimingPrimary(PrimaryAt(100019), 2000);
-  t.AddTimingSupplemental(SupplementalWith(-4), 2000);
+  t.Add(Acquired(5, 0));
+  t.Add(Acquired(9, 3));
+  t.Add(SatelliteSelection{0, 0, 0, 0, {5, -9}});
+  t.Add(PrimaryAt(100018), 1000);
+  t.Add(SupplementalWith(3), 1000);
+  t.Add(SupplementalWith(7), 1100);  // a second report in the same second
+  t.Add(PrimaryAt(100019), 2000);
+  t.Add(SupplementalWith(-4), 2000);
 
   // GPS week 2319, second 100018, 18 leap seconds: 2024-06-17 03:46:40 UTC.
   const int64_t utc = 315964800 + 2319 * 604800 + 100000;
@@ -239,7 +239,7 @@ TEST(TelemetryTest, OneSamplePerReceiverSecondAtItsUtc) {
 
   // Both satellites are in the sky with one track point each.
   ASSERT_EQ(t.Tracks().size(), 0u);  // their reports came before the receiver had a time
-  t.AddTrackingStatus(Acquired(5, 0));
+  t.Add(Acquired(5, 0));
   ASSERT_EQ(t.Tracks().count(5), 1u);
   EXPECT_EQ(t.Tracks().at(5).back().second, utc + 1);
 }
@@ -273,24 +273,24 @@ TEST(PpsPhaseSeriesTest, RepeatedSecondsGapsAndTimeGoingBack) {
 // says acquired: a replay's last state stays, however long the monitor shows it.
 TEST(TelemetryTest, TrackedSatellitesAgeInReceiverSecondsAndFollowTheirChannel) {
   Telemetry t;
-  t.AddTimingPrimary(PrimaryAt(1000), 0);
-  t.AddTrackingStatus(Acquired(5, 0));
+  t.Add(PrimaryAt(1000), 0);
+  t.Add(Acquired(5, 0));
   for (uint32_t s = 1; s <= 5; ++s)
-    t.AddTimingPrimary(PrimaryAt(1000 + s), 0);
-  t.AddTimingPrimary(PrimaryAt(1005), 0);  // the same second again counts once
-  t.AddTrackingStatus(Acquired(9, 1));
+    t.Add(PrimaryAt(1000 + s), 0);
+  t.Add(PrimaryAt(1005), 0);  // the same second again counts once
+  t.Add(Acquired(9, 1));
   EXPECT_EQ(t.SatellitesTracked(), 2);
   for (uint32_t s = 6; s <= 10; ++s)
-    t.AddTimingPrimary(PrimaryAt(1000 + s), 0);
+    t.Add(PrimaryAt(1000 + s), 0);
   EXPECT_EQ(t.SatellitesTracked(), 2);  // PRN 5 reported 10 s ago
-  t.AddTimingPrimary(PrimaryAt(1011), 0);
+  t.Add(PrimaryAt(1011), 0);
   EXPECT_EQ(t.SatellitesTracked(), 1);
   TrackingStatus lost = Acquired(9, 1);
   lost.acquisition = 2;
-  t.AddTrackingStatus(lost);
+  t.Add(lost);
   EXPECT_EQ(t.SatellitesTracked(), 0);
   // A channel number beyond the receiver's is not a channel.
-  t.AddTrackingStatus(Acquired(12, 31));
+  t.Add(Acquired(12, 31));
   EXPECT_EQ(t.SatellitesTracked(), 0);
 }
 
@@ -298,11 +298,11 @@ TEST(TelemetryTest, PacketsAreCountedByReportWithTheDroppedOnesApart) {
   Telemetry t;
   const uint8_t supplemental[] = {0xAC, 0, 0};
   const uint8_t fatal[] = {0x11, 0x22};
-  t.CountPacket(0x8F, supplemental, 3, PacketOutcome::Decoded);
-  t.CountPacket(0x8F, supplemental, 3, PacketOutcome::BadLength);
-  t.CountPacket(0x5F, fatal, 2, PacketOutcome::Decoded);
-  t.CountPacket(0x13, nullptr, 0, PacketOutcome::UnknownId);
-  t.CountPacket(0x8F, nullptr, 0, PacketOutcome::BadLength);  // no sub-code to read
+  t.CountPacket(0x8F, supplemental, PacketOutcome::Decoded);
+  t.CountPacket(0x8F, supplemental, PacketOutcome::BadLength);
+  t.CountPacket(0x5F, fatal, PacketOutcome::Decoded);
+  t.CountPacket(0x13, {}, PacketOutcome::UnknownId);
+  t.CountPacket(0x8F, {}, PacketOutcome::BadLength);  // no sub-code to read
 
   const auto& received = t.Received();
   ASSERT_EQ(received.count({0x8F, 0xAC}), 1u);
@@ -324,11 +324,11 @@ TEST(TelemetryTest, TheSerialNumberIsTheCasesElseTheBoards) {
   EXPECT_FALSE(t.SerialNumber().has_value());
   ManufacturingParams board;
   board.boardSerialNumber = 1234;
-  t.AddManufacturingParams(board);
+  t.Add(board);
   EXPECT_EQ(t.SerialNumber(), 1234u);
   ProductionParams production;
   production.caseSerialNumber = 98765;
-  t.AddProductionParams(production);
+  t.Add(production);
   EXPECT_EQ(t.SerialNumber(), 98765u);
 }
 

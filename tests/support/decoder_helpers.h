@@ -1,17 +1,19 @@
-// Helpers of the decoder tests: feeding a payload to a decoder, and watching every window.
+// Helpers of the decoder tests: feeding a payload to the route of its report, and watching every
+// window.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/dispatcher.h"
 #include "core/monitor.h"
-#include "decode/decoders.h"
 
 namespace zelkon::testing {
 
-inline void Decode(Decoder decoder, Application& app, const std::vector<uint8_t>& payload) {
-  decoder(app, payload.data(), static_cast<int>(payload.size()));
+// One packet of report `id` through the dispatcher's lookup and the report's route.
+inline void Decode(uint8_t id, Application& app, const std::vector<uint8_t>& payload) {
+  DispatchReport(app, id, payload);
 }
 
 // Every property change of every window, as "TForm_X.Control", in order.

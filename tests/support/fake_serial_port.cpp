@@ -9,8 +9,10 @@
 namespace zelkon::testing {
 
 PacketBytes PacketOf(const PacketReceiver& receiver) {
-  PacketBytes packet{receiver.Id()};
-  packet.insert(packet.end(), receiver.Payload(), receiver.Payload() + receiver.PayloadLength());
+  const std::span<const uint8_t> payload = receiver.Payload();
+  PacketBytes packet(payload.size() + 1);
+  packet[0] = receiver.Id();
+  std::copy(payload.begin(), payload.end(), packet.begin() + 1);
   return packet;
 }
 

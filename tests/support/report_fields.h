@@ -16,11 +16,11 @@ namespace zelkon::testing {
 
 template <auto Parse>
 auto ParsePacket(const sim::Packet& packet) {
-  return Parse(packet.payload.data(), static_cast<int>(packet.payload.size()));
+  return Parse(std::span<const uint8_t>(packet.payload));
 }
 
 inline std::string PacketJson(const sim::Packet& packet) {
-  return ReportJson(packet.id, packet.payload.data(), static_cast<int>(packet.payload.size()));
+  return ReportJson(packet.id, packet.payload);
 }
 
 // The raw text of a field's value in one JSON object ("12.5", "true", "\"gpsTime\"", "[1,-2]");
@@ -49,14 +49,15 @@ void ExpectExactLengthOnly(const sim::Packet& packet) {
   SCOPED_TRACE(::testing::Message() << "report 0x" << std::hex << int{packet.id} << " of "
                                     << std::dec << packet.payload.size() << " bytes");
   std::vector<uint8_t> bytes = packet.payload;
-  const int length = static_cast<int>(bytes.size());
+  const size_t length = bytes.size();
   bytes.push_back(0);
-  EXPECT_TRUE(Parse(bytes.data(), length));
-  EXPECT_FALSE(Parse(bytes.data(), length - 1));
-  EXPECT_FALSE(Parse(bytes.data(), length + 1));
-  EXPECT_FALSE(Parse(bytes.data(), 0));
-  for (const int wrong : {length - 1, length + 1}) {
-    const std::string json = ReportJson(packet.id, bytes.data(), wrong);
+  const std::span<const uint8_t> all(bytes);
+  EXPECT_TRUE(Parse(all.first(length)));
+  EXPECT_FALSE(Parse(all.first(length - 1)));
+  EXPECT_FALSE(Parse(all.first(length + 1)));
+  EXPECT_FALSE(Parse(all.first(0)));
+  for (const size_t wrong : {length - 1, length + 1}) {
+    const std::string json = ReportJson(packet.id, all.first(wrong));
     EXPECT_EQ(FieldText(json, "parsed"), "false") << json;
     EXPECT_EQ(FieldText(json, "report"), "") << json;
     EXPECT_NE(FieldText(json, "payload"), "") << json;

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "decode/decoders.h"
+#include "core/dispatcher.h"
 #include "link/codec.h"
 #include "support/test_rig.h"
 #include "text/time_format.h"
@@ -93,7 +93,7 @@ class PositionTransfer : public ::testing::Test {
     WriteDouble(latitudeDeg / DegreesPerRadian, &p[36]);
     WriteDouble(longitudeDeg / DegreesPerRadian, &p[44]);
     WriteDouble(altitude, &p[52]);
-    DecodeTimingSupplemental(app, p.data(), static_cast<int>(p.size()));
+    DispatchReport(app, 0x8F, p);
   }
   void ReadFromFile(const std::string& contents) {
     std::ofstream(path, std::ios::binary) << contents;

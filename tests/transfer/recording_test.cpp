@@ -34,9 +34,7 @@ class Recording : public ::testing::Test {
     std::fclose(file);
     return bytes;
   }
-  void Record(uint8_t id, std::vector<uint8_t> payload) {
-    RecordPacket(rig.app, id, payload.data(), static_cast<int>(payload.size()));
-  }
+  void Record(uint8_t id, std::vector<uint8_t> payload) { RecordPacket(rig.app, id, payload); }
 
   testing::TestRig rig;
   AppState& state = rig.app.state;

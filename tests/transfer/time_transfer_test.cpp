@@ -78,7 +78,7 @@ TEST(TimeTransfer, CalendarRoundTripsBeyondTheTables) {
 }
 
 // A receiver that has its time and is not in a test mode, as its newest 0x8F-AC says.
-void DoingFixes(TestRig& rig) { rig.app.telemetry.AddTimingSupplemental({}, rig.clock.NowMs()); }
+void DoingFixes(TestRig& rig) { rig.app.telemetry.Add(TimingSupplemental{}, rig.clock.NowMs()); }
 
 const int kPlausibleWeek = BuildWeekWindow().earliest + 10;
 
@@ -103,22 +103,22 @@ TEST(PcClock, FailuresLeaveTheClockAlone) {
   using Said = std::function<void(Telemetry&)>;
   const auto status = [](uint8_t code, uint16_t alarms = 0, int64_t atMs = 0) -> Said {
     return [=](Telemetry& t) {
-      t.AddTimingSupplemental({.minorAlarms = alarms, .receiverStatus = code}, atMs);
+      t.Add(TimingSupplemental{.minorAlarms = alarms, .receiverStatus = code}, atMs);
     };
   };
   const Said fixes = status(0);
   const auto utcTime = [&](uint8_t flags, uint8_t code = 0) -> Said {
     return [=](Telemetry& t) {
       fixes(t);
-      t.AddPrimaryUtcTime({.receiverStatus = code, .flags = flags}, 0);
+      t.Add(PrimaryUtcTime{.receiverStatus = code, .flags = flags}, 0);
     };
   };
   const int week = kPlausibleWeek;
   const auto after = [&](float timeOfWeek) -> Said {  // the time report before said this
     return [=](Telemetry& t) {
       fixes(t);
-      t.AddGpsTime({timeOfWeek, static_cast<uint16_t>(week), 18});
-      t.AddGpsTime({3600, static_cast<uint16_t>(week), 18});
+      t.Add(GpsTime{timeOfWeek, static_cast<uint16_t>(week), 18});
+      t.Add(GpsTime{3600, static_cast<uint16_t>(week), 18});
     };
   };
   const WeekWindow weeks = BuildWeekWindow();
@@ -152,7 +152,7 @@ TEST(PcClock, FailuresLeaveTheClockAlone) {
       {{3600, week, 18},
        [&](Telemetry& t) {
          after(3600.5f)(t);
-         t.AddPrimaryUtcTime({.receiverStatus = 3, .flags = 0}, -kFreshEvidenceMs - 1);
+         t.Add(PrimaryUtcTime{.receiverStatus = 3, .flags = 0}, -kFreshEvidenceMs - 1);
        },
        "Time set failure."},
       {{3600, weeks.earliest, 18}, fixes, "Time set failure."},

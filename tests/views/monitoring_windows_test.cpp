@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "decode/decoders.h"
+#include "core/dispatcher.h"
 #include "link/codec.h"
 #include "support/test_rig.h"
 
@@ -60,7 +60,7 @@ std::vector<std::string> NotShowing(const std::vector<Panel*>& panels, const std
 void DeliverRawMeasurement(Monitor& app, int prn) {
   uint8_t payload[25] = {static_cast<uint8_t>(prn)};
   WriteSingle(20.0f, &payload[1]);
-  DecodeRawMeasurement(app, payload, sizeof payload);
+  DispatchReport(app, 0x5A, payload);
 }
 
 // ---- Raw measurement ----

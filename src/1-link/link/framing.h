@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "link/function_ref.h"
 
@@ -35,7 +36,7 @@ struct PacketReceiver {
   uint8_t packetBuffer[kPacketBufferSize] = {};
 
   uint8_t Id() const { return static_cast<uint8_t>(packetId); }
-  const uint8_t* Payload() const { return packetBuffer; }
+  std::span<const uint8_t> Payload() const { return {packetBuffer, completedLength}; }
   int PayloadLength() const { return static_cast<int>(completedLength); }
 
   // What opening the port resets; the packet id keeps its value.

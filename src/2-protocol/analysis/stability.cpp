@@ -6,14 +6,13 @@
 #include <limits>
 #include <optional>
 
+#include "reports/report_types.h"
 #include "reports/timing.h"
 
 namespace zelkon {
 namespace {
 
 constexpr int64_t kSecondsPerWeek = 604800;
-constexpr uint8_t kTimingPrimary = 0xAB;
-constexpr uint8_t kTimingSupplemental = 0xAC;
 
 }  // namespace
 
@@ -69,12 +68,12 @@ std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, dou
   return points;
 }
 
-void PpsPhaseSeries::Add(uint8_t id, const uint8_t* payload, int length) {
-  if (id != 0x8F || length < 1) return;
-  if (payload[0] == kTimingPrimary) {
-    if (const std::optional<TimingPrimary> r = ParseTimingPrimary(payload, length)) AddPrimary(*r);
-  } else if (payload[0] == kTimingSupplemental) {
-    if (const std::optional<TimingSupplemental> r = ParseTimingSupplemental(payload, length)) {
+void PpsPhaseSeries::Add(uint8_t id, std::span<const uint8_t> payload) {
+  const ReportKey key = ReportKey::Of(id, payload);
+  if (key == KeyOf<TimingPrimary>()) {
+    if (const std::optional<TimingPrimary> r = ParseTimingPrimary(payload)) AddPrimary(*r);
+  } else if (key == KeyOf<TimingSupplemental>()) {
+    if (const std::optional<TimingSupplemental> r = ParseTimingSupplemental(payload)) {
       AddSupplemental(*r);
     }
   }

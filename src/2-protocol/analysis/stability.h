@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, dou
 class PpsPhaseSeries {
  public:
   // Takes every packet of a stream, id first excluded (the payload as the report parsers read it).
-  void Add(uint8_t id, const uint8_t* payload, int length);
+  void Add(uint8_t id, std::span<const uint8_t> payload);
   // The same, for reports already parsed.
   void AddPrimary(const TimingPrimary& report);
   void AddSupplemental(const TimingSupplemental& report);

@@ -20,11 +20,11 @@ std::optional<int64_t> ReceiverUtcSeconds(const TimingPrimary& r) {
          r.utcOffset;
 }
 
-void Telemetry::CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome) {
-  const ReportKey key{id, HasSubCode(id) && length > 0 ? payload[0] : -1};
+void Telemetry::CountPacket(uint8_t id, std::span<const uint8_t> payload, PacketOutcome outcome) {
+  const ReportKey key = ReportKey::Of(id, payload);
   PacketCount& count = outcome == PacketOutcome::UnknownId ? unknownReceived_ : received_[key];
   ++count.packets;
-  count.bytes += static_cast<uint64_t>(length) + 1;
+  count.bytes += payload.size() + 1;
   if (outcome == PacketOutcome::BadLength) ++badLength_;
   if (outcome == PacketOutcome::UnknownId) ++unknownId_;
 }
@@ -41,7 +41,7 @@ uint64_t Telemetry::Dropped(PacketOutcome outcome) const {
   return 0;
 }
 
-void Telemetry::AddTimingPrimary(const TimingPrimary& report, int64_t nowMs) {
+void Telemetry::Add(const TimingPrimary& report, int64_t nowMs) {
   if (!primary_ || primary_->week != report.week || primary_->timeOfWeek != report.timeOfWeek) {
     ++timingSeconds_;
   }
@@ -53,19 +53,19 @@ void Telemetry::AddTimingPrimary(const TimingPrimary& report, int64_t nowMs) {
   AddTimeReading(ReadingOf(report));
 }
 
-void Telemetry::AddGpsTime(const GpsTime& report) { AddTimeReading(ReadingOf(report)); }
+void Telemetry::Add(const GpsTime& report) { AddTimeReading(ReadingOf(report)); }
 
 void Telemetry::AddTimeReading(const TimeReading& reading) {
   evidence_.previousGps = newestGps_;
   newestGps_ = reading.GpsSeconds();
 }
 
-void Telemetry::AddPrimaryUtcTime(const PrimaryUtcTime& report, int64_t nowMs) {
+void Telemetry::Add(const PrimaryUtcTime& report, int64_t nowMs) {
   evidence_.utcTime = report;
   evidence_.utcTimeMs = nowMs;
 }
 
-void Telemetry::AddTimingSupplemental(const TimingSupplemental& report, int64_t nowMs) {
+void Telemetry::Add(const TimingSupplemental& report, int64_t nowMs) {
   supplemental_ = report;
   evidence_.status = report;
   evidence_.statusMs = nowMs;
@@ -84,7 +84,7 @@ void Telemetry::AddTimingSupplemental(const TimingSupplemental& report, int64_t 
   used_.Add(second, SatellitesUsed());
 }
 
-void Telemetry::AddTrackingStatus(const TrackingStatus& report) {
+void Telemetry::Add(const TrackingStatus& report) {
   const int channel = report.Channel();
   if (channel < 0 || channel >= kChannels) return;
   channels_[static_cast<size_t>(channel)] = TrackedSatellite{report, timingSeconds_};
@@ -116,17 +116,11 @@ void Telemetry::AddTrackPoint(const TrackingStatus& report) {
   }
 }
 
-void Telemetry::AddSatelliteSelection(const SatelliteSelection& report) {
-  selectedPrns_ = report.prns;
-}
+void Telemetry::Add(const SatelliteSelection& report) { selectedPrns_ = report.prns; }
 
-void Telemetry::AddManufacturingParams(const ManufacturingParams& report) {
-  boardSerial_ = report.boardSerialNumber;
-}
+void Telemetry::Add(const ManufacturingParams& report) { boardSerial_ = report.boardSerialNumber; }
 
-void Telemetry::AddProductionParams(const ProductionParams& report) {
-  caseSerial_ = report.caseSerialNumber;
-}
+void Telemetry::Add(const ProductionParams& report) { caseSerial_ = report.caseSerialNumber; }
 
 std::optional<uint32_t> Telemetry::SerialNumber() const {
   return caseSerial_ ? caseSerial_ : boardSerial_;

@@ -19,28 +19,15 @@
 #include "analysis/vouched_time.h"
 #include "reports/position.h"
 #include "reports/product.h"
+#include "reports/report_types.h"
 #include "reports/status.h"
 #include "reports/timing.h"
 
 namespace zelkon {
 
-// What became of a packet the framing delivered.
-enum class PacketOutcome {
-  Decoded,    // a report the monitor knows, at a length it accepts
-  BadLength,  // a known report at a length it is not accepted at
-  UnknownId,  // an id (or 0x8F/0x5F sub-code) the monitor has no decoder for
-};
-
 struct PacketCount {
   uint64_t packets = 0;
   uint64_t bytes = 0;  // the id and the payload, before byte stuffing
-};
-
-// A report in the counts: its id, and for 0x8F and 0x5F packets its sub-code.
-struct ReportKey {
-  uint8_t id = 0;
-  int subCode = -1;  // -1: the report has none
-  auto operator<=>(const ReportKey&) const = default;
 };
 
 // One satellite as the channel that tracks it last reported it.
@@ -69,16 +56,16 @@ class Telemetry {
   // The live stability: the newest two days of one-second PPS offsets.
   static constexpr size_t kStabilitySamples = 2 * 86400;
 
-  // ---- Fed by the dispatcher and the display steps --------------------------------------------
-  void CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome);
-  void AddTimingPrimary(const TimingPrimary& report, int64_t nowMs);
-  void AddTimingSupplemental(const TimingSupplemental& report, int64_t nowMs);
-  void AddPrimaryUtcTime(const PrimaryUtcTime& report, int64_t nowMs);
-  void AddGpsTime(const GpsTime& report);
-  void AddTrackingStatus(const TrackingStatus& report);
-  void AddSatelliteSelection(const SatelliteSelection& report);
-  void AddManufacturingParams(const ManufacturingParams& report);
-  void AddProductionParams(const ProductionParams& report);
+  // ---- Fed by the dispatcher: every packet counted, then each report it parsed ---------------
+  void CountPacket(uint8_t id, std::span<const uint8_t> payload, PacketOutcome outcome);
+  void Add(const TimingPrimary& report, int64_t nowMs);
+  void Add(const TimingSupplemental& report, int64_t nowMs);
+  void Add(const PrimaryUtcTime& report, int64_t nowMs);
+  void Add(const GpsTime& report);
+  void Add(const TrackingStatus& report);
+  void Add(const SatelliteSelection& report);
+  void Add(const ManufacturingParams& report);
+  void Add(const ProductionParams& report);
 
   // ---- Newest values ----------------------------------------------------------------------------
   const std::optional<TimingPrimary>& Primary() const { return primary_; }

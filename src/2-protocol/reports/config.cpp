@@ -88,37 +88,43 @@ constexpr int kLimit = 3;
 }  // namespace survey
 
 constexpr ReportType kTypes[] = {
-    {0x55, kNoSubCode, io::kLength, false, "ioOptions", &AddFields<ParseIoOptions>},
-    {0x7B, kNoSubCode, nmea::kLength, false, "nmeaConfig", &AddFields<ParseNmeaConfig>},
-    {0xBB, kNoSubCode, receiver::kLength, false, "receiverConfig", &AddFields<ParseReceiverConfig>},
-    {0xBC, kNoSubCode, port::kLength, false, "portConfig", &AddFields<ParsePortConfig>},
-    {0x8F, 0x15, datum::kLength, false, "datum", &AddFields<ParseDatumIndex>},
-    {0x8F, 0x4A, pps::kLength, false, "ppsCharacteristics", &AddFields<ParsePpsCharacteristics>},
-    {0x8F, 0x4B, word::kLength, false, "surveyLimit", &AddFields<ParseSurveyLimit>},
-    {0x8F, 0x4D, word::kLength, false, "autoOutputMask", &AddFields<ParseAutoOutputMask>},
-    {0x8F, 0x4E, option::kLength, false, "ppsOutputOption", &AddFields<ParsePpsOutputOption>},
-    {0x8F, 0x4F, width::kLength, false, "ppsWidth", &AddFields<ParsePpsWidth>},
-    {0x8F, 0xA5, broadcast::kLength, false, "broadcastMask", &AddFields<ParseBroadcastMask>},
-    {0x8F, 0xA9, survey::kLength, false, "selfSurveyParams", &AddFields<ParseSelfSurveyParams>},
+    Row<ParseIoOptions>({0x55}, io::kLength, "ioOptions"),
+    Row<ParseNmeaConfig>({0x7B}, nmea::kLength, "nmeaConfig"),
+    Row<ParseReceiverConfig>({0xBB}, receiver::kLength, "receiverConfig"),
+    Row<ParsePortConfig>({0xBC}, port::kLength, "portConfig"),
+    Row<ParseDatumIndex>({0x8F, 0x15}, datum::kLength, "datum"),
+    Row<ParsePpsCharacteristics>({0x8F, 0x4A}, pps::kLength, "ppsCharacteristics"),
+    Row<ParseSurveyLimit>({0x8F, 0x4B}, word::kLength, "surveyLimit"),
+    Row<ParseAutoOutputMask>({0x8F, 0x4D}, word::kLength, "autoOutputMask"),
+    Row<ParsePpsOutputOption>({0x8F, 0x4E}, option::kLength, "ppsOutputOption"),
+    Row<ParsePpsWidth>({0x8F, 0x4F}, width::kLength, "ppsWidth"),
+    Row<ParseBroadcastMask>({0x8F, 0xA5}, broadcast::kLength, "broadcastMask"),
+    Row<ParseSelfSurveyParams>({0x8F, 0xA9}, survey::kLength, "selfSurveyParams"),
 };
 
 }  // namespace
 
 std::span<const ReportType> ConfigReportTypes() { return kTypes; }
 
-std::optional<IoOptions> ParseIoOptions(const uint8_t* p, int length) {
+std::optional<IoOptions> ParseIoOptions(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace io;
   if (length != kLength) return std::nullopt;
   return IoOptions{p[kPosition], p[kVelocity], p[kTiming], p[kAuxiliary]};
 }
 
-std::optional<NmeaConfig> ParseNmeaConfig(const uint8_t* p, int length) {
+std::optional<NmeaConfig> ParseNmeaConfig(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace nmea;
   if (length != kLength) return std::nullopt;
   return NmeaConfig{p[kInterval], ReadU32(p + kMask)};
 }
 
-std::optional<ReceiverConfig> ParseReceiverConfig(const uint8_t* p, int length) {
+std::optional<ReceiverConfig> ParseReceiverConfig(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace receiver;
   if (length != kLength) return std::nullopt;
   ReceiverConfig r;
@@ -133,7 +139,9 @@ std::optional<ReceiverConfig> ParseReceiverConfig(const uint8_t* p, int length) 
   return r;
 }
 
-std::optional<PortSettings> ParsePortConfig(const uint8_t* p, int length) {
+std::optional<PortSettings> ParsePortConfig(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace port;
   if (length != kLength) return std::nullopt;
   PortSettings s;
@@ -147,13 +155,17 @@ std::optional<PortSettings> ParsePortConfig(const uint8_t* p, int length) {
   return s;
 }
 
-std::optional<DatumIndex> ParseDatumIndex(const uint8_t* p, int length) {
+std::optional<DatumIndex> ParseDatumIndex(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace datum;
   if (length != kLength) return std::nullopt;
   return DatumIndex{ReadU16(p + kIndex)};
 }
 
-std::optional<PpsCharacteristics> ParsePpsCharacteristics(const uint8_t* p, int length) {
+std::optional<PpsCharacteristics> ParsePpsCharacteristics(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace pps;
   if (length != kLength) return std::nullopt;
   PpsCharacteristics c;
@@ -165,37 +177,49 @@ std::optional<PpsCharacteristics> ParsePpsCharacteristics(const uint8_t* p, int 
   return c;
 }
 
-std::optional<SurveyLimit> ParseSurveyLimit(const uint8_t* p, int length) {
+std::optional<SurveyLimit> ParseSurveyLimit(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace word;
   if (length != kLength) return std::nullopt;
   return SurveyLimit{ReadU32(p + kValue)};
 }
 
-std::optional<AutoOutputMask> ParseAutoOutputMask(const uint8_t* p, int length) {
+std::optional<AutoOutputMask> ParseAutoOutputMask(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace word;
   if (length != kLength) return std::nullopt;
   return AutoOutputMask{ReadU32(p + kValue)};
 }
 
-std::optional<PpsOutputOption> ParsePpsOutputOption(const uint8_t* p, int length) {
+std::optional<PpsOutputOption> ParsePpsOutputOption(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace option;
   if (length != kLength) return std::nullopt;
   return PpsOutputOption{p[kOption]};
 }
 
-std::optional<PpsWidth> ParsePpsWidth(const uint8_t* p, int length) {
+std::optional<PpsWidth> ParsePpsWidth(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace width;
   if (length != kLength) return std::nullopt;
   return PpsWidth{ReadDouble(p + kWidth)};
 }
 
-std::optional<BroadcastMask> ParseBroadcastMask(const uint8_t* p, int length) {
+std::optional<BroadcastMask> ParseBroadcastMask(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace broadcast;
   if (length != kLength) return std::nullopt;
   return BroadcastMask{p[kMask1], p[kMask2]};
 }
 
-std::optional<SelfSurveyParams> ParseSelfSurveyParams(const uint8_t* p, int length) {
+std::optional<SelfSurveyParams> ParseSelfSurveyParams(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace survey;
   if (length != kLength) return std::nullopt;
   SelfSurveyParams s;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "link/port_settings.h"
 
@@ -88,19 +89,19 @@ struct SelfSurveyParams {
   uint32_t limit = 0;
 };
 
-std::optional<IoOptions> ParseIoOptions(const uint8_t* payload, int length);
-std::optional<NmeaConfig> ParseNmeaConfig(const uint8_t* payload, int length);
-std::optional<ReceiverConfig> ParseReceiverConfig(const uint8_t* payload, int length);
+std::optional<IoOptions> ParseIoOptions(std::span<const uint8_t> payload);
+std::optional<NmeaConfig> ParseNmeaConfig(std::span<const uint8_t> payload);
+std::optional<ReceiverConfig> ParseReceiverConfig(std::span<const uint8_t> payload);
 // 0xBC, 10 bytes: byte 0 is the port, 0 port A and any other value port B, kept as it came.
-std::optional<PortSettings> ParsePortConfig(const uint8_t* payload, int length);
-std::optional<DatumIndex> ParseDatumIndex(const uint8_t* payload, int length);
-std::optional<PpsCharacteristics> ParsePpsCharacteristics(const uint8_t* payload, int length);
-std::optional<SurveyLimit> ParseSurveyLimit(const uint8_t* payload, int length);
-std::optional<AutoOutputMask> ParseAutoOutputMask(const uint8_t* payload, int length);
-std::optional<PpsOutputOption> ParsePpsOutputOption(const uint8_t* payload, int length);
-std::optional<PpsWidth> ParsePpsWidth(const uint8_t* payload, int length);
-std::optional<BroadcastMask> ParseBroadcastMask(const uint8_t* payload, int length);
-std::optional<SelfSurveyParams> ParseSelfSurveyParams(const uint8_t* payload, int length);
+std::optional<PortSettings> ParsePortConfig(std::span<const uint8_t> payload);
+std::optional<DatumIndex> ParseDatumIndex(std::span<const uint8_t> payload);
+std::optional<PpsCharacteristics> ParsePpsCharacteristics(std::span<const uint8_t> payload);
+std::optional<SurveyLimit> ParseSurveyLimit(std::span<const uint8_t> payload);
+std::optional<AutoOutputMask> ParseAutoOutputMask(std::span<const uint8_t> payload);
+std::optional<PpsOutputOption> ParsePpsOutputOption(std::span<const uint8_t> payload);
+std::optional<PpsWidth> ParsePpsWidth(std::span<const uint8_t> payload);
+std::optional<BroadcastMask> ParseBroadcastMask(std::span<const uint8_t> payload);
+std::optional<SelfSurveyParams> ParseSelfSurveyParams(std::span<const uint8_t> payload);
 
 void AddJson(const IoOptions& report, JsonObject& out);
 void AddJson(const NmeaConfig& report, JsonObject& out);

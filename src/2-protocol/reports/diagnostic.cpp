@@ -19,22 +19,27 @@ constexpr int kText = 1;
 }  // namespace fatal
 
 constexpr ReportType kTypes[] = {
-    {0x5F, 0x11, segments::kLength, false, "segmentStatus", &AddFields<ParseSegmentStatus>},
-    {0x5F, fatal::kError, fatal::kLeast, true, "fatalError", &AddFields<ParseFatalReport>},
-    {0x5F, fatal::kException, fatal::kLeast, true, "fatalException", &AddFields<ParseFatalReport>},
+    Row<ParseSegmentStatus>({0x5F, 0x11}, segments::kLength, "segmentStatus"),
+    Row<ParseFatalReport>({0x5F, fatal::kError}, fatal::kLeast, "fatalError", Lengths::AtLeast),
+    Row<ParseFatalReport>({0x5F, fatal::kException}, fatal::kLeast, "fatalException",
+                          Lengths::AtLeast),
 };
 
 }  // namespace
 
 std::span<const ReportType> DiagnosticReportTypes() { return kTypes; }
 
-std::optional<SegmentStatus> ParseSegmentStatus(const uint8_t* p, int length) {
+std::optional<SegmentStatus> ParseSegmentStatus(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace segments;
   if (length != kLength) return std::nullopt;
   return SegmentStatus{ReadU16(p + kStatus)};
 }
 
-std::optional<FatalReport> ParseFatalReport(const uint8_t* p, int length) {
+std::optional<FatalReport> ParseFatalReport(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace fatal;
   if (length < kLeast || (p[0] != kError && p[0] != kException)) return std::nullopt;
   return FatalReport{p[0] == kException, std::string(p + kText, p + length)};

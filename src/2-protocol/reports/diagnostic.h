@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace zelkon {
@@ -21,9 +22,9 @@ struct FatalReport {
   std::string text;
 };
 
-std::optional<SegmentStatus> ParseSegmentStatus(const uint8_t* payload, int length);
+std::optional<SegmentStatus> ParseSegmentStatus(std::span<const uint8_t> payload);
 // Nothing for any other sub-code.
-std::optional<FatalReport> ParseFatalReport(const uint8_t* payload, int length);
+std::optional<FatalReport> ParseFatalReport(std::span<const uint8_t> payload);
 
 void AddJson(const SegmentStatus& report, JsonObject& out);
 void AddJson(const FatalReport& report, JsonObject& out);

@@ -84,30 +84,25 @@ constexpr int kPrns = 66;
 }  // namespace comprehensive
 
 constexpr ReportType kTypes[] = {
-    {0x41, kNoSubCode, gps_time::kLength, false, "gpsTime", &AddFields<ParseGpsTime>},
-    {0x42, kNoSubCode, ecef_single::kLength, false, "ecefPositionSingle",
-     &AddFields<ParseEcefPositionSingle>},
-    {0x43, kNoSubCode, velocity::kLength, false, "ecefVelocity", &AddFields<ParseEcefVelocity>},
-    {0x4A, kNoSubCode, lla_single::kLength, false, "llaPositionSingle",
-     &AddFields<ParseLlaPositionSingle>},
-    {0x4A, kNoSubCode, reference_altitude::kLength, false, "referenceAltitude",
-     &AddFields<ParseReferenceAltitude>},
-    {0x4E, kNoSubCode, time_accepted::kLength, false, "timeAccepted",
-     &AddFields<ParseTimeAccepted>},
-    {0x56, kNoSubCode, velocity::kLength, false, "enuVelocity", &AddFields<ParseEnuVelocity>},
-    {0x83, kNoSubCode, ecef_double::kLength, false, "ecefPositionDouble",
-     &AddFields<ParseEcefPositionDouble>},
-    {0x84, kNoSubCode, lla_double::kLength, false, "llaPositionDouble",
-     &AddFields<ParseLlaPositionDouble>},
-    {0x8F, 0x0B, comprehensive::kLength, false, "comprehensiveTime",
-     &AddFields<ParseComprehensiveTime>},
+    Row<ParseGpsTime>({0x41}, gps_time::kLength, "gpsTime"),
+    Row<ParseEcefPositionSingle>({0x42}, ecef_single::kLength, "ecefPositionSingle"),
+    Row<ParseEcefVelocity>({0x43}, velocity::kLength, "ecefVelocity"),
+    Row<ParseLlaPositionSingle>({0x4A}, lla_single::kLength, "llaPositionSingle"),
+    Row<ParseReferenceAltitude>({0x4A}, reference_altitude::kLength, "referenceAltitude"),
+    Row<ParseTimeAccepted>({0x4E}, time_accepted::kLength, "timeAccepted"),
+    Row<ParseEnuVelocity>({0x56}, velocity::kLength, "enuVelocity"),
+    Row<ParseEcefPositionDouble>({0x83}, ecef_double::kLength, "ecefPositionDouble"),
+    Row<ParseLlaPositionDouble>({0x84}, lla_double::kLength, "llaPositionDouble"),
+    Row<ParseComprehensiveTime>({0x8F, 0x0B}, comprehensive::kLength, "comprehensiveTime"),
 };
 
 }  // namespace
 
 std::span<const ReportType> PositionReportTypes() { return kTypes; }
 
-std::optional<GpsTime> ParseGpsTime(const uint8_t* p, int length) {
+std::optional<GpsTime> ParseGpsTime(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace gps_time;
   if (length != kLength) return std::nullopt;
   GpsTime r;
@@ -117,7 +112,9 @@ std::optional<GpsTime> ParseGpsTime(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<EcefPositionSingle> ParseEcefPositionSingle(const uint8_t* p, int length) {
+std::optional<EcefPositionSingle> ParseEcefPositionSingle(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace ecef_single;
   if (length != kLength) return std::nullopt;
   EcefPositionSingle r;
@@ -127,7 +124,9 @@ std::optional<EcefPositionSingle> ParseEcefPositionSingle(const uint8_t* p, int 
   return r;
 }
 
-std::optional<EcefVelocity> ParseEcefVelocity(const uint8_t* p, int length) {
+std::optional<EcefVelocity> ParseEcefVelocity(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace velocity;
   if (length != kLength) return std::nullopt;
   EcefVelocity r;
@@ -138,7 +137,9 @@ std::optional<EcefVelocity> ParseEcefVelocity(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<LlaPositionSingle> ParseLlaPositionSingle(const uint8_t* p, int length) {
+std::optional<LlaPositionSingle> ParseLlaPositionSingle(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace lla_single;
   if (length != kLength) return std::nullopt;
   LlaPositionSingle r;
@@ -149,7 +150,9 @@ std::optional<LlaPositionSingle> ParseLlaPositionSingle(const uint8_t* p, int le
   return r;
 }
 
-std::optional<ReferenceAltitude> ParseReferenceAltitude(const uint8_t* p, int length) {
+std::optional<ReferenceAltitude> ParseReferenceAltitude(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace reference_altitude;
   if (length != kLength) return std::nullopt;
   ReferenceAltitude r;
@@ -157,7 +160,9 @@ std::optional<ReferenceAltitude> ParseReferenceAltitude(const uint8_t* p, int le
   return r;
 }
 
-std::optional<TimeAccepted> ParseTimeAccepted(const uint8_t* p, int length) {
+std::optional<TimeAccepted> ParseTimeAccepted(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace time_accepted;
   if (length != kLength) return std::nullopt;
   TimeAccepted r;
@@ -165,7 +170,9 @@ std::optional<TimeAccepted> ParseTimeAccepted(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<EnuVelocity> ParseEnuVelocity(const uint8_t* p, int length) {
+std::optional<EnuVelocity> ParseEnuVelocity(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace velocity;
   if (length != kLength) return std::nullopt;
   EnuVelocity r;
@@ -176,7 +183,9 @@ std::optional<EnuVelocity> ParseEnuVelocity(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<EcefPositionDouble> ParseEcefPositionDouble(const uint8_t* p, int length) {
+std::optional<EcefPositionDouble> ParseEcefPositionDouble(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace ecef_double;
   if (length != kLength) return std::nullopt;
   EcefPositionDouble r;
@@ -187,7 +196,9 @@ std::optional<EcefPositionDouble> ParseEcefPositionDouble(const uint8_t* p, int 
   return r;
 }
 
-std::optional<LlaPositionDouble> ParseLlaPositionDouble(const uint8_t* p, int length) {
+std::optional<LlaPositionDouble> ParseLlaPositionDouble(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace lla_double;
   if (length != kLength) return std::nullopt;
   LlaPositionDouble r;
@@ -198,7 +209,9 @@ std::optional<LlaPositionDouble> ParseLlaPositionDouble(const uint8_t* p, int le
   return r;
 }
 
-std::optional<ComprehensiveTime> ParseComprehensiveTime(const uint8_t* p, int length) {
+std::optional<ComprehensiveTime> ParseComprehensiveTime(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace comprehensive;
   if (length != kLength) return std::nullopt;
   ComprehensiveTime r;

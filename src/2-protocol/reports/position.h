@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace zelkon {
 
@@ -99,16 +100,16 @@ struct ComprehensiveTime {
   std::array<int8_t, 8> prns = {};
 };
 
-std::optional<GpsTime> ParseGpsTime(const uint8_t* payload, int length);
-std::optional<EcefPositionSingle> ParseEcefPositionSingle(const uint8_t* payload, int length);
-std::optional<EcefVelocity> ParseEcefVelocity(const uint8_t* payload, int length);
-std::optional<LlaPositionSingle> ParseLlaPositionSingle(const uint8_t* payload, int length);
-std::optional<ReferenceAltitude> ParseReferenceAltitude(const uint8_t* payload, int length);
-std::optional<TimeAccepted> ParseTimeAccepted(const uint8_t* payload, int length);
-std::optional<EnuVelocity> ParseEnuVelocity(const uint8_t* payload, int length);
-std::optional<EcefPositionDouble> ParseEcefPositionDouble(const uint8_t* payload, int length);
-std::optional<LlaPositionDouble> ParseLlaPositionDouble(const uint8_t* payload, int length);
-std::optional<ComprehensiveTime> ParseComprehensiveTime(const uint8_t* payload, int length);
+std::optional<GpsTime> ParseGpsTime(std::span<const uint8_t> payload);
+std::optional<EcefPositionSingle> ParseEcefPositionSingle(std::span<const uint8_t> payload);
+std::optional<EcefVelocity> ParseEcefVelocity(std::span<const uint8_t> payload);
+std::optional<LlaPositionSingle> ParseLlaPositionSingle(std::span<const uint8_t> payload);
+std::optional<ReferenceAltitude> ParseReferenceAltitude(std::span<const uint8_t> payload);
+std::optional<TimeAccepted> ParseTimeAccepted(std::span<const uint8_t> payload);
+std::optional<EnuVelocity> ParseEnuVelocity(std::span<const uint8_t> payload);
+std::optional<EcefPositionDouble> ParseEcefPositionDouble(std::span<const uint8_t> payload);
+std::optional<LlaPositionDouble> ParseLlaPositionDouble(std::span<const uint8_t> payload);
+std::optional<ComprehensiveTime> ParseComprehensiveTime(std::span<const uint8_t> payload);
 
 void AddJson(const GpsTime& report, JsonObject& out);
 void AddJson(const EcefPositionSingle& report, JsonObject& out);

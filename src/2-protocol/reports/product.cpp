@@ -71,25 +71,26 @@ SoftwareVersion VersionAt(const uint8_t* p) {
 }
 
 constexpr ReportType kTypes[] = {
-    {0x45, kNoSubCode, version::kLength, false, "softwareVersion",
-     &AddFields<ParseSoftwareVersion>},
-    {0x45, kNoSubCode, version_long::kLength, false, "softwareVersionLong",
-     &AddFields<ParseSoftwareVersionLong>},
-    {0x8F, 0x41, manufacturing::kLength, false, "manufacturingParams",
-     &AddFields<ParseManufacturingParams>},
-    {0x8F, 0x42, production::kLength, false, "productionParams", &AddFields<ParseProductionParams>},
+    Row<ParseSoftwareVersion>({0x45}, version::kLength, "softwareVersion"),
+    Row<ParseSoftwareVersionLong>({0x45}, version_long::kLength, "softwareVersionLong"),
+    Row<ParseManufacturingParams>({0x8F, 0x41}, manufacturing::kLength, "manufacturingParams"),
+    Row<ParseProductionParams>({0x8F, 0x42}, production::kLength, "productionParams"),
 };
 
 }  // namespace
 
 std::span<const ReportType> ProductReportTypes() { return kTypes; }
 
-std::optional<SoftwareVersion> ParseSoftwareVersion(const uint8_t* p, int length) {
+std::optional<SoftwareVersion> ParseSoftwareVersion(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   if (length != version::kLength) return std::nullopt;
   return VersionAt(p);
 }
 
-std::optional<SoftwareVersionLong> ParseSoftwareVersionLong(const uint8_t* p, int length) {
+std::optional<SoftwareVersionLong> ParseSoftwareVersionLong(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace version_long;
   if (length != kLength) return std::nullopt;
   SoftwareVersionLong r;
@@ -101,7 +102,9 @@ std::optional<SoftwareVersionLong> ParseSoftwareVersionLong(const uint8_t* p, in
   return r;
 }
 
-std::optional<ManufacturingParams> ParseManufacturingParams(const uint8_t* p, int length) {
+std::optional<ManufacturingParams> ParseManufacturingParams(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace manufacturing;
   if (length != kLength) return std::nullopt;
   ManufacturingParams r;
@@ -116,7 +119,9 @@ std::optional<ManufacturingParams> ParseManufacturingParams(const uint8_t* p, in
   return r;
 }
 
-std::optional<ProductionParams> ParseProductionParams(const uint8_t* p, int length) {
+std::optional<ProductionParams> ParseProductionParams(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace production;
   if (length != kLength) return std::nullopt;
   ProductionParams r;

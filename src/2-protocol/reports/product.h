@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace zelkon {
 
@@ -57,10 +58,10 @@ struct ProductionParams {
   uint16_t machineId = 0;
 };
 
-std::optional<SoftwareVersion> ParseSoftwareVersion(const uint8_t* payload, int length);
-std::optional<SoftwareVersionLong> ParseSoftwareVersionLong(const uint8_t* payload, int length);
-std::optional<ManufacturingParams> ParseManufacturingParams(const uint8_t* payload, int length);
-std::optional<ProductionParams> ParseProductionParams(const uint8_t* payload, int length);
+std::optional<SoftwareVersion> ParseSoftwareVersion(std::span<const uint8_t> payload);
+std::optional<SoftwareVersionLong> ParseSoftwareVersionLong(std::span<const uint8_t> payload);
+std::optional<ManufacturingParams> ParseManufacturingParams(std::span<const uint8_t> payload);
+std::optional<ProductionParams> ParseProductionParams(std::span<const uint8_t> payload);
 
 void AddJson(const SoftwareVersion& report, JsonObject& out);
 void AddJson(const SoftwareVersionLong& report, JsonObject& out);

@@ -1,74 +1,98 @@
 #include "reports/report_types.h"
 
 #include <array>
+#include <cassert>
+#include <vector>
 
 namespace zelkon {
 namespace {
-
-constexpr uint8_t kSuperpacketId = 0x8F;
-constexpr uint8_t kErrorReportId = 0x5F;
-
-bool SameReport(const ReportType& type, uint8_t id, const uint8_t* payload, int length) {
-  if (type.id != id) return false;
-  return type.subCode == kNoSubCode || (length >= 1 && payload[0] == type.subCode);
-}
-
-bool Matches(const ReportType& type, uint8_t id, const uint8_t* payload, int length) {
-  if (!SameReport(type, id, payload, length)) return false;
-  return type.orLonger ? length >= type.length : length == type.length;
-}
 
 constexpr std::array<std::span<const ReportType> (*)(), 7> kFamilies = {
     TimingReportTypes, PositionReportTypes,   StatusReportTypes,    ProductReportTypes,
     ConfigReportTypes, DiagnosticReportTypes, SystemDataReportTypes};
 
-std::string Hex(const uint8_t* bytes, int length) {
+// The rows by key: one slot for each plain id and one for each sub-code of 0x8F and of 0x5F, each
+// holding the rows of that key (two at most: 0x4A and 0x45 come in two lengths).
+class ReportIndex {
+ public:
+  ReportIndex() {
+    for (const auto family : kFamilies) {
+      for (const ReportType& type : family()) {
+        Slot& slot = slots_[SlotOf(type.key)];
+        assert(slot.count < slot.rows.size());
+        slot.rows[slot.count++] = rows_.size();
+        rows_.push_back(&type);
+      }
+    }
+  }
+
+  std::span<const ReportType* const> Rows() const { return rows_; }
+
+  ReportMatch Find(uint8_t id, std::span<const uint8_t> payload) const {
+    // A superpacket or error report too short to carry its sub-code names no report.
+    if (HasSubCode(id) && payload.empty()) return {};
+    const Slot& slot = slots_[SlotOf(ReportKey::Of(id, payload))];
+    if (slot.count == 0) return {};
+    const int length = static_cast<int>(payload.size());
+    for (size_t i = 0; i < slot.count; ++i) {
+      const size_t row = slot.rows[i];
+      if (rows_[row]->Accepts(length)) return {rows_[row], row, PacketOutcome::Decoded};
+    }
+    return {rows_[slot.rows[0]], slot.rows[0], PacketOutcome::BadLength};
+  }
+
+ private:
+  struct Slot {
+    std::array<size_t, 3> rows{};  // places in rows_
+    size_t count = 0;
+  };
+
+  static size_t SlotOf(ReportKey key) {
+    if (key.subCode == kNoSubCode) return key.id;
+    return (key.id == 0x8F ? 256 : 512) + static_cast<size_t>(key.subCode);
+  }
+
+  std::vector<const ReportType*> rows_;
+  std::array<Slot, 3 * 256> slots_{};
+};
+
+const ReportIndex& Index() {
+  static const ReportIndex index;
+  return index;
+}
+
+std::string Hex(std::span<const uint8_t> bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string hex;
-  hex.reserve(static_cast<size_t>(length) * 2);
-  for (int i = 0; i < length; ++i) {
-    hex += kDigits[bytes[i] >> 4];
-    hex += kDigits[bytes[i] & 0x0F];
+  hex.reserve(bytes.size() * 2);
+  for (const uint8_t b : bytes) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 0x0F];
   }
   return hex;
 }
 
 }  // namespace
 
-bool HasSubCode(uint8_t id) { return id == kSuperpacketId || id == kErrorReportId; }
+std::span<const ReportType* const> AllReportTypes() { return Index().Rows(); }
 
-const ReportType* FindReportType(uint8_t id, const uint8_t* payload, int length) {
-  for (const auto family : kFamilies) {
-    for (const ReportType& type : family()) {
-      if (Matches(type, id, payload, length)) return &type;
-    }
-  }
-  return nullptr;
+ReportMatch FindReport(uint8_t id, std::span<const uint8_t> payload) {
+  return Index().Find(id, payload);
 }
 
-bool IsWrongLength(uint8_t id, const uint8_t* payload, int length) {
-  bool known = false;
-  for (const auto family : kFamilies) {
-    for (const ReportType& type : family()) {
-      if (Matches(type, id, payload, length)) return false;
-      known = known || SameReport(type, id, payload, length);
-    }
-  }
-  return known;
-}
-
-std::string ReportJson(uint8_t id, const uint8_t* payload, int length) {
+std::string ReportJson(uint8_t id, std::span<const uint8_t> payload) {
   JsonObject object;
   object.Add("id", id);
-  if (HasSubCode(id) && length >= 1) object.Add("subcode", payload[0]);
-  object.Add("length", length);
-  if (const ReportType* type = FindReportType(id, payload, length)) {
+  if (HasSubCode(id) && !payload.empty()) object.Add("subcode", payload[0]);
+  object.Add("length", static_cast<int>(payload.size()));
+  const ReportMatch match = FindReport(id, payload);
+  if (match.outcome == PacketOutcome::Decoded && match.type->addFields != nullptr) {
     JsonObject fields;
-    if (type->addFields(payload, length, fields)) {
-      return object.Add("report", type->name).Add("parsed", true).Append(fields).Text();
+    if (match.type->addFields(payload, fields)) {
+      return object.Add("report", match.type->name).Add("parsed", true).Append(fields).Text();
     }
   }
-  return object.Add("parsed", false).Add("payload", Hex(payload, length)).Text();
+  return object.Add("parsed", false).Add("payload", Hex(payload)).Text();
 }
 
 }  // namespace zelkon

@@ -55,20 +55,22 @@ constexpr int kPrns = 17;
 }  // namespace selection
 
 constexpr ReportType kTypes[] = {
-    {0x46, kNoSubCode, health::kLength, false, "health", &AddFields<ParseHealth>},
-    {0x5A, kNoSubCode, raw::kLength, false, "rawMeasurement", &AddFields<ParseRawMeasurement>},
-    {0x5B, kNoSubCode, ephemeris::kLength, false, "ephemerisStatus",
-     &AddFields<ParseEphemerisStatus>},
-    {0x5C, kNoSubCode, tracking::kLength, false, "trackingStatus", &AddFields<ParseTrackingStatus>},
-    {0x6D, kNoSubCode, selection::kLength, true, "satelliteSelection",
-     &AddFields<ParseSatelliteSelection>},
+    Row<ParseHealth>({0x46}, health::kLength, "health"),
+    UnreadRow<MachineStatus>({0x4B}, "machineStatus"),
+    Row<ParseRawMeasurement>({0x5A}, raw::kLength, "rawMeasurement"),
+    Row<ParseEphemerisStatus>({0x5B}, ephemeris::kLength, "ephemerisStatus"),
+    Row<ParseTrackingStatus>({0x5C}, tracking::kLength, "trackingStatus"),
+    Row<ParseSatelliteSelection>({0x6D}, selection::kLength, "satelliteSelection",
+                                 Lengths::AtLeast),
 };
 
 }  // namespace
 
 std::span<const ReportType> StatusReportTypes() { return kTypes; }
 
-std::optional<Health> ParseHealth(const uint8_t* p, int length) {
+std::optional<Health> ParseHealth(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace health;
   if (length != kLength) return std::nullopt;
   Health r;
@@ -76,7 +78,9 @@ std::optional<Health> ParseHealth(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<RawMeasurement> ParseRawMeasurement(const uint8_t* p, int length) {
+std::optional<RawMeasurement> ParseRawMeasurement(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace raw;
   if (length != kLength) return std::nullopt;
   RawMeasurement r;
@@ -89,7 +93,9 @@ std::optional<RawMeasurement> ParseRawMeasurement(const uint8_t* p, int length) 
   return r;
 }
 
-std::optional<EphemerisStatus> ParseEphemerisStatus(const uint8_t* p, int length) {
+std::optional<EphemerisStatus> ParseEphemerisStatus(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace ephemeris;
   if (length != kLength) return std::nullopt;
   EphemerisStatus r;
@@ -103,7 +109,9 @@ std::optional<EphemerisStatus> ParseEphemerisStatus(const uint8_t* p, int length
   return r;
 }
 
-std::optional<TrackingStatus> ParseTrackingStatus(const uint8_t* p, int length) {
+std::optional<TrackingStatus> ParseTrackingStatus(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace tracking;
   if (length != kLength) return std::nullopt;
   TrackingStatus r;
@@ -118,7 +126,9 @@ std::optional<TrackingStatus> ParseTrackingStatus(const uint8_t* p, int length) 
   return r;
 }
 
-std::optional<SatelliteSelection> ParseSatelliteSelection(const uint8_t* p, int length) {
+std::optional<SatelliteSelection> ParseSatelliteSelection(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace selection;
   if (length < kLength) return std::nullopt;
   SatelliteSelection r;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace zelkon {
@@ -62,12 +63,15 @@ struct SatelliteSelection {
   std::vector<int8_t> prns;  // as many as the report carries; negative: excluded by the receiver
 };
 
-std::optional<Health> ParseHealth(const uint8_t* payload, int length);
-std::optional<RawMeasurement> ParseRawMeasurement(const uint8_t* payload, int length);
-std::optional<EphemerisStatus> ParseEphemerisStatus(const uint8_t* payload, int length);
-std::optional<TrackingStatus> ParseTrackingStatus(const uint8_t* payload, int length);
+// 0x4B: taken at any length, and nothing of it is read.
+struct MachineStatus {};
+
+std::optional<Health> ParseHealth(std::span<const uint8_t> payload);
+std::optional<RawMeasurement> ParseRawMeasurement(std::span<const uint8_t> payload);
+std::optional<EphemerisStatus> ParseEphemerisStatus(std::span<const uint8_t> payload);
+std::optional<TrackingStatus> ParseTrackingStatus(std::span<const uint8_t> payload);
 // Any length from 17 bytes: the PRNs are the bytes after the dilutions.
-std::optional<SatelliteSelection> ParseSatelliteSelection(const uint8_t* payload, int length);
+std::optional<SatelliteSelection> ParseSatelliteSelection(std::span<const uint8_t> payload);
 
 void AddJson(const Health& report, JsonObject& out);
 void AddJson(const RawMeasurement& report, JsonObject& out);

@@ -42,16 +42,18 @@ constexpr int kDeltaTlsf = 24;
 }  // namespace utc
 
 constexpr ReportType kTypes[] = {
-    {0x40, kNoSubCode, almanac::kLength, false, "almanac", &AddFields<ParseAlmanac>},
-    {0x49, kNoSubCode, health::kLength, false, "almanacHealth", &AddFields<ParseAlmanacHealth>},
-    {0x4F, kNoSubCode, utc::kLength, false, "utcParams", &AddFields<ParseUtcParams>},
+    Row<ParseAlmanac>({0x40}, almanac::kLength, "almanac"),
+    Row<ParseAlmanacHealth>({0x49}, health::kLength, "almanacHealth"),
+    Row<ParseUtcParams>({0x4F}, utc::kLength, "utcParams"),
 };
 
 }  // namespace
 
 std::span<const ReportType> SystemDataReportTypes() { return kTypes; }
 
-std::optional<Almanac> ParseAlmanac(const uint8_t* p, int length) {
+std::optional<Almanac> ParseAlmanac(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace almanac;
   if (length != kLength) return std::nullopt;
   Almanac r;
@@ -69,7 +71,9 @@ std::optional<Almanac> ParseAlmanac(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<AlmanacHealth> ParseAlmanacHealth(const uint8_t* p, int length) {
+std::optional<AlmanacHealth> ParseAlmanacHealth(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   if (length != health::kLength) return std::nullopt;
   AlmanacHealth r;
   for (int i = 0; i < kAlmanacHealthSatellites; ++i)
@@ -77,7 +81,9 @@ std::optional<AlmanacHealth> ParseAlmanacHealth(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<UtcParams> ParseUtcParams(const uint8_t* p, int length) {
+std::optional<UtcParams> ParseUtcParams(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace utc;
   if (length != kLength) return std::nullopt;
   UtcParams r;

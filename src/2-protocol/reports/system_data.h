@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace zelkon {
 
@@ -44,9 +45,9 @@ struct UtcParams {
   uint16_t deltaTlsf = 0;  // delta_t_LSF, s: the leap seconds after it
 };
 
-std::optional<Almanac> ParseAlmanac(const uint8_t* payload, int length);
-std::optional<AlmanacHealth> ParseAlmanacHealth(const uint8_t* payload, int length);
-std::optional<UtcParams> ParseUtcParams(const uint8_t* payload, int length);
+std::optional<Almanac> ParseAlmanac(std::span<const uint8_t> payload);
+std::optional<AlmanacHealth> ParseAlmanacHealth(std::span<const uint8_t> payload);
+std::optional<UtcParams> ParseUtcParams(std::span<const uint8_t> payload);
 
 void AddJson(const Almanac& report, JsonObject& out);
 void AddJson(const AlmanacHealth& report, JsonObject& out);

@@ -51,17 +51,18 @@ constexpr int kFlags = 19;
 }  // namespace utc
 
 constexpr ReportType kTypes[] = {
-    {0x8F, 0xAB, primary::kLength, false, "timingPrimary", &AddFields<ParseTimingPrimary>},
-    {0x8F, 0xAC, supplemental::kLength, false, "timingSupplemental",
-     &AddFields<ParseTimingSupplemental>},
-    {0x8F, 0xAD, utc::kLength, false, "primaryUtcTime", &AddFields<ParsePrimaryUtcTime>},
+    Row<ParseTimingPrimary>({0x8F, 0xAB}, primary::kLength, "timingPrimary"),
+    Row<ParseTimingSupplemental>({0x8F, 0xAC}, supplemental::kLength, "timingSupplemental"),
+    Row<ParsePrimaryUtcTime>({0x8F, 0xAD}, utc::kLength, "primaryUtcTime"),
 };
 
 }  // namespace
 
 std::span<const ReportType> TimingReportTypes() { return kTypes; }
 
-std::optional<TimingPrimary> ParseTimingPrimary(const uint8_t* p, int length) {
+std::optional<TimingPrimary> ParseTimingPrimary(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace primary;
   if (length != kLength) return std::nullopt;
   TimingPrimary r;
@@ -78,7 +79,9 @@ std::optional<TimingPrimary> ParseTimingPrimary(const uint8_t* p, int length) {
   return r;
 }
 
-std::optional<TimingSupplemental> ParseTimingSupplemental(const uint8_t* p, int length) {
+std::optional<TimingSupplemental> ParseTimingSupplemental(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace supplemental;
   if (length != kLength) return std::nullopt;
   TimingSupplemental r;
@@ -96,7 +99,9 @@ std::optional<TimingSupplemental> ParseTimingSupplemental(const uint8_t* p, int 
   return r;
 }
 
-std::optional<PrimaryUtcTime> ParsePrimaryUtcTime(const uint8_t* p, int length) {
+std::optional<PrimaryUtcTime> ParsePrimaryUtcTime(std::span<const uint8_t> payload) {
+  const uint8_t* p = payload.data();
+  const int length = static_cast<int>(payload.size());
   using namespace utc;
   if (length != kLength) return std::nullopt;
   PrimaryUtcTime r;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace zelkon {
 
@@ -61,9 +62,9 @@ struct PrimaryUtcTime {
   static constexpr uint8_t kLeapInProgress = 1U << 7;
 };
 
-std::optional<TimingPrimary> ParseTimingPrimary(const uint8_t* payload, int length);
-std::optional<TimingSupplemental> ParseTimingSupplemental(const uint8_t* payload, int length);
-std::optional<PrimaryUtcTime> ParsePrimaryUtcTime(const uint8_t* payload, int length);
+std::optional<TimingPrimary> ParseTimingPrimary(std::span<const uint8_t> payload);
+std::optional<TimingSupplemental> ParseTimingSupplemental(std::span<const uint8_t> payload);
+std::optional<PrimaryUtcTime> ParsePrimaryUtcTime(std::span<const uint8_t> payload);
 
 void AddJson(const TimingPrimary& report, JsonObject& out);
 void AddJson(const TimingSupplemental& report, JsonObject& out);

@@ -13,6 +13,8 @@
 #include "link/codec.h"
 #include "link/framing.h"
 #include "link/system_error.h"
+#include "reports/report_types.h"
+#include "reports/timing.h"
 
 namespace zelkon {
 namespace {
@@ -22,11 +24,8 @@ constexpr size_t kBlockBytes = 64 * 1024;
 // finds enough readable bytes within this, however many seconds are due.
 constexpr uint64_t kLookAheadBytes = 4 * kBlockBytes;
 
-constexpr uint8_t kSuperPacket = 0x8F;
-constexpr uint8_t kPrimaryTiming = 0xAB;
-constexpr uint8_t kSupplementalTiming = 0xAC;
 // Sub-code and time of week.
-constexpr int kTimeOfWeekEnd = 5;
+constexpr size_t kTimeOfWeekEnd = 5;
 // More seconds than any recording holds.
 constexpr double kManySeconds = 1e15;
 
@@ -108,17 +107,15 @@ void ReplaySerialPort::Scan(const uint8_t* bytes, size_t count, uint64_t offset)
     r.bytesRemaining = static_cast<uint32_t>(piece);
     const uint64_t pieceOffset = offset + done;
     FeedReadBuffer(r, [this, pieceOffset](const PacketReceiver& packet) {
-      const uint8_t* payload = packet.Payload();
-      const int length = packet.PayloadLength();
+      const std::span<const uint8_t> payload = packet.Payload();
+      const ReportKey key = ReportKey::Of(packet.Id(), payload);
       bool newSecond = false;
-      if (packet.Id() == kSuperPacket && length > 0) {
-        if (payload[0] == kPrimaryTiming && length >= kTimeOfWeekEnd) {
-          const uint32_t timeOfWeek = ReadU32(payload + 1);
-          newSecond = lastTimeOfWeek_ != timeOfWeek;
-          lastTimeOfWeek_ = timeOfWeek;
-        } else if (payload[0] == kSupplementalTiming && !lastTimeOfWeek_) {
-          newSecond = true;
-        }
+      if (key == KeyOf<TimingPrimary>() && payload.size() >= kTimeOfWeekEnd) {
+        const uint32_t timeOfWeek = ReadU32(payload.data() + 1);
+        newSecond = lastTimeOfWeek_ != timeOfWeek;
+        lastTimeOfWeek_ = timeOfWeek;
+      } else if (key == KeyOf<TimingSupplemental>() && !lastTimeOfWeek_) {
+        newSecond = true;
       }
       if (newSecond) secondStarts_.push_back(lastPacketEnd_);
       lastPacketEnd_ = pieceOffset + static_cast<uint64_t>(packet.readPosition);

@@ -9,8 +9,6 @@
 
 #include "base/application.h"
 #include "config/altitude_form.h"
-#include "decode/decode_with.h"
-#include "decode/decoders.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
 #include "text/angles.h"
@@ -63,7 +61,6 @@ void ShowHemisphere(double degrees, char positive, char negative, Panel& degreeP
 }  // namespace
 
 void ShowGpsTime(Application& app, const GpsTime& r) {
-  app.telemetry.AddGpsTime(r);
   TForm_Main& form = app.Window<TForm_Main>();
   if (!MainShowsTimeReports(app)) return;
 
@@ -200,46 +197,6 @@ void ShowComprehensiveTime(Application& app, const ComprehensiveTime& r) {
   FormatLatLon(app, latitudeDeg, longitudeDeg);
   app.Window<TForm_Main>().Panel_Altitude.SetCaption(Printf("%.1f", r.altitude));
   app.Window<TForm_Main>().Panel_Position.SetHint("Position: Packet 8F-0B");
-}
-
-void DecodeGpsTime(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseGpsTime, ShowGpsTime>(app, payload, length);
-}
-
-void DecodeEcefPositionSingle(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseEcefPositionSingle, ShowEcefPositionSingle>(app, payload, length);
-}
-
-void DecodeEcefVelocity(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseEcefVelocity, ShowEcefVelocity>(app, payload, length);
-}
-
-void DecodeLlaPositionSingle(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseLlaPositionSingle, ShowLlaPositionSingle>(app, payload, length);
-}
-
-void DecodeReferenceAltitude(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseReferenceAltitude, ShowReferenceAltitude>(app, payload, length);
-}
-
-void DecodeTimeAccepted(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseTimeAccepted, ShowTimeAccepted>(app, payload, length);
-}
-
-void DecodeEnuVelocity(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseEnuVelocity, ShowEnuVelocity>(app, payload, length);
-}
-
-void DecodeEcefPositionDouble(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseEcefPositionDouble, ShowEcefPositionDouble>(app, payload, length);
-}
-
-void DecodeLlaPositionDouble(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseLlaPositionDouble, ShowLlaPositionDouble>(app, payload, length);
-}
-
-void DecodeComprehensiveTime(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseComprehensiveTime, ShowComprehensiveTime>(app, payload, length);
 }
 
 }  // namespace zelkon

@@ -4,8 +4,6 @@
 #include <string>
 
 #include "base/application.h"
-#include "decode/decode_with.h"
-#include "decode/decoders.h"
 #include "decode/product.h"
 #include "main/main_form.h"
 #include "receiver/receiver_type.h"
@@ -75,7 +73,6 @@ void ShowSoftwareVersionLong(Application& app, const SoftwareVersionLong& r) {
 }
 
 void ShowManufacturingParams(Application& app, const ManufacturingParams& r) {
-  app.telemetry.AddManufacturingParams(r);
   TForm_Product& product = app.Window<TForm_Product>();
   product.Panel_ManSerNumPrefix.SetCaption(Printf("%d", r.serialPrefix));
   product.Panel_ManSerNum.SetCaption(Printf("%ld", static_cast<long>(r.boardSerialNumber)));
@@ -89,7 +86,6 @@ void ShowManufacturingParams(Application& app, const ManufacturingParams& r) {
 }
 
 void ShowProductionParams(Application& app, const ProductionParams& r) {
-  app.telemetry.AddProductionParams(r);
   TForm_Product& product = app.Window<TForm_Product>();
   const int premiumOptions = r.premiumOptions;
   const int machineId = r.machineId;
@@ -117,17 +113,4 @@ void ShowProductionParams(Application& app, const ProductionParams& r) {
 }
 
 // Either form of 0x45; any other length changes nothing.
-void DecodeSoftwareVersion(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseSoftwareVersion, ShowSoftwareVersion>(app, payload, length);
-  DecodeWith<ParseSoftwareVersionLong, ShowSoftwareVersionLong>(app, payload, length);
-}
-
-void DecodeManufacturingParams(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseManufacturingParams, ShowManufacturingParams>(app, payload, length);
-}
-
-void DecodeProductionParams(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseProductionParams, ShowProductionParams>(app, payload, length);
-}
-
 }  // namespace zelkon

@@ -19,8 +19,6 @@
 #include "config/timing_out_form.h"
 #include "config/timing_outputs.h"
 #include "config/varnel_port_a_out_form.h"
-#include "decode/decode_with.h"
-#include "decode/decoders.h"
 
 namespace zelkon {
 
@@ -77,54 +75,6 @@ void ShowAutoOutputMask(Application& app, const AutoOutputMask& r) {
 void ShowNmeaConfig(Application& app, const NmeaConfig& r) {
   WriteNmeaConfig(app.Window<TForm_NMEA>(), r);
   app.segmentReadback.nmeaInterval = r.intervalSeconds;
-}
-
-void DecodeReceiverConfig(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseReceiverConfig, ShowReceiverConfig>(app, payload, length);
-}
-
-void DecodePortConfig(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParsePortConfig, ShowPortConfig>(app, payload, length);
-}
-
-void DecodePpsCharacteristics(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParsePpsCharacteristics, ShowPpsCharacteristics>(app, payload, length);
-}
-
-void DecodeSurveyLimit(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseSurveyLimit, ShowSurveyLimit>(app, payload, length);
-}
-
-void DecodePpsOutputOption(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParsePpsOutputOption, ShowPpsOutputOption>(app, payload, length);
-}
-
-void DecodePpsWidth(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParsePpsWidth, ShowPpsWidth>(app, payload, length);
-}
-
-void DecodeSelfSurveyParams(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseSelfSurveyParams, ShowSelfSurveyParams>(app, payload, length);
-}
-
-void DecodeIoOptions(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseIoOptions, ShowIoOptions>(app, payload, length);
-}
-
-void DecodeNmeaConfig(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseNmeaConfig, ShowNmeaConfig>(app, payload, length);
-}
-
-void DecodeDatum(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseDatumIndex, ShowDatum>(app, payload, length);
-}
-
-void DecodeAutoOutputMask(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseAutoOutputMask, ShowAutoOutputMask>(app, payload, length);
-}
-
-void DecodeBroadcastMask(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseBroadcastMask, ShowBroadcastMask>(app, payload, length);
 }
 
 }  // namespace zelkon

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "base/application.h"
-#include "decode/decode_with.h"
-#include "decode/decoders.h"
 #include "decode/status.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
@@ -52,8 +50,6 @@ const char* HealthText(int code) {
 }  // namespace
 
 // Report 0x4B is accepted and deliberately not shown.
-void DecodeIgnoredStatus(Application&, const uint8_t*, int) {}
-
 void ShowHealth(Application& app, const Health& r) {
   TForm_Main& main = app.Window<TForm_Main>();
   // While the timing superpackets are polled, the supplemental timing report owns the status.
@@ -87,7 +83,6 @@ void ShowEphemerisStatus(Application& app, const EphemerisStatus& r) {
 }
 
 void ShowTrackingStatus(Application& app, const TrackingStatus& r) {
-  app.telemetry.AddTrackingStatus(r);
   const int channel = r.Channel();
   if (channel >= kChannelCount) return;  // no row for it
   const auto row = static_cast<size_t>(channel);
@@ -108,22 +103,6 @@ void ShowTrackingStatus(Application& app, const TrackingStatus& r) {
   ColourSvPanel(app, prn, svPanel);
 }
 
-void DecodeHealth(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseHealth, ShowHealth>(app, payload, length);
-}
-
-void DecodeRawMeasurement(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseRawMeasurement, ShowRawMeasurement>(app, payload, length);
-}
-
-void DecodeEphemerisStatus(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseEphemerisStatus, ShowEphemerisStatus>(app, payload, length);
-}
-
-void DecodeTrackingStatus(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseTrackingStatus, ShowTrackingStatus>(app, payload, length);
-}
-
 void ColourSvPanel(Application& app, int prn, Panel& panel) {
   Colour colour = colours::kWindow;
   if (prn != 0) {
@@ -137,7 +116,6 @@ void ColourSvPanel(Application& app, int prn, Panel& panel) {
 }
 
 void ShowSatelliteSelection(Application& app, const SatelliteSelection& r) {
-  app.telemetry.AddSatelliteSelection(r);
   TForm_Track& track = app.Window<TForm_Track>();
   track.Panel_PDOP.SetCaption(Printf("%.1f", r.pdop));
   track.Panel_HDOP.SetCaption(Printf("%.1f", r.hdop));
@@ -154,10 +132,6 @@ void ShowSatelliteSelection(Application& app, const SatelliteSelection& r) {
     list += Printf("%4d", prn);
   }
   track.Panel_SVSel.SetCaption(list);
-}
-
-void DecodeSatelliteSelection(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseSatelliteSelection, ShowSatelliteSelection>(app, payload, length);
 }
 
 void ExpireTrackingChannels(Application& app) {

@@ -6,6 +6,7 @@
 namespace zelkon {
 
 class Application;
+class Panel;
 
 // 0x46: the main window's status, unless the timing packets are polled.
 void ShowHealth(Application& app, const Health& report);
@@ -19,5 +20,11 @@ void ShowTrackingStatus(Application& app, const TrackingStatus& report);
 // 0x6D: the dilutions and the selection list of the tracking window, and the selection the
 // satellite panels are coloured by.
 void ShowSatelliteSelection(Application& app, const SatelliteSelection& report);
+
+// Blanks the satellite rows of channels no tracking report refreshed for five poll rounds.
+void ExpireTrackingChannels(Application& app);
+// Paints a main-window satellite panel from the last selection list: green used for fixes,
+// yellow excluded (TRAIM reject), window background otherwise.
+void ColourSvPanel(Application& app, int prn, Panel& panel);
 
 }  // namespace zelkon

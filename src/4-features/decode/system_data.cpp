@@ -5,8 +5,6 @@
 #include "base/application.h"
 #include "config/segments.h"
 #include "config/segments_form.h"
-#include "decode/decode_with.h"
-#include "decode/decoders.h"
 #include "text/printf.h"
 #include "tools/reset_test.h"
 #include "views/alm_health_form.h"
@@ -34,10 +32,6 @@ void ShowFatalReport(Application& app, const FatalReport& r) {
   } else {
     ResetTestOnFatalError(app);
   }
-}
-
-void DecodeSegmentStatus(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseSegmentStatus, ShowSegmentStatus>(app, payload, length);
 }
 
 // An almanac of another satellite than the one chosen (the answer to an earlier choice) is not
@@ -75,21 +69,5 @@ void ShowUtcParams(Application& app, const UtcParams& r) {
   f.Panel_AETlsf.SetCaption(Printf("%d", r.deltaTlsf));
 }
 
-void DecodeAlmanac(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseAlmanac, ShowAlmanac>(app, payload, length);
-}
-
-void DecodeAlmanacHealth(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseAlmanacHealth, ShowAlmanacHealth>(app, payload, length);
-}
-
-void DecodeUtcParams(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseUtcParams, ShowUtcParams>(app, payload, length);
-}
-
 // Called by the dispatcher in engineering mode only.
-void DecodeFatalReport(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseFatalReport, ShowFatalReport>(app, payload, length);
-}
-
 }  // namespace zelkon

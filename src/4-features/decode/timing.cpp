@@ -8,8 +8,6 @@
 #include <utility>
 
 #include "base/application.h"
-#include "decode/decode_with.h"
-#include "decode/decoders.h"
 #include "decode/timing.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
@@ -81,7 +79,6 @@ std::string UtcTimeText(const PrimaryUtcTime& r) {
 }  // namespace
 
 void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
-  app.telemetry.AddTimingPrimary(r, app.clock.NowMs());
   TForm_Main& form = app.Window<TForm_Main>();
   if (!MainShowsTimingPackets(app)) return;
   form.Panel_TOW.SetCaption(Printf("%d", static_cast<int32_t>(r.timeOfWeek)));
@@ -99,7 +96,6 @@ void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
 }
 
 void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
-  app.telemetry.AddTimingSupplemental(r, app.clock.NowMs());
   app.state.TimingStatusCountdown = kDisplayCountdown;
   app.state.TimeCountdown = kDisplayCountdown;
 
@@ -140,7 +136,6 @@ void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
 }
 
 void ShowPrimaryUtcTime(Application& app, const PrimaryUtcTime& r) {
-  app.telemetry.AddPrimaryUtcTime(r, app.clock.NowMs());
   TForm_AddTiming& form = app.Window<TForm_AddTiming>();
   if (r.eventCount != 0) form.Panel_EventCounter.SetCaption(Printf("%d", r.eventCount));
   const std::string time = UtcTimeText(r);
@@ -161,18 +156,6 @@ void ShowPrimaryUtcTime(Application& app, const PrimaryUtcTime& r) {
   for (const auto& [shape, bit, colour] : leds) {
     shape->SetBrushColor(((r.flags >> bit) & 1U) != 0 ? colour : colours::kGrey);
   }
-}
-
-void DecodeTimingPrimary(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseTimingPrimary, ShowTimingPrimary>(app, payload, length);
-}
-
-void DecodeTimingSupplemental(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParseTimingSupplemental, ShowTimingSupplemental>(app, payload, length);
-}
-
-void DecodePrimaryUtcTime(Application& app, const uint8_t* payload, int length) {
-  DecodeWith<ParsePrimaryUtcTime, ShowPrimaryUtcTime>(app, payload, length);
 }
 
 }  // namespace zelkon

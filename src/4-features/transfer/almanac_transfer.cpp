@@ -108,7 +108,7 @@ class AlmanacTransfer {
     main_.Shape_RxLED.SetBrushColor(colours::kGreen);
     app_.state.LastPacketMs = app_.clock.NowMs();
     if (r.Id() != 0x58) return;
-    captured_.assign(r.Payload(), r.Payload() + r.PayloadLength());
+    captured_.assign(r.Payload().begin(), r.Payload().end());
     app_.state.TransferCaptureFlag = true;
   }
 

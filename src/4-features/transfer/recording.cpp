@@ -100,17 +100,17 @@ void StopClick(Application& app, TForm_LogRxbin& form) {
 
 }  // namespace
 
-void RecordPacket(Application& app, uint8_t id, const uint8_t* payload, int length) {
+void RecordPacket(Application& app, uint8_t id, std::span<const uint8_t> payload) {
   AppState& s = app.state;
-  if (!s.RecordingFile.IsOpen() || length < 0 || length > kMaxPayload) return;
+  if (!s.RecordingFile.IsOpen() || payload.size() > static_cast<size_t>(kMaxPayload)) return;
   // Large enough for the longest payload with every byte doubled, so no packet is ever cut.
   uint8_t record[kMaxFrameLength];
   int n = 0;
   record[n++] = kDle;
   record[n++] = id;  // written as it is, not doubled
-  for (int i = 0; i < length; ++i) {
-    if (payload[i] == kDle) record[n++] = kDle;
-    record[n++] = payload[i];
+  for (const uint8_t b : payload) {
+    if (b == kDle) record[n++] = kDle;
+    record[n++] = b;
   }
   record[n++] = kDle;
   record[n++] = kEtx;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace zelkon {
 
@@ -19,7 +20,7 @@ inline constexpr int kRecordingFlushEvery = 20;
 // every byte doubled, so a packet is always recorded whole. When the write fails the recording
 // stops as Stop stops it, the file keeps its whole frames, and the message log and a box shown
 // after the packet loop say why and what was kept.
-void RecordPacket(Application& app, uint8_t id, const uint8_t* payload, int length);
+void RecordPacket(Application& app, uint8_t id, std::span<const uint8_t> payload);
 
 // Ends a recording still running at the end of the run: what is buffered is written and the file
 // closed; a failure is said in a box at once (the packet loop has ended).

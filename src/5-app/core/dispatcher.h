@@ -1,20 +1,22 @@
-// The report dispatcher: every completed packet lights the Rx LED, goes to the decoder of its id
-// (and sub-code), to the packet recording and to the reset test's packet watch.
+// The report dispatcher: every completed packet lights the Rx LED, is matched to its row of the
+// report table and goes to that row's route (parser, telemetry, display step), to the packet
+// counts, to the packet recording and to the reset test's packet watch.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
-#include "decode/decoders.h"
 #include "link/framing.h"
+#include "reports/report_types.h"
 
 namespace zelkon {
 
+class Application;
 class Monitor;
 
-// The decoder for a packet, or nullptr when the packet has none. 0x4A goes by length (9 bytes: the
-// reference altitude); 0x8F and 0x5F by their sub-code, payload byte 0; 0x5F sub-codes other than
-// 0x11 only in engineering mode.
-Decoder FindDecoder(uint8_t id, const uint8_t* payload, int length, bool engineeringMode);
+// Decodes one packet by its route: what became of it. A packet of a report without a route, or
+// with an engineering-mode route while the mode is off, counts as unknown.
+PacketOutcome DispatchReport(Application& app, uint8_t id, std::span<const uint8_t> payload);
 
 // The PacketHandler of the poll loop.
 void ReportDispatcher(Monitor& app, const PacketReceiver& receiver);

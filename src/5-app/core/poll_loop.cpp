@@ -4,7 +4,7 @@
 #include "core/link_watch.h"
 #include "core/monitor.h"
 #include "core/silence_watch.h"
-#include "decode/decoders.h"
+#include "decode/status.h"
 #include "main/main_display.h"
 
 namespace zelkon {

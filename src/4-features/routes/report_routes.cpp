@@ -1,0 +1,65 @@
+#include "routes/report_routes.h"
+
+#include "decode/position.h"
+#include "decode/product.h"
+#include "decode/readback.h"
+#include "decode/status.h"
+#include "decode/system_data.h"
+#include "decode/timing.h"
+
+namespace zelkon {
+namespace {
+
+constexpr Route kRoutes[] = {
+    // Timing.
+    To<ParseTimingPrimary, ShowTimingPrimary>(),
+    To<ParseTimingSupplemental, ShowTimingSupplemental>(),
+    To<ParsePrimaryUtcTime, ShowPrimaryUtcTime>(),
+    // Position, velocity and time.
+    To<ParseGpsTime, ShowGpsTime>(),
+    To<ParseEcefPositionSingle, ShowEcefPositionSingle>(),
+    To<ParseEcefVelocity, ShowEcefVelocity>(),
+    To<ParseLlaPositionSingle, ShowLlaPositionSingle>(),
+    To<ParseReferenceAltitude, ShowReferenceAltitude>(),
+    To<ParseTimeAccepted, ShowTimeAccepted>(),
+    To<ParseEnuVelocity, ShowEnuVelocity>(),
+    To<ParseEcefPositionDouble, ShowEcefPositionDouble>(),
+    To<ParseLlaPositionDouble, ShowLlaPositionDouble>(),
+    To<ParseComprehensiveTime, ShowComprehensiveTime>(),
+    // Status, satellites and measurements.
+    To<ParseHealth, ShowHealth>(),
+    Taken<MachineStatus>(),
+    To<ParseRawMeasurement, ShowRawMeasurement>(),
+    To<ParseEphemerisStatus, ShowEphemerisStatus>(),
+    To<ParseTrackingStatus, ShowTrackingStatus>(),
+    To<ParseSatelliteSelection, ShowSatelliteSelection>(),
+    // Configuration read-back.
+    To<ParseIoOptions, ShowIoOptions>(),
+    To<ParseNmeaConfig, ShowNmeaConfig>(),
+    To<ParseReceiverConfig, ShowReceiverConfig>(),
+    To<ParsePortConfig, ShowPortConfig>(),
+    To<ParseDatumIndex, ShowDatum>(),
+    To<ParsePpsCharacteristics, ShowPpsCharacteristics>(),
+    To<ParseSurveyLimit, ShowSurveyLimit>(),
+    To<ParseAutoOutputMask, ShowAutoOutputMask>(),
+    To<ParsePpsOutputOption, ShowPpsOutputOption>(),
+    To<ParsePpsWidth, ShowPpsWidth>(),
+    To<ParseBroadcastMask, ShowBroadcastMask>(),
+    To<ParseSelfSurveyParams, ShowSelfSurveyParams>(),
+    // Product, diagnostics and system data.
+    To<ParseSoftwareVersion, ShowSoftwareVersion>(),
+    To<ParseSoftwareVersionLong, ShowSoftwareVersionLong>(),
+    To<ParseManufacturingParams, ShowManufacturingParams>(),
+    To<ParseProductionParams, ShowProductionParams>(),
+    To<ParseSegmentStatus, ShowSegmentStatus>(),
+    InEngineeringModeTo<ParseFatalReport, ShowFatalReport>(),
+    To<ParseAlmanac, ShowAlmanac>(),
+    To<ParseAlmanacHealth, ShowAlmanacHealth>(),
+    To<ParseUtcParams, ShowUtcParams>(),
+};
+
+}  // namespace
+
+std::span<const Route> ReportRoutes() { return kRoutes; }
+
+}  // namespace zelkon
