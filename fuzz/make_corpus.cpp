@@ -21,13 +21,13 @@
 #include "core/monitor.h"
 #include "core/script_console.h"
 #include "e2e/simulated_port.h"
-#include "gps_time.h"
 #include "link/framing.h"
 #include "model/inspect.h"
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
 #include "sample_stream.h"
-#include "sim_options.h"
+#include "sim/gps_time.h"
+#include "sim/sim_options.h"
 
 namespace fs = std::filesystem;
 

@@ -24,16 +24,16 @@
 #include "core/replay.h"
 #include "core/script_console.h"
 #include "core/startup.h"
-#include "demo.h"
 #include "link/posix_serial_port.h"
 #include "main/comm_form.h"
-#include "metrics_server.h"
+#include "net/metrics_server.h"
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
 #include "platform/ini_settings.h"
 #include "platform/replay_serial_port.h"
 #include "platform/session_settings.h"
 #include "receiver/receiver_type.h"
+#include "sim/demo.h"
 #include "windows.h"
 
 namespace {

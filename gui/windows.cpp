@@ -26,14 +26,12 @@ QWidget* Create() {
 
 const std::vector<WindowType>& WindowTypes() {
 #define ZELKON_QT_WINDOW(Class, ...) WindowType{#Class, &Create<Class, Ui::Class>},
-#define ZELKON_QT_NO_WINDOW(Class, member)
   // The registry's windows, then the port chooser, which exists before the application.
   static const std::vector<WindowType> types = {
-      ZELKON_WINDOWS(ZELKON_QT_WINDOW, ZELKON_QT_NO_WINDOW)  //
+      ZELKON_WINDOWS(ZELKON_QT_WINDOW)  //
       WindowType{"TForm_Comm", &Create<TForm_Comm, Ui::TForm_Comm>},
   };
 #undef ZELKON_QT_WINDOW
-#undef ZELKON_QT_NO_WINDOW
   return types;
 }
 

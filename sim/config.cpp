@@ -1,4 +1,4 @@
-#include "config.h"
+#include "sim/config.h"
 
 namespace zelkon::sim {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "link/port_settings.h"
-#include "sim_options.h"
+#include "sim/sim_options.h"
 
 namespace zelkon::sim {
 

@@ -1,6 +1,6 @@
-#include "demo.h"
+#include "sim/demo.h"
 
-#include "gps_time.h"
+#include "sim/gps_time.h"
 
 namespace zelkon::sim {
 

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "platform/clock.h"
-#include "server.h"
-#include "sim_options.h"
+#include "sim/server.h"
+#include "sim/sim_options.h"
 
 namespace zelkon::sim {
 

@@ -1,12 +1,12 @@
-#include "engine.h"
+#include "sim/engine.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-#include "gps_time.h"
 #include "link/codec.h"
-#include "reports.h"
+#include "sim/gps_time.h"
+#include "sim/reports.h"
 
 namespace zelkon::sim {
 namespace {

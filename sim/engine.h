@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "link/framing.h"
-#include "packet.h"
-#include "random.h"
-#include "receiver.h"
-#include "sim_options.h"
+#include "sim/packet.h"
+#include "sim/random.h"
+#include "sim/receiver.h"
+#include "sim/sim_options.h"
 
 namespace zelkon::sim {
 

@@ -1,4 +1,4 @@
-#include "gps_time.h"
+#include "sim/gps_time.h"
 
 #include <chrono>
 #include <cstdio>

@@ -6,10 +6,10 @@
 #include <string>
 #include <variant>
 
-#include "gps_time.h"
 #include "platform/clock.h"
-#include "server.h"
-#include "sim_options.h"
+#include "sim/gps_time.h"
+#include "sim/server.h"
+#include "sim/sim_options.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "receiver.h"
+#include "sim/receiver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "gps_time.h"
+#include "sim/gps_time.h"
 
 namespace zelkon::sim {
 namespace {

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "config.h"
-#include "random.h"
-#include "sim_options.h"
-#include "sky.h"
+#include "sim/config.h"
+#include "sim/random.h"
+#include "sim/sim_options.h"
+#include "sim/sky.h"
 
 namespace zelkon::sim {
 

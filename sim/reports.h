@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "packet.h"
-#include "receiver.h"
+#include "sim/packet.h"
+#include "sim/receiver.h"
 
 namespace zelkon::sim {
 

@@ -1,5 +1,5 @@
 // Configuration read-back reports.
-#include "reports.h"
+#include "sim/reports.h"
 
 namespace zelkon::sim {
 namespace {

@@ -1,5 +1,5 @@
 // Identity and fault reports.
-#include "reports.h"
+#include "sim/reports.h"
 
 namespace zelkon::sim {
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "gps_time.h"
-#include "reports.h"
+#include "sim/gps_time.h"
+#include "sim/reports.h"
 
 namespace zelkon::sim {
 namespace {

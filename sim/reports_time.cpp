@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gps_time.h"
-#include "reports.h"
+#include "sim/gps_time.h"
+#include "sim/reports.h"
 
 namespace zelkon::sim {
 namespace {

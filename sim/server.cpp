@@ -1,4 +1,4 @@
-#include "server.h"
+#include "sim/server.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>

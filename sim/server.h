@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine.h"
 #include "link/posix_serial_port.h"
 #include "platform/clock.h"
-#include "sim_options.h"
+#include "sim/engine.h"
+#include "sim/sim_options.h"
 
 namespace zelkon::sim {
 

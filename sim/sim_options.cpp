@@ -1,10 +1,10 @@
-#include "sim_options.h"
+#include "sim/sim_options.h"
 
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
-#include "gps_time.h"
+#include "sim/gps_time.h"
 
 namespace zelkon::sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "sky.h"
+#include "sim/sky.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "random.h"
+#include "sim/random.h"
 
 namespace zelkon::sim {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "model/inspect.h"
-#include "receiver.h"
-#include "reports.h"
 #include "routes/report_routes.h"
+#include "sim/receiver.h"
+#include "sim/reports.h"
 #include "sim/sim_harness.h"
 #include "support/temp_path.h"
 #include "support/test_rig.h"

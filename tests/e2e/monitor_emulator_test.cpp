@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "core/monitor.h"
-#include "demo.h"
 #include "e2e/simulated_port.h"
 #include "menu/main_menu.h"
 #include "platform/event_loop.h"
 #include "receiver/receiver_type.h"
+#include "sim/demo.h"
 #include "sim/sim_harness.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_path.h"

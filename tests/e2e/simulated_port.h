@@ -9,9 +9,9 @@
 #include <mutex>
 #include <vector>
 
-#include "engine.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
+#include "sim/engine.h"
 
 namespace zelkon::testing {
 

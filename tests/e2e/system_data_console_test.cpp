@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "e2e/console_rig.h"
-#include "packet.h"
+#include "sim/packet.h"
 
 namespace zelkon {
 namespace {

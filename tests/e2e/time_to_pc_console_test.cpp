@@ -9,7 +9,7 @@
 
 #include "analysis/vouched_time.h"
 #include "e2e/console_rig.h"
-#include "gps_time.h"
+#include "sim/gps_time.h"
 
 namespace zelkon {
 namespace {

@@ -1,5 +1,5 @@
 // The metrics endpoint's HTTP server on the loopback, answering real requests on its own thread.
-#include "metrics_server.h"
+#include "net/metrics_server.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

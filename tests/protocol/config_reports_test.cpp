@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "receiver.h"
-#include "reports.h"
 #include "reports/diagnostic.h"
+#include "sim/receiver.h"
+#include "sim/reports.h"
 #include "sim/sim_harness.h"
-#include "sim_options.h"
+#include "sim/sim_options.h"
 #include "support/report_fields.h"
 
 namespace zelkon {

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "gps_time.h"
-#include "receiver.h"
-#include "reports.h"
 #include "reports/report_types.h"
+#include "sim/gps_time.h"
+#include "sim/receiver.h"
+#include "sim/reports.h"
 #include "sim/sim_harness.h"
-#include "sim_options.h"
+#include "sim/sim_options.h"
 #include "support/report_fields.h"
 #include "text/angles.h"
 

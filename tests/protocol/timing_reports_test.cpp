@@ -7,8 +7,8 @@
 #include <cmath>
 #include <string>
 
-#include "receiver.h"
-#include "reports.h"
+#include "sim/receiver.h"
+#include "sim/reports.h"
 #include "sim/sim_harness.h"
 #include "support/report_fields.h"
 #include "text/angles.h"

@@ -1,6 +1,6 @@
 // The receiver emulator's engine on simulated time, driven through the program's own command
 // builders and read back through its receive state machine and field codec.
-#include "engine.h"
+#include "sim/engine.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "commands/command_sender.h"
-#include "engine.h"
-#include "gps_time.h"
+#include "sim/engine.h"
+#include "sim/gps_time.h"
 #include "support/fake_serial_port.h"
 
 namespace zelkon::testing {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "packet.h"
 #include "reports/report_types.h"
+#include "sim/packet.h"
 
 namespace zelkon::testing {
 

@@ -34,8 +34,6 @@ namespace zelkon {
 inline constexpr int kSendWaitMs = 100;
 // The pause between the commands of one action.
 inline constexpr int kCommandPauseMs = 200;
-// Text of the help file the Help menu opens.
-inline constexpr const char* kHelpFile = "Zelkon.hlp";
 
 // The platform services the application uses; each has a real and a test implementation.
 struct Platform {

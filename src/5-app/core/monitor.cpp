@@ -19,7 +19,7 @@ void ShowOnClick(TForm_Main& main, MenuItem TForm_Main::*opener, Form& window) {
 
 Monitor::Monitor(const Platform& platform) : Application(platform) {
 #define ZELKON_REGISTER(Class, member, ...) RegisterWindow(typeid(Class), member);
-  ZELKON_WINDOWS(ZELKON_REGISTER, ZELKON_REGISTER)
+  ZELKON_WINDOWS(ZELKON_REGISTER)
 #undef ZELKON_REGISTER
 
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
@@ -28,10 +28,8 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
 #define ZELKON_CONNECT(Class, member, opener, wire) \
   ShowOnClick(Form_Main, opener, member);           \
   wire(*this, member);
-#define ZELKON_NOTHING_TO_CONNECT(Class, member)
-  ZELKON_WINDOWS(ZELKON_CONNECT, ZELKON_NOTHING_TO_CONNECT)
+  ZELKON_WINDOWS(ZELKON_CONNECT)
 #undef ZELKON_CONNECT
-#undef ZELKON_NOTHING_TO_CONNECT
 }
 
 Monitor::~Monitor() {

@@ -43,7 +43,7 @@ class Monitor final : public Application {
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;
-  ZELKON_WINDOWS(ZELKON_WINDOW_MEMBER, ZELKON_WINDOW_MEMBER)
+  ZELKON_WINDOWS(ZELKON_WINDOW_MEMBER)
 #undef ZELKON_WINDOW_MEMBER
 
  private:

@@ -141,10 +141,8 @@ std::optional<Answer> AnswerOf(std::string_view word) {
 MenuItem* OpenerOf(Monitor& app, const Form& form) {
 #define ZELKON_OPENER(Class, member, opener, wire) \
   if (&form == &app.member && (opener) != nullptr) return &(app.Form_Main.*(opener));
-#define ZELKON_NO_OPENER(Class, member)
-  ZELKON_WINDOWS(ZELKON_OPENER, ZELKON_NO_OPENER)
+  ZELKON_WINDOWS(ZELKON_OPENER)
 #undef ZELKON_OPENER
-#undef ZELKON_NO_OPENER
   return nullptr;
 }
 

@@ -73,9 +73,7 @@ inline void NoHandlers(Application&, Form&) {}
 //   member  the application's member holding it, Form_X
 //   opener  the main-window menu item whose click shows it, or kNoOpener
 //   wire    connects its handlers: void wire(Application&, Class&)
-// MODEL(Class, member): a window model that decoders and the receiver type already write into, but
-//   whose dialog (its .ui file, its handlers and its opener) is still to be built.
-#define ZELKON_WINDOWS(WINDOW, MODEL)                                                              \
+#define ZELKON_WINDOWS(WINDOW)                                                                     \
   WINDOW(TForm_Main, Form_Main, kNoOpener, WireMainWindow)                                         \
   WINDOW(TForm_Track, Form_Track, &TForm_Main::ViewTrack, NoHandlers)                              \
   WINDOW(TForm_RawMeas, Form_RawMeas, &TForm_Main::ViewRawMeas, WireRawMeasWindow)                 \
