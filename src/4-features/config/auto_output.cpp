@@ -44,7 +44,7 @@ AutoOutputMask ReadAutoOutputMask(const TForm_AutoOut& form) {
   return report;
 }
 
-void WriteAutoOutputMask(TForm_AutoOut& form, const AutoOutputMask& report) {
+void ShowAutoOutputMask(TForm_AutoOut& form, const AutoOutputMask& report) {
   for (const MaskBit& b : kMaskBits)
     (form.*b.box).SetChecked(((report.mask >> b.bit) & 1) != 0);
 }

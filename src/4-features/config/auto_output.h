@@ -12,7 +12,7 @@ class TForm_AutoOut;
 // The ten boxes as the 32-bit mask; bits without a box are 0.
 AutoOutputMask ReadAutoOutputMask(const TForm_AutoOut& form);
 // Checks each box from its bit of the mask.
-void WriteAutoOutputMask(TForm_AutoOut& form, const AutoOutputMask& report);
+void ShowAutoOutputMask(TForm_AutoOut& form, const AutoOutputMask& report);
 
 // Connects the handlers of TForm_AutoOut.
 void WireAutoOutputWindow(Application& app, TForm_AutoOut& form);

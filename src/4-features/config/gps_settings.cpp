@@ -88,7 +88,7 @@ WindowValues<ReceiverConfig> ReadReceiverConfig(const TForm_GPS& form) {
   return read.Result(config);
 }
 
-void WriteReceiverConfig(TForm_GPS& form, const ReceiverConfig& report) {
+void ShowReceiverConfig(TForm_GPS& form, const ReceiverConfig& report) {
   form.ComboBox_RMode.SetItemIndex(report.receiverMode);
   // The list holds "Off", "On", "Auto": codes 0 and 1 are their items, any other code one less, so
   // the receiver's 3 shows "Auto" (and 2 "On").

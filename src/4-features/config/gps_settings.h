@@ -2,8 +2,8 @@
 // and set with the 0xBB set form.
 #pragma once
 
-#include "commands/commands.h"
 #include "base/setup_fields.h"
+#include "commands/commands.h"
 
 namespace zelkon {
 
@@ -16,7 +16,7 @@ class TForm_GPS;
 WindowValues<ReceiverConfig> ReadReceiverConfig(const TForm_GPS& form);
 // Fills the window from a 0xBB report: the list items by code, the elevation mask in degrees and
 // the other values with one decimal.
-void WriteReceiverConfig(TForm_GPS& form, const ReceiverConfig& report);
+void ShowReceiverConfig(TForm_GPS& form, const ReceiverConfig& report);
 
 // Connects the handlers of TForm_GPS.
 void WireGpsSettingsWindow(Application& app, TForm_GPS& form);

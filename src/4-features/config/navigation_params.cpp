@@ -33,8 +33,9 @@ WindowValues<DatumIndex> ReadDatum(const TForm_Datum& form) {
   return read.Result(datum);
 }
 
-void WriteDatum(TForm_Datum& form, const DatumIndex& report) {
+void ShowDatum(TForm_Datum& form, SegmentReadback& readback, const DatumIndex& report) {
   form.ComboBox_Datum.SetItemIndex(report.index);
+  readback.datumIndex = report.index;
 }
 
 std::optional<float> ParseAltitude(const std::string& text) {

@@ -13,14 +13,16 @@
 namespace zelkon {
 
 class Application;
+struct SegmentReadback;
 class TForm_Altitude;
 class TForm_Datum;
 class TForm_SVNum;
 
 // The list's item index as the datum index; "Datum is not set." without a selection.
 WindowValues<DatumIndex> ReadDatum(const TForm_Datum& form);
-// Selects the reported datum; an index the list does not hold leaves it without a selection.
-void WriteDatum(TForm_Datum& form, const DatumIndex& report);
+// Selects the reported datum; an index the list does not hold leaves it without a selection. The
+// index is kept for the segment check.
+void ShowDatum(TForm_Datum& form, SegmentReadback& readback, const DatumIndex& report);
 
 // What "Set" sends: the altitude typed, or the cancelling of the altitude set before.
 struct AltitudeSetting {

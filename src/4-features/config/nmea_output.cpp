@@ -48,10 +48,11 @@ WindowValues<NmeaConfig> ReadNmeaConfig(const TForm_NMEA& form) {
   return read.Result(config);
 }
 
-void WriteNmeaConfig(TForm_NMEA& form, const NmeaConfig& report) {
+void ShowNmeaConfig(TForm_NMEA& form, SegmentReadback& readback, const NmeaConfig& report) {
   form.Edit_Interval.SetText(Printf("%d", report.intervalSeconds));
   for (const SentenceBit& b : kSentenceBits)
     (form.*b.box).SetChecked(((report.sentenceMask >> b.bit) & 1) != 0);
+  readback.nmeaInterval = report.intervalSeconds;
 }
 
 void WireNmeaOutputWindow(Application& app, TForm_NMEA& form) {

@@ -128,14 +128,16 @@ bool ApplyPortAOutput(Application& app, const V& form) {
 
 IoOptions ReadIoOptions(const TForm_PacketMasks& form) { return ReadBits(form, kOptionBits); }
 
-void WriteIoOptions(TForm_PacketMasks& form, const IoOptions& report) {
+void ShowIoOptions(TForm_PacketMasks& form, const IoOptions& report) {
   WriteBits(form, report, kOptionBits);
 }
 
 BroadcastMask ReadBroadcastMask(const TForm_PacketMasks& form) { return ReadBits(form, kMaskBits); }
 
-void WriteBroadcastMask(TForm_PacketMasks& form, const BroadcastMask& report) {
+void ShowBroadcastMask(TForm_PacketMasks& form, TForm_VarnelPortAOut& portA,
+                       const BroadcastMask& report) {
   WriteBits(form, report, kMaskBits);
+  WritePortAOutput(portA, report);
 }
 
 void CheckBox_PosDoubleClick(TForm_PacketMasks& form) {

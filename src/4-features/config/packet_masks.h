@@ -15,12 +15,13 @@ class TForm_VarnelPortAOut;
 // The sixteen option boxes as the four 0x35 option bytes; bits without a box are 0.
 IoOptions ReadIoOptions(const TForm_PacketMasks& form);
 // Checks each option box from its byte and bit.
-void WriteIoOptions(TForm_PacketMasks& form, const IoOptions& report);
+void ShowIoOptions(TForm_PacketMasks& form, const IoOptions& report);
 
 // The twelve mask boxes as mask bytes 1 and 2; bits without a box are 0.
 BroadcastMask ReadBroadcastMask(const TForm_PacketMasks& form);
-// Checks each mask box from its mask byte and bit.
-void WriteBroadcastMask(TForm_PacketMasks& form, const BroadcastMask& report);
+// Checks each mask box from its mask byte and bit, and the port A choices of the other window.
+void ShowBroadcastMask(TForm_PacketMasks& form, TForm_VarnelPortAOut& portA,
+                       const BroadcastMask& report);
 
 // The captions of the two position boxes follow the double-precision box: packets 42 and 4A when
 // it is clear, 83 and 84 when it is checked. Eight boxes of the window share this handler.

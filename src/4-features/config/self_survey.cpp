@@ -24,14 +24,16 @@ WindowValues<uint32_t> ReadSurveyLimit(const TForm_VarnelSurvey& form) {
   return read.Result(limit);
 }
 
-void WriteSelfSurveyParams(TForm_SelfSurvey& form, const SelfSurveyParams& report) {
+void ShowSelfSurveyParams(TForm_SelfSurvey& form, SegmentReadback& readback,
+                          const SelfSurveyParams& report) {
   form.CheckBox_EnableSurvey.SetChecked(report.enable != 0);
   form.CheckBox_Flag.SetChecked(report.save != 0);
   form.Edit_Limit.SetText(std::to_string(report.limit));
+  readback.selfSurveyLimit = report.limit;
 }
 
-void WriteSurveyLimit(TForm_VarnelSurvey& form, uint32_t limit) {
-  form.Edit_Limit.SetText(std::to_string(limit));
+void ShowSurveyLimit(TForm_VarnelSurvey& form, const SurveyLimit& report) {
+  form.Edit_Limit.SetText(std::to_string(report.limit));
 }
 
 void WireSelfSurveyWindow(Application& app, TForm_SelfSurvey& form) {

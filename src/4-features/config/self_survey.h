@@ -11,6 +11,7 @@
 namespace zelkon {
 
 class Application;
+struct SegmentReadback;
 class TForm_SelfSurvey;
 class TForm_VarnelSurvey;
 
@@ -20,9 +21,11 @@ WindowValues<SelfSurveyParams> ReadSelfSurveyParams(const TForm_SelfSurvey& form
 WindowValues<uint32_t> ReadSurveyLimit(const TForm_VarnelSurvey& form);
 
 // Fill the windows from the reports 0x8F-A9 and 0x8F-4B. A limit is shown as the unsigned value
-// the report carries: a limit of 2^31 or more reads back as itself, not as a negative number.
-void WriteSelfSurveyParams(TForm_SelfSurvey& form, const SelfSurveyParams& report);
-void WriteSurveyLimit(TForm_VarnelSurvey& form, uint32_t limit);
+// the report carries: a limit of 2^31 or more reads back as itself, not as a negative number. The
+// 0x8F-A9 limit is kept for the segment check.
+void ShowSelfSurveyParams(TForm_SelfSurvey& form, SegmentReadback& readback,
+                          const SelfSurveyParams& report);
+void ShowSurveyLimit(TForm_VarnelSurvey& form, const SurveyLimit& report);
 
 // Connect the handlers of the two windows.
 void WireSelfSurveyWindow(Application& app, TForm_SelfSurvey& form);

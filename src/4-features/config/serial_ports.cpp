@@ -113,7 +113,7 @@ WindowValues<PortSettings> ReadPortSettings(const TForm_Serial& form, uint8_t po
   return read.Result(settings);
 }
 
-void WritePortSettings(TForm_Serial& form, const PortSettings& report) {
+void ShowPortConfig(TForm_Serial& form, SegmentReadback& readback, const PortSettings& report) {
   const uint8_t port = report.portIndex == kPortA ? kPortA : kPortB;
   const auto lists = ListsOf(form, port);
   const PortCodes& codes = CodesOf(port);
@@ -127,6 +127,7 @@ void WritePortSettings(TForm_Serial& form, const PortSettings& report) {
   lists.stopBits.SetItemIndex(report.stopBitsCode);
   SelectProtocol(lists.input, codes.inputProtocols, report.inputProtocol);
   SelectProtocol(lists.output, codes.outputProtocols, report.outputProtocol);
+  (report.portIndex == kPortA ? readback.portAParity : readback.portBParity) = report.parityCode;
 }
 
 void WireSerialPortsWindow(Application& app, TForm_Serial& form) {

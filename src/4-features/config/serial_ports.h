@@ -8,6 +8,7 @@
 namespace zelkon {
 
 class Application;
+struct SegmentReadback;
 class TForm_Serial;
 
 inline constexpr uint8_t kPortA = 0;
@@ -18,8 +19,9 @@ inline constexpr uint8_t kPortB = 1;
 WindowValues<PortSettings> ReadPortSettings(const TForm_Serial& form, uint8_t port);
 // Fills the lists of the port a 0xBC report names (0 port A, any other value port B) from its
 // codes: a baud, parity or stop-bits code the list has no item for leaves the list without a
-// selection, a data-bits code leaves the list as it was, and a protocol code shows "unknown".
-void WritePortSettings(TForm_Serial& form, const PortSettings& report);
+// selection, a data-bits code leaves the list as it was, and a protocol code shows "unknown". The
+// port's parity code is kept for the segment check.
+void ShowPortConfig(TForm_Serial& form, SegmentReadback& readback, const PortSettings& report);
 
 // Connects the handlers of TForm_Serial.
 void WireSerialPortsWindow(Application& app, TForm_Serial& form);

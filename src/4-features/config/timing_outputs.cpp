@@ -80,7 +80,7 @@ WindowValues<double> ReadPpsWidth(const TForm_TimingOut& form) {
   return read.Result(seconds);
 }
 
-void WritePpsCharacteristics(TForm_TimingOut& form, const PpsCharacteristics& report) {
+void ShowPpsCharacteristics(TForm_TimingOut& form, const PpsCharacteristics& report) {
   form.ComboBox_Switch.SetItemIndex(report.driverSwitch);
   form.ComboBox_TimeBase.SetItemIndex(report.timeBase);
   form.ComboBox_Polarity.SetItemIndex(report.polarity);
@@ -88,16 +88,19 @@ void WritePpsCharacteristics(TForm_TimingOut& form, const PpsCharacteristics& re
   form.Edit_Bias.SetText(Printf("%.2f", report.biasThresholdMetres));
 }
 
-void WritePpsOutputOption(TForm_TimingOut& form, uint8_t option) {
+void ShowPpsOutputOption(TForm_TimingOut& form, SegmentReadback& readback,
+                         const PpsOutputOption& report) {
+  const uint8_t option = report.option;
   const int condition = option & ~kPpsEvenSecondOnly;
   form.RadioButton_Always.SetChecked(condition == kPpsAlways);
   form.RadioButton_1SV.SetChecked(condition == kPpsOneSatellite);
   form.RadioButton_3SV.SetChecked(condition == kPpsThreeSatellites);
   form.CheckBox_EvenSecond.SetChecked((option & kPpsEvenSecondOnly) != 0);
+  readback.timingOutputOption = option;
 }
 
-void WritePpsWidth(TForm_TimingOut& form, double seconds) {
-  form.Edit_Width.SetText(Printf("%.3e", seconds));
+void ShowPpsWidth(TForm_TimingOut& form, const PpsWidth& report) {
+  form.Edit_Width.SetText(Printf("%.3e", report.widthSeconds));
 }
 
 void WireTimingOutputsWindow(Application& app, TForm_TimingOut& form) {

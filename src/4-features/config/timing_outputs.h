@@ -10,6 +10,7 @@
 namespace zelkon {
 
 class Application;
+struct SegmentReadback;
 class TForm_TimingOut;
 
 // The characteristics group: the three list indices, the offset read with "%lf" and the bias
@@ -23,10 +24,11 @@ WindowValues<double> ReadPpsWidth(const TForm_TimingOut& form);
 
 // Fill the window from the reports: 0x8F-4A the characteristics (offset "%.3e", threshold
 // "%.2f"); 0x8F-4E the output option (a condition other than 2, 3 and 4 leaves no radio button
-// checked); 0x8F-4F the width ("%.3e").
-void WritePpsCharacteristics(TForm_TimingOut& form, const PpsCharacteristics& report);
-void WritePpsOutputOption(TForm_TimingOut& form, uint8_t option);
-void WritePpsWidth(TForm_TimingOut& form, double seconds);
+// checked; the whole option byte is kept for the segment check); 0x8F-4F the width ("%.3e").
+void ShowPpsCharacteristics(TForm_TimingOut& form, const PpsCharacteristics& report);
+void ShowPpsOutputOption(TForm_TimingOut& form, SegmentReadback& readback,
+                         const PpsOutputOption& report);
+void ShowPpsWidth(TForm_TimingOut& form, const PpsWidth& report);
 
 // Connects the handlers of TForm_TimingOut.
 void WireTimingOutputsWindow(Application& app, TForm_TimingOut& form);
