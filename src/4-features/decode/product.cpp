@@ -112,5 +112,4 @@ void ShowProductionParams(Application& app, const ProductionParams& r) {
   }
 }
 
-// Either form of 0x45; any other length changes nothing.
 }  // namespace zelkon

@@ -17,11 +17,15 @@
 #include "config/timing_out_form.h"
 #include "config/timing_outputs.h"
 #include "config/varnel_port_a_out_form.h"
+#include "decode/diagnostic.h"
 #include "decode/position.h"
 #include "decode/product.h"
 #include "decode/status.h"
-#include "decode/system_data.h"
 #include "decode/timing.h"
+#include "views/alm_health_form.h"
+#include "views/almanac_data_form.h"
+#include "views/system_data_windows.h"
+#include "views/utc_param_form.h"
 
 namespace zelkon {
 namespace {
