@@ -38,7 +38,7 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
   // Nothing has come since polling began: the receiver is said to be silent, until the port is
   // lost, which shows its own state.
   rig.loop.RunFor(2000);
-  ASSERT_GT(rig.app.state.SilentSeconds, 0);
+  ASSERT_GT(rig.app.polling.SilentSeconds, 0);
   f().Panel_TOW.SetCaption("318000");
   f().Panel_Mode.SetCaption("Overdetermined Clock");
   f().Panel_SV[0].SetCaption("14");
@@ -51,11 +51,11 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
 
   rig.loop.RunFor(200);
   EXPECT_FALSE(rig.port.isOpen);
-  EXPECT_TRUE(rig.app.state.PortLost);
+  EXPECT_TRUE(rig.app.linkLoss.PortLost);
   EXPECT_EQ(f().Panel_TOW.Caption(), "");
   EXPECT_EQ(f().Panel_Mode.Caption(), "");
   EXPECT_EQ(f().Panel_Serial.Caption(), "COM1 lost");
-  EXPECT_EQ(rig.app.state.SilentSeconds, 0);
+  EXPECT_EQ(rig.app.polling.SilentSeconds, 0);
   EXPECT_EQ(f().Panel_Hint.Caption(), "");
   EXPECT_EQ(f().Shape_RxLED.BrushColor(), colours::kGrey);
   EXPECT_EQ(Log(), "2026-12-10 05:40:12 UTC serial port COM1 lost\r\n");
@@ -80,7 +80,7 @@ TEST_F(LinkWatch, TheReturningDeviceGetsTheStartupPortSetupAndPollingResumes) {
   rig.dialogs.Answer(Answer::Ok);
   rig.port.hungUp = true;
   rig.loop.RunFor(200);
-  ASSERT_TRUE(rig.app.state.PortLost);
+  ASSERT_TRUE(rig.app.linkLoss.PortLost);
   rig.port.hungUp = false;  // plugged in again
   rig.port.ClearWrites();
   rig.port.configured.clear();
@@ -88,7 +88,7 @@ TEST_F(LinkWatch, TheReturningDeviceGetsTheStartupPortSetupAndPollingResumes) {
 
   rig.loop.RunFor(1000);  // the next attempt opens it
   EXPECT_TRUE(rig.port.isOpen);
-  EXPECT_FALSE(rig.app.state.PortLost);
+  EXPECT_FALSE(rig.app.linkLoss.PortLost);
   EXPECT_EQ(f().Panel_Serial.Caption(), "COM1 9600, 8-Odd-1");
   EXPECT_EQ(Log(),
             "2026-12-10 05:40:12 UTC serial port COM1 lost\r\n"
@@ -122,7 +122,7 @@ TEST_F(LinkWatch, ASecondLossWhileTheBoxIsOpenAddsNoBox) {
     rig.port.hungUp = true;  // and gone again
     rig.port.failOpen = true;
     rig.loop.RunFor(3000);
-    EXPECT_TRUE(rig.app.state.PortLost);
+    EXPECT_TRUE(rig.app.linkLoss.PortLost);
   };
   rig.port.hungUp = true;
   rig.loop.RunFor(400);
@@ -136,7 +136,7 @@ TEST_F(LinkWatch, ASecondLossWhileTheBoxIsOpenAddsNoBox) {
   rig.port.hungUp = false;
   rig.port.failOpen = false;
   rig.loop.RunFor(4000);
-  ASSERT_FALSE(rig.app.state.PortLost);
+  ASSERT_FALSE(rig.app.linkLoss.PortLost);
   rig.loop.RunFor(10000);  // steady again
   rig.port.hungUp = true;
   rig.loop.RunFor(400);
@@ -162,13 +162,13 @@ TEST_F(LinkWatch, ADeviceThatHangsUpAsSoonAsItIsOpenedIsTriedLessAndLessOften) {
   // Once it stays up for ten seconds, a later loss is back to one attempt a second.
   rig.port.hungUp = false;
   rig.loop.RunFor(30000);
-  ASSERT_FALSE(rig.app.state.PortLost);
+  ASSERT_FALSE(rig.app.linkLoss.PortLost);
   rig.loop.RunFor(10000);
   rig.dialogs.Answer(Answer::Ok);
   rig.port.hungUp = true;
   rig.port.failOpen = true;
   rig.loop.RunFor(200);
-  ASSERT_TRUE(rig.app.state.PortLost);
+  ASSERT_TRUE(rig.app.linkLoss.PortLost);
   EXPECT_TRUE(Log().ends_with("serial port COM1 lost\r\n")) << Log();
   EXPECT_EQ(rig.dialogs.Boxes().size(), 2u);
   const int opensAfterSteadyLoss = rig.port.opens;

@@ -19,7 +19,7 @@ class MainMenu : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(rig.Start());
-    rig.app.state.StartupCountdown = -1;
+    rig.app.polling.StartupCountdown = -1;
     // Something on display that a reset clears.
     f().Panel_SV[3].SetCaption("14");
     f().Panel_AMU[3].SetCaption("12.5");

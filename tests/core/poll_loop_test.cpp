@@ -50,7 +50,7 @@ TEST(PollLoop, StartupAndRoundRobinScheduleWithoutTimingPackets) {
       {3860, {0x21}},        // tick 9 (3760), phase 3
   };
   EXPECT_EQ(SentWithTimes(rig.port), expected);
-  EXPECT_EQ(rig.app.state.StartupCountdown, -1);
+  EXPECT_EQ(rig.app.polling.StartupCountdown, -1);
   EXPECT_EQ(rig.app.Form_Main.Panel_Serial.Caption(), "COM1 9600, 8-Odd-1");
   EXPECT_FALSE(rig.app.Form_Main.TimerBreak.Enabled());
   EXPECT_TRUE(rig.app.Form_Main.Timer_RXBIN.Enabled());
@@ -60,7 +60,7 @@ TEST(PollLoop, RoundRobinWithTimingPacketsAndSwitchingModeMidRound) {
   TestRig rig;
   Monitor& app = rig.app;
   ASSERT_TRUE(rig.Start());
-  app.state.StartupCountdown = -1;
+  app.polling.StartupCountdown = -1;
   app.Form_Main.ControlPollingTimingPkts.SetChecked(true);
 
   std::vector<PacketBytes> sent;
@@ -70,7 +70,7 @@ TEST(PollLoop, RoundRobinWithTimingPacketsAndSwitchingModeMidRound) {
     const auto packets = rig.port.SentPackets();
     return packets.empty() ? PacketBytes{} : packets.front();
   };
-  app.state.PollPhase = 5;  // the next tick is phase 0
+  app.polling.PollPhase = 5;  // the next tick is phase 0
   for (int i = 0; i < 6; ++i)
     sent.push_back(tick());
   EXPECT_EQ(sent, (std::vector<PacketBytes>{
@@ -78,7 +78,7 @@ TEST(PollLoop, RoundRobinWithTimingPacketsAndSwitchingModeMidRound) {
 
   // Switched off after phase 3: phases 4 and 5 follow the new mode at once.
   sent.clear();
-  app.state.PollPhase = 2;
+  app.polling.PollPhase = 2;
   sent.push_back(tick());
   app.Form_Main.ControlPollingTimingPkts.SetChecked(false);
   sent.push_back(tick());
@@ -104,14 +104,14 @@ TEST(PollLoop, StartupQueriesGoOutOnTheThirdAndFourthTickOnly) {
   EXPECT_EQ(perTick[4], (std::vector<PacketBytes>{{0x8E, 0x0B}}));
   EXPECT_EQ(perTick[5], (std::vector<PacketBytes>{{0x24}}));
   EXPECT_EQ(perTick[6], (std::vector<PacketBytes>{{0x3C, 0x00}}));
-  EXPECT_EQ(app.state.StartupCountdown, -1);
+  EXPECT_EQ(app.polling.StartupCountdown, -1);
 }
 
 TEST(PollLoop, LedsStayLitForTheRestOfTheTickAndTheNextAndGoGreyOnTheTickAfter) {
   TestRig rig;
   Monitor& app = rig.app;
   ASSERT_TRUE(rig.Start());
-  app.state.StartupCountdown = -1;
+  app.polling.StartupCountdown = -1;
   app.state.LinkReady = false;  // no queries: only the packet lights an LED
   const Shape& rx = app.Form_Main.Shape_RxLED;
 
@@ -126,14 +126,14 @@ TEST(PollLoop, LedsStayLitForTheRestOfTheTickAndTheNextAndGoGreyOnTheTickAfter) 
   // Packets on every tick: grey on every second tick until that tick's packets light it again.
   rig.port.ReceivePacket({0x46, 0x00, 0x00});
   PollTick(app);
-  EXPECT_TRUE(!app.state.RxLedLit && rx.BrushColor() == colours::kGreen);
+  EXPECT_TRUE(!app.polling.RxLedLit && rx.BrushColor() == colours::kGreen);
   rig.port.ReceivePacket({0x46, 0x00, 0x00});
   PollTick(app);
-  EXPECT_TRUE(app.state.RxLedLit);
+  EXPECT_TRUE(app.polling.RxLedLit);
 
   // A send lights Tx in the same way.
   app.state.LinkReady = true;
-  app.state.PollPhase = 0;  // next: phase 1, a query
+  app.polling.PollPhase = 0;  // next: phase 1, a query
   PollTick(app);
   EXPECT_EQ(app.Form_Main.Shape_TxLED.BrushColor(), colours::kGreen);
   PollTick(app);  // phase 2 sends nothing

@@ -41,7 +41,7 @@ TEST_F(StartupPort, FirstTickSendsPortBSettingsAlignsThePcAndStartsThePollLoop) 
   EXPECT_EQ(f.Panel_Serial.Caption(), "COM1 9600, 8-Odd-1");
   EXPECT_FALSE(f.TimerBreak.Enabled());
   EXPECT_TRUE(f.Timer_RXBIN.Enabled());
-  EXPECT_EQ(rig.app.state.BreakCountdown, -1);
+  EXPECT_EQ(rig.app.polling.BreakCountdown, -1);
   EXPECT_TRUE(rig.app.state.LinkReady);
   // 1000 ms, the send's 100 ms, 200 ms, then three settling pauses around the reprogramming.
   EXPECT_EQ(rig.clock.Sleeps(),
@@ -55,7 +55,7 @@ TEST_F(StartupPort, CapturedSettingsTextIsSentAndFollowedByThePc) {
             (std::vector<PacketBytes>{PortCommand(7, 1, 0), PortCommand(6, 0, 0)}));
   EXPECT_EQ(rig.port.configured.back(), (LineSettings{4800, 8, Parity::None, 1}));
   EXPECT_EQ(rig.app.Form_Main.Panel_Serial.Caption(), "COM1 4800, 8-None-1");
-  const auto& text = rig.app.state.BreakResponseText;
+  const auto& text = rig.app.polling.BreakResponseText;
   EXPECT_EQ(std::string(text.begin(), text.begin() + 5), "PR;A,");
 }
 
@@ -117,7 +117,7 @@ TEST(MainFormCreate, OpensThePortAndArmsTheStartupSetup) {
   EXPECT_EQ(app.Title, "3 Zelkon");
   EXPECT_EQ(app.Form_Main.Panel_Serial.Caption(), "COM3 9600, 8-Odd-1");
   EXPECT_TRUE(app.state.LinkReady);
-  EXPECT_EQ(app.state.StartupCountdown, 5);
+  EXPECT_EQ(app.polling.StartupCountdown, 5);
   EXPECT_TRUE(app.Form_Main.TimerBreak.Enabled());
   EXPECT_FALSE(app.Form_Main.Timer_RXBIN.Enabled());
   EXPECT_TRUE(app.Form_Main.ViewDiagnostics.Visible());

@@ -257,7 +257,7 @@ TEST(MonitorOnEmulator, OverAPseudoTerminalInRealTime) {
   EXPECT_EQ(app.Form_Main.Panel_Version.Caption(), "3.07");
   EXPECT_EQ(CheckedReceiverType(app), kTypeT2K);
   // The emulator answered the start-up port command with its settings text, which was read.
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(app.state.BreakResponseText.data()), 3),
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(app.polling.BreakResponseText.data()), 3),
             "PR;");
   EXPECT_EQ(app.Form_Main.Panel_Serial.Caption(), path + " 9600, 8-Odd-1");
   app.MainFormClose();
@@ -307,7 +307,7 @@ TEST(MonitorOnEmulator, AReceiverThatGoesAwayAndComesBackOverAPseudoTerminal) {
 
   first.Stop();
   std::filesystem::remove(link);
-  ASSERT_TRUE(loop.RunUntil([&] { return app.state.PortLost; }, 2000));
+  ASSERT_TRUE(loop.RunUntil([&] { return app.linkLoss.PortLost; }, 2000));
   EXPECT_EQ(f.Panel_Serial.Caption(), link.string() + " lost");
   EXPECT_EQ(f.Panel_Time.Caption(), "");
   EXPECT_EQ(f.Panel_Mode.Caption(), "");
@@ -319,7 +319,7 @@ TEST(MonitorOnEmulator, AReceiverThatGoesAwayAndComesBackOverAPseudoTerminal) {
   const double cpuBefore = ThreadCpuSeconds();
   loop.RunFor(3000);
   EXPECT_LT(ThreadCpuSeconds() - cpuBefore, 1.0);
-  EXPECT_TRUE(app.state.PortLost);
+  EXPECT_TRUE(app.linkLoss.PortLost);
 
   f.Panel_Version.SetCaption("");
   sim::DemoReceiver second(options);
@@ -328,7 +328,7 @@ TEST(MonitorOnEmulator, AReceiverThatGoesAwayAndComesBackOverAPseudoTerminal) {
   PointLink(link, secondPath);
   const bool back = loop.RunUntil(
       [&] {
-        return !app.state.PortLost && !f.Panel_Time.Caption().empty() &&
+        return !app.linkLoss.PortLost && !f.Panel_Time.Caption().empty() &&
                f.Panel_Serial.Caption() == link.string() + " 9600, 8-Odd-1" &&
                !f.Panel_Version.Caption().empty();
       },

@@ -43,7 +43,7 @@ TEST(SilentReceiver, IsSaidInTheStatusBarLedHeadlessLineAndMetricsUntilItsFirstP
             kScriptPassed)
       << rig.err.str();
   // Whole seconds since the last packet, which came by a second after the mute.
-  const int32_t silent = rig.app.state.SilentSeconds;
+  const int32_t silent = rig.app.polling.SilentSeconds;
   EXPECT_TRUE(silent == 3 || silent == 4) << silent;
   EXPECT_EQ(main.Panel_Hint.Caption(), SilenceNotice(silent));
   EXPECT_NE(MainWindowJson(rig.app).find("\"silentSeconds\":" + std::to_string(silent)),
@@ -57,7 +57,7 @@ TEST(SilentReceiver, IsSaidInTheStatusBarLedHeadlessLineAndMetricsUntilItsFirstP
                     "expect TForm_Main.Shape_RxLED.colour #FF0000\n"),
             kScriptPassed)
       << rig.err.str();
-  const int32_t later = rig.app.state.SilentSeconds;
+  const int32_t later = rig.app.polling.SilentSeconds;
   EXPECT_TRUE(later == silent + 3 || later == silent + 4) << silent << " then " << later;
   EXPECT_EQ(main.Panel_Hint.Caption(), SilenceNotice(later));
   // The display clears as for any silence of six seconds.
@@ -71,7 +71,7 @@ TEST(SilentReceiver, IsSaidInTheStatusBarLedHeadlessLineAndMetricsUntilItsFirstP
             kScriptPassed)
       << rig.err.str();
   EXPECT_NE(main.Shape_RxLED.BrushColor(), colours::kRed);
-  EXPECT_EQ(rig.app.state.SilentSeconds, 0);
+  EXPECT_EQ(rig.app.polling.SilentSeconds, 0);
   EXPECT_NE(MainWindowJson(rig.app).find("\"silentSeconds\":0,"), std::string::npos);
   EXPECT_EQ(SilentGauge(metrics), "0");
   ASSERT_EQ(rig.Run("wait 2\n"), kScriptPassed);

@@ -34,7 +34,7 @@ std::string MainWindowJson(Monitor& app) {
       .Add("title", app.Title)
       .AddRaw("receiverType", receiverType)
       .Add("pollTimingPackets", f.ControlPollingTimingPkts.Checked())
-      .Add("silentSeconds", app.state.SilentSeconds)
+      .Add("silentSeconds", app.polling.SilentSeconds)
       .AddRaw("panels", panels.Text())
       .AddRaw("leds", leds.Text())
       .Text();

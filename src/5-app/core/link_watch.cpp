@@ -18,7 +18,7 @@ void LogLinkEvent(Monitor& app, const std::string& what) {
 }
 
 // One attempt a second, doubled after each loss that came before the link was steady.
-int32_t NextReopenInterval(const AppState& s) {
+int32_t NextReopenInterval(const LinkLoss& s) {
   const bool flapping = s.TicksSinceReopen >= 0 && s.TicksSinceReopen < kSteadyLinkTicks;
   if (!flapping) return kReopenIntervalTicks;
   return std::min(2 * s.ReopenIntervalTicks, kMaxReopenIntervalTicks);
@@ -26,11 +26,12 @@ int32_t NextReopenInterval(const AppState& s) {
 
 void LosePort(Monitor& app) {
   AppState& s = app.state;
+  LinkLoss& loss = app.linkLoss;
   TForm_Main& f = app.Form_Main;
-  s.PortLost = true;
-  ++s.PortLosses;
-  s.ReopenIntervalTicks = NextReopenInterval(s);
-  s.ReopenCountdown = s.ReopenIntervalTicks;
+  loss.PortLost = true;
+  ++loss.PortLosses;
+  loss.ReopenIntervalTicks = NextReopenInterval(loss);
+  loss.ReopenCountdown = loss.ReopenIntervalTicks;
   s.LinkReady = false;  // a worker's commands are dropped until the port is back
 
   // What arrived before the hang-up is still read, then the display is cleared as it is once a
@@ -42,28 +43,28 @@ void LosePort(Monitor& app) {
   app.channel.CloseChannel();
 
   f.Panel_Serial.SetCaption(s.PortLabel() + " lost");
-  if (s.ReopenIntervalTicks > kReopenIntervalTicks) {
+  if (loss.ReopenIntervalTicks > kReopenIntervalTicks) {
     // Lost again before it was steady: the box has said so already, the log keeps the count.
     LogLinkEvent(app, Printf("lost again; next attempt in %d s",
-                             s.ReopenIntervalTicks / kReopenIntervalTicks));
+                             loss.ReopenIntervalTicks / kReopenIntervalTicks));
     return;
   }
   LogLinkEvent(app, "lost");
-  if (s.PortLossBoxPending) return;
-  s.PortLossBoxPending = true;
+  if (loss.PortLossBoxPending) return;
+  loss.PortLossBoxPending = true;
   app.AfterPacketLoop([&app] {
     app.dialogs.MessageBox("Lost " + app.state.PortLabel() +
                                ": the device hung up or went away. It is opened again as soon "
                                "as it returns.",
                            "Serial Port Error", Buttons::Ok, Icon::Exclamation);
-    app.state.PortLossBoxPending = false;
+    app.linkLoss.PortLossBoxPending = false;
   });
 }
 
 }  // namespace
 
 bool WatchLink(Monitor& app) {
-  AppState& s = app.state;
+  LinkLoss& s = app.linkLoss;
   if (!s.PortLost) {
     if (!app.channel.HungUp()) {
       if (s.TicksSinceReopen >= 0 && s.TicksSinceReopen < kSteadyLinkTicks) ++s.TicksSinceReopen;

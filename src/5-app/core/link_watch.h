@@ -2,9 +2,27 @@
 // out, the emulator ended) and later returns under the same name.
 #pragma once
 
+#include <cstdint>
+
 namespace zelkon {
 
 class Monitor;
+
+// The state of the watch, held by the monitor.
+struct LinkLoss {
+  // The port's device hung up or went away and is closed; the poll loop tries to open it again.
+  bool PortLost = false;
+  uint32_t PortLosses = 0;  // since start
+  // Poll ticks until the next attempt to open a lost port, and between two attempts: one second,
+  // longer while the device keeps hanging up soon after it was opened again.
+  int32_t ReopenCountdown = 0;
+  int32_t ReopenIntervalTicks = 0;
+  // Poll ticks the port has been open since it was last opened again, counted up to the time after
+  // which it is taken as steady; -1 when it has not been lost since start.
+  int32_t TicksSinceReopen = -1;
+  // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.
+  bool PortLossBoxPending = false;
+};
 
 // Poll ticks between two attempts to open a lost port: one a second.
 inline constexpr int kReopenIntervalTicks = 5;

@@ -7,8 +7,8 @@ namespace {
 
 void PublishPage(Monitor& app, MetricsPublisher& publisher) {
   const MetricsTarget target{app.state.PortLabel(), app.telemetry.SerialNumber(),
-                             !app.state.PortLost, app.state.PortLosses,
-                             app.state.SilentSeconds > 0};
+                             !app.linkLoss.PortLost, app.linkLoss.PortLosses,
+                             app.polling.SilentSeconds > 0};
   publisher.Publish(BuildMetricsPage(app.telemetry, target, app.clock.NowMs()));
 }
 

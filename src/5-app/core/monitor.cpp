@@ -61,9 +61,9 @@ bool Monitor::OpenPort() {
   if (channel.OpenChannel(path) != 0) return false;
   Form_Main.Panel_Serial.SetCaption(state.Replaying ? state.ReplayLabel()
                                                     : state.PortLabel() + " 9600, 8-Odd-1");
-  state.BreakCountdown = 0;
+  polling.BreakCountdown = 0;
   state.LinkReady = true;
-  state.StartupCountdown = kStartupCountdownStart;
+  polling.StartupCountdown = kStartupCountdownStart;
   Form_Main.Timer_RXBIN.SetEnabled(false);
   Form_Main.TimerBreak.SetEnabled(true);
   return true;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/application.h"
+#include "core/link_watch.h"
+#include "core/poll_loop.h"
 #include "core/window_registry.h"
 
 namespace zelkon {
@@ -40,6 +42,9 @@ class Monitor final : public Application {
 
   // Every timer of every window.
   std::vector<Timer*> Timers();
+
+  LinkLoss linkLoss;
+  Polling polling;
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;

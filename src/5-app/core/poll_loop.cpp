@@ -11,7 +11,7 @@ namespace zelkon {
 namespace {
 
 // An LED lit by a send or a packet stays lit for the rest of that tick and all of the next one.
-void BlinkLeds(AppState& s, TForm_Main& f) {
+void BlinkLeds(Polling& s, TForm_Main& f) {
   if (s.TxLedLit) {
     f.Shape_TxLED.SetBrushColor(colours::kGrey);
     s.TxLedLit = false;
@@ -26,7 +26,7 @@ void BlinkLeds(AppState& s, TForm_Main& f) {
 
 // The third tick asks for the software version, the fourth for the production parameters.
 void StartupQueries(Monitor& app) {
-  int32_t& countdown = app.state.StartupCountdown;
+  int32_t& countdown = app.polling.StartupCountdown;
   if (countdown > 3) {
     --countdown;
   } else if (countdown == 3) {
@@ -56,7 +56,7 @@ void TimeoutStep(Monitor& app) {
 }
 
 void PollTick(Monitor& app) {
-  AppState& s = app.state;
+  Polling& s = app.polling;
   BlinkLeds(s, app.Form_Main);
   if (WatchLink(app)) {
     // Nothing to read or send; the satellite rows age out as they do for a silent receiver.

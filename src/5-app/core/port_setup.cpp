@@ -34,7 +34,8 @@ void StartupPortSetup(Monitor& app, PortSettings settings) {
 
 void TimerBreakTick(Monitor& app) {
   AppState& s = app.state;
-  if (s.BreakCountdown == 0) StartupPortSetup(app, s.PortSettings);
+  Polling& p = app.polling;
+  if (p.BreakCountdown == 0) StartupPortSetup(app, s.PortSettings);
 
   // Bytes captured here are never fed to the framing.
   const int count = app.channel.CaptureRead();
@@ -43,15 +44,15 @@ void TimerBreakTick(Monitor& app) {
   static constexpr uint8_t kMark[] = {'P', 'R'};
   const uint8_t* found = std::search(buffer, end, std::begin(kMark), std::end(kMark));
   if (found != end) {
-    const size_t n = std::min<size_t>(s.BreakResponseText.size(), static_cast<size_t>(end - found));
-    s.BreakResponseText.fill(0);
-    std::memcpy(s.BreakResponseText.data(), found, n);
-    const char* text = reinterpret_cast<const char*>(s.BreakResponseText.data());
-    ParseBreakResponse(std::string_view(text, ::strnlen(text, s.BreakResponseText.size())),
+    const size_t n = std::min<size_t>(p.BreakResponseText.size(), static_cast<size_t>(end - found));
+    p.BreakResponseText.fill(0);
+    std::memcpy(p.BreakResponseText.data(), found, n);
+    const char* text = reinterpret_cast<const char*>(p.BreakResponseText.data());
+    ParseBreakResponse(std::string_view(text, ::strnlen(text, p.BreakResponseText.size())),
                        s.PortSettings);
     StartupPortSetup(app, s.PortSettings);
   }
-  --s.BreakCountdown;
+  --p.BreakCountdown;
 }
 
 }  // namespace zelkon

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int64_t kMsPerSecond = 1000;
 
-void EndSilence(AppState& s, TForm_Main& f) {
+void EndSilence(Polling& s, TForm_Main& f) {
   if (s.SilentSeconds == 0) return;
   if (f.Panel_Hint.Caption() == SilenceNotice(s.SilentSeconds)) {
     f.Panel_Hint.SetCaption(s.HintBeforeSilence);
@@ -21,7 +21,7 @@ void EndSilence(AppState& s, TForm_Main& f) {
 
 // The notice for `seconds` in Panel_Hint, unless a hint of the mouse has stood there for less than
 // kHintOverSilenceMs.
-void ShowNotice(AppState& s, Panel& hint, int32_t seconds, int64_t nowMs) {
+void ShowNotice(Polling& s, Panel& hint, int32_t seconds, int64_t nowMs) {
   const std::string& shown = hint.Caption();
   const bool noticeShown = s.SilentSeconds > 0 && shown == SilenceNotice(s.SilentSeconds);
   if (s.SilentSeconds == 0) {
@@ -45,11 +45,11 @@ std::string SilenceNotice(int seconds) {
 }
 
 void WatchSilence(Monitor& app) {
-  AppState& s = app.state;
+  Polling& s = app.polling;
   TForm_Main& f = app.Form_Main;
   const int64_t nowMs = app.clock.NowMs();
-  const int64_t quietMs = nowMs - s.LastPacketMs;
-  if (s.Replaying || s.PortLost || quietMs < kSilenceNoticeMs) {
+  const int64_t quietMs = nowMs - app.state.LastPacketMs;
+  if (app.state.Replaying || app.linkLoss.PortLost || quietMs < kSilenceNoticeMs) {
     EndSilence(s, f);
     return;
   }
