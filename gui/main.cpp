@@ -168,7 +168,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   app.MainFormClose();
   if (demo) demo->Stop();
   // A recording that lost packets to a failed write is a run that did not do what it was asked.
-  return status == 0 && app.state.RecordingFailures > 0 ? 1 : status;
+  return status == 0 && app.recording.Failures > 0 ? 1 : status;
 }
 
 // ---- With windows -------------------------------------------------------------------------------
@@ -356,7 +356,7 @@ int RunWithWindows(const LaunchOptions& options) {
   const int result = QApplication::exec();
   app.MainFormClose();
   if (demo) demo->Stop();
-  return result == 0 && app.state.RecordingFailures > 0 ? 1 : result;
+  return result == 0 && app.recording.Failures > 0 ? 1 : result;
 }
 
 }  // namespace

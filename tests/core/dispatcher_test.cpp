@@ -151,8 +151,8 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   ASSERT_TRUE(rig.Start());
   Monitor& app = rig.app;
   const std::string path = testing::TestTempPath(".rxb");
-  ASSERT_TRUE(app.state.RecordingFile.Create(path));
-  app.state.RecordingActive = true;
+  ASSERT_TRUE(app.recording.File.Create(path));
+  app.recording.Active = true;
 
   // One report with a decoder and one without.
   const PacketBytes health{0x46, 0x10, 0x00};
@@ -169,7 +169,7 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
   EXPECT_TRUE(app.resetTest.ResetTestPacketSeen);
 
   // The recording holds all three, re-framed as on the wire.
-  ASSERT_TRUE(app.state.RecordingFile.Close());
+  ASSERT_TRUE(app.recording.File.Close());
   const std::vector<uint8_t> recorded = testing::FileBytes(path);
   std::vector<uint8_t> expected = Frame(health);
   for (const auto& packet : {unknown, PacketBytes{0x4B, 0x00}}) {
@@ -177,7 +177,7 @@ TEST(Dispatcher, EveryPacketLightsRxIsRecordedAndSeenByTheResetTest) {
     expected.insert(expected.end(), frame.begin(), frame.end());
   }
   EXPECT_EQ(recorded, expected);
-  app.state.RecordingActive = false;
+  app.recording.Active = false;
   std::remove(path.c_str());
 }
 

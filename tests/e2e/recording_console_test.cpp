@@ -100,8 +100,8 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
             kScriptPassed)
       << rig.err.str() << rig.boxes.str();
   const size_t stopped = ReadMark();
-  EXPECT_FALSE(rig.app.state.RecordingActive);
-  EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
+  EXPECT_FALSE(rig.app.recording.Active);
+  EXPECT_FALSE(rig.app.recording.File.IsOpen());
 
   const std::vector<PacketBytes> recorded = Deframe(testing::FileBytes(path_));
   const std::vector<PacketBytes> dispatched = DispatchedBetween(started, stopped);
@@ -162,8 +162,8 @@ TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothin
   ASSERT_NE(noFile, std::string::npos) << boxes;
   ASSERT_NE(cannotOpen, std::string::npos) << boxes;
   EXPECT_LT(noFile, cannotOpen);
-  EXPECT_FALSE(rig.app.state.RecordingActive);
-  EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
+  EXPECT_FALSE(rig.app.recording.Active);
+  EXPECT_FALSE(rig.app.recording.File.IsOpen());
   EXPECT_FALSE(std::ifstream(unreachable).good());
 
   // A FIFO that nobody reads is refused at once, not waited on for ever; so is it for the almanac.
@@ -206,9 +206,9 @@ TEST_F(RecordingConsole, AWriteThatFailsStopsTheRecordingAndSaysWhy) {
       << rig.boxes.str();
   EXPECT_EQ(CountOf(rig.app.Form_Message.Memo_Pad.Text(), " UTC " + why + "\r\n"), 1)
       << rig.app.Form_Message.Memo_Pad.Text();
-  EXPECT_FALSE(rig.app.state.RecordingActive);
-  EXPECT_FALSE(rig.app.state.RecordingFile.IsOpen());
-  EXPECT_EQ(rig.app.state.RecordingFailures, 1u);
+  EXPECT_FALSE(rig.app.recording.Active);
+  EXPECT_FALSE(rig.app.recording.File.IsOpen());
+  EXPECT_EQ(rig.app.recording.Failures, 1u);
 }
 
 // A file that may grow only so far (RLIMIT_FSIZE, set in a child process so that nothing else is

@@ -18,11 +18,11 @@ class Recording : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = testing::TestTempPath(".rxb");
-    ASSERT_TRUE(state.RecordingFile.Create(path_));
-    state.RecordingActive = true;
+    ASSERT_TRUE(recording.File.Create(path_));
+    recording.Active = true;
   }
   void TearDown() override {
-    state.RecordingFile.Close();
+    recording.File.Close();
     std::remove(path_.c_str());
   }
   // What is on disk now, without closing or flushing the recording.
@@ -37,14 +37,14 @@ class Recording : public ::testing::Test {
   void Record(uint8_t id, std::vector<uint8_t> payload) { RecordPacket(rig.app, id, payload); }
 
   testing::TestRig rig;
-  AppState& state = rig.app.state;
+  PacketRecording& recording = rig.app.recording;
   std::string path_;
 };
 
 TEST_F(Recording, PacketsAreReframedWithEveryDleDoubled) {
   Record(0x41, {0x10, 0x20});
   Record(0x25, {});
-  ASSERT_TRUE(state.RecordingFile.Flush());
+  ASSERT_TRUE(recording.File.Flush());
   EXPECT_EQ(OnDisk(), (std::vector<uint8_t>{0x10, 0x41, 0x10, 0x10, 0x20, 0x10, 0x03,  //
                                             0x10, 0x25, 0x10, 0x03}));
 }
@@ -56,7 +56,7 @@ TEST_F(Recording, TheLongestPayloadAllDleIsRecordedWhole) {
   const std::vector<uint8_t> payload(kMaxPayload, 0x10);
   Record(0x58, payload);
   Record(0x41, {0x10, 0x20});
-  ASSERT_TRUE(state.RecordingFile.Flush());
+  ASSERT_TRUE(recording.File.Flush());
   const auto bytes = OnDisk();
   ASSERT_EQ(bytes.size(), 4u + 2 * payload.size() + 7);
   testing::PacketBytes whole(1 + payload.size(), 0x10);
@@ -66,20 +66,20 @@ TEST_F(Recording, TheLongestPayloadAllDleIsRecordedWhole) {
 }
 
 TEST_F(Recording, FileIsFlushedAfterEveryTwentyFirstPacketAndTheCountCarriesOver) {
-  state.RecordingFlushCount = 0;
+  recording.FlushCount = 0;
   for (int i = 0; i < 20; ++i)
     Record(0x46, {0x00, 0x00});
-  EXPECT_EQ(state.RecordingFlushCount, 20);
+  EXPECT_EQ(recording.FlushCount, 20);
   EXPECT_TRUE(OnDisk().empty());  // still in the stream's buffer
   Record(0x46, {0x00, 0x00});
-  EXPECT_EQ(state.RecordingFlushCount, 0);
+  EXPECT_EQ(recording.FlushCount, 0);
   EXPECT_EQ(OnDisk().size(), 21u * 6);
 
   // A count left over from an earlier recording brings the first flush forward.
-  state.RecordingFlushCount = 19;
+  recording.FlushCount = 19;
   Record(0x46, {0x00, 0x00});
   Record(0x46, {0x00, 0x00});
-  EXPECT_EQ(state.RecordingFlushCount, 0);
+  EXPECT_EQ(recording.FlushCount, 0);
   EXPECT_EQ(OnDisk().size(), 23u * 6);
 }
 

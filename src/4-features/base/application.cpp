@@ -34,6 +34,19 @@ void Application::RegisterWindow(const std::type_info& type, Form& form) {
   forms_.push_back(&form);
 }
 
+void Application::RegisterFeature(const std::type_info& type, void* feature) {
+  features_.emplace_back(type, feature);
+}
+
+void* Application::FeatureOf(const std::type_info& type) const {
+  const std::type_index wanted(type);
+  for (const auto& [index, feature] : features_) {
+    if (index == wanted) return feature;
+  }
+  std::fprintf(stderr, "zelkon: no feature state of type %s is registered\n", type.name());
+  std::abort();
+}
+
 Form& Application::WindowOf(const std::type_info& type) const {
   const std::type_index wanted(type);
   for (const auto& [index, form] : windows_) {

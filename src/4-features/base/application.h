@@ -56,6 +56,13 @@ class Application : public CommandSender {
     return static_cast<T&>(WindowOf(typeid(T)));
   }
 
+  // The state a feature keeps for itself (the packet recording): one object of each type, owned by
+  // the application's assembly and registered there as the windows are.
+  template <class T>
+  T& Feature() const {
+    return *static_cast<T*>(FeatureOf(typeid(T)));
+  }
+
   // Every window of the program, the main window first.
   const std::vector<Form*>& Forms() const { return forms_; }
 
@@ -111,16 +118,20 @@ class Application : public CommandSender {
 
   // Makes `form` the window of model class `type`; the first registered is the main window.
   void RegisterWindow(const std::type_info& type, Form& form);
+  // Makes `feature` the state of the feature whose state has type `type`.
+  void RegisterFeature(const std::type_info& type, void* feature);
 
  private:
   // Ends the program when no window of that class was registered: a fault of the window registry
   // that every test run finds at once.
   Form& WindowOf(const std::type_info& type) const;
+  void* FeatureOf(const std::type_info& type) const;
 
   // Room for every window of the registry, so that registering them does not regrow the lists.
   static constexpr size_t kUsualWindows = 48;
   std::vector<std::pair<std::type_index, Form*>> windows_;
   std::vector<Form*> forms_;
+  std::vector<std::pair<std::type_index, void*>> features_;
   std::thread::id uiThread_;
   const std::atomic<bool>* stopRequest_ = nullptr;
 };

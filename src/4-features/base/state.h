@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 
-#include "base/record_file.h"
 #include "link/port_settings.h"
 
 namespace zelkon {
@@ -42,12 +41,7 @@ struct AppState {
   // The port settings the start-up port set-up found (or was given).
   ::zelkon::PortSettings PortSettings;
 
-  // Recording and transfers.
-  bool RecordingActive = false;
-  RecordFile RecordingFile;
-  int32_t RecordingFlushCount = 0;
-  // Recordings stopped by a failed write or close since start: the run then ends with status 1.
-  uint32_t RecordingFailures = 0;
+  // Transfers.
   bool TransferCaptureFlag = false;
   bool TimeToPcPending = false;
   bool PositionDownloadPending = false;

@@ -34,12 +34,12 @@ void StartClick(Application& app, TForm_LogRxbin& form) {
     return;
   }
   // Start is disabled while recording, so no file is open here; should one be, Create finishes it.
-  AppState& s = app.state;
-  if (!s.RecordingFile.Create(path)) {
+  PacketRecording& s = app.Feature<PacketRecording>();
+  if (!s.File.Create(path)) {
     app.dialogs.MessageBox("Unable to open data record file.", "Error", Buttons::Ok, Icon::None);
     return;
   }
-  s.RecordingActive = true;
+  s.Active = true;
   ShowRecordingState(form, true);
 }
 
@@ -68,12 +68,12 @@ std::string FailureText(const std::string& path, const RecordFile::Failure& f) {
 // log has a line with the time (by the PC's clock), and a box says the same: at once, or inside the
 // packet loop once it has ended (a decoder never blocks).
 void ReportFailure(Application& app, bool inPacketLoop) {
-  AppState& s = app.state;
+  PacketRecording& s = app.Feature<PacketRecording>();
   TForm_LogRxbin& form = app.Window<TForm_LogRxbin>();
-  s.RecordingActive = false;
-  ++s.RecordingFailures;
+  s.Active = false;
+  ++s.Failures;
   ShowRecordingState(form, false);
-  const std::optional<RecordFile::Failure>& failure = s.RecordingFile.Failed();
+  const std::optional<RecordFile::Failure>& failure = s.File.Failed();
   if (!failure) return;
   const std::string text = FailureText(form.Panel_Filename.Caption(), *failure);
   MessageLogAppendDated(app, text);
@@ -88,12 +88,12 @@ void ReportFailure(Application& app, bool inPacketLoop) {
 }
 
 void StopClick(Application& app, TForm_LogRxbin& form) {
-  AppState& s = app.state;
-  const bool wasOpen = s.RecordingFile.IsOpen();
-  s.RecordingActive = false;
+  PacketRecording& s = app.Feature<PacketRecording>();
+  const bool wasOpen = s.File.IsOpen();
+  s.Active = false;
   ShowRecordingState(form, false);
   // Closing writes out what is still buffered.
-  if (wasOpen && !s.RecordingFile.Close()) {
+  if (wasOpen && !s.File.Close()) {
     ReportFailure(app, false);
   }
 }
@@ -101,8 +101,8 @@ void StopClick(Application& app, TForm_LogRxbin& form) {
 }  // namespace
 
 void RecordPacket(Application& app, uint8_t id, std::span<const uint8_t> payload) {
-  AppState& s = app.state;
-  if (!s.RecordingFile.IsOpen() || payload.size() > static_cast<size_t>(kMaxPayload)) return;
+  PacketRecording& s = app.Feature<PacketRecording>();
+  if (!s.File.IsOpen() || payload.size() > static_cast<size_t>(kMaxPayload)) return;
   // Large enough for the longest payload with every byte doubled, so no packet is ever cut.
   uint8_t record[kMaxFrameLength];
   int n = 0;
@@ -114,19 +114,19 @@ void RecordPacket(Application& app, uint8_t id, std::span<const uint8_t> payload
   }
   record[n++] = kDle;
   record[n++] = kEtx;
-  s.RecordingFile.Append(record, static_cast<size_t>(n));
+  s.File.Append(record, static_cast<size_t>(n));
 
-  if (++s.RecordingFlushCount > kRecordingFlushEvery) {
-    s.RecordingFlushCount = 0;
-    if (!s.RecordingFile.Flush()) ReportFailure(app, true);
+  if (++s.FlushCount > kRecordingFlushEvery) {
+    s.FlushCount = 0;
+    if (!s.File.Flush()) ReportFailure(app, true);
   }
 }
 
 void CloseRecording(Application& app) {
-  AppState& s = app.state;
-  if (!s.RecordingFile.IsOpen()) return;
-  s.RecordingActive = false;
-  if (!s.RecordingFile.Close()) {
+  PacketRecording& s = app.Feature<PacketRecording>();
+  if (!s.File.IsOpen()) return;
+  s.Active = false;
+  if (!s.File.Close()) {
     ReportFailure(app, false);
   }
 }

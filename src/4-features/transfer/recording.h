@@ -6,16 +6,28 @@
 #include <cstdint>
 #include <span>
 
+#include "base/record_file.h"
+
 namespace zelkon {
 
 class Application;
 class TForm_LogRxbin;
 
+// The recording's state, the application's Feature<PacketRecording>().
+struct PacketRecording {
+  // Packets go to the file.
+  bool Active = false;
+  RecordFile File;
+  int32_t FlushCount = 0;
+  // Recordings stopped by a failed write or close since start: the run then ends with status 1.
+  uint32_t Failures = 0;
+};
+
 // Packets written between two flushes of the recording file to disk, less one.
 inline constexpr int kRecordingFlushEvery = 20;
 
-// Appends DLE, id, the payload with every 0x10 doubled, DLE, ETX to RecordingFile, and writes the
-// file out after every 21st packet (RecordingFlushCount carries over between recordings). The
+// Appends DLE, id, the payload with every 0x10 doubled, DLE, ETX to the recording's file, and
+// writes the file out after every 21st packet (the count carries over between recordings). The
 // record is assembled in a buffer that holds the longest payload the receive side delivers with
 // every byte doubled, so a packet is always recorded whole. When the write fails the recording
 // stops as Stop stops it, the file keeps its whole frames, and the message log and a box shown

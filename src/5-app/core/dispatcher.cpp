@@ -55,7 +55,7 @@ void ReportDispatcher(Monitor& app, const PacketReceiver& receiver) {
   const std::span<const uint8_t> payload = receiver.Payload();
   const PacketOutcome outcome = DispatchReport(app, id, payload);
   app.telemetry.CountPacket(id, payload, outcome);
-  if (app.state.RecordingActive) RecordPacket(app, id, payload);
+  if (app.recording.Active) RecordPacket(app, id, payload);
   if (app.resetTest.running) app.resetTest.ResetTestPacketSeen = true;
 }
 

@@ -21,6 +21,7 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
 #define ZELKON_REGISTER(Class, member, ...) RegisterWindow(typeid(Class), member);
   ZELKON_WINDOWS(ZELKON_REGISTER)
 #undef ZELKON_REGISTER
+  RegisterFeature(typeid(PacketRecording), &recording);
 
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
   Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };

@@ -45,6 +45,8 @@ class Monitor final : public Application {
 
   LinkLoss linkLoss;
   Polling polling;
+  // The features' own state, registered for Feature<T>().
+  PacketRecording recording;
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;
