@@ -230,7 +230,7 @@ std::vector<uint8_t> FramePackets(const std::vector<SamplePacket>& packets) {
     bytes.assign(1, packet.id);
     bytes.insert(bytes.end(), packet.payload.begin(), packet.payload.end());
     frame.resize(2 * bytes.size() + 3);
-    const int length = FrameBytes(bytes.data(), static_cast<int>(bytes.size()), frame.data());
+    const int length = FrameBytes(bytes, frame.data());
     stream.insert(stream.end(), frame.begin(), frame.begin() + length);
   }
   return stream;

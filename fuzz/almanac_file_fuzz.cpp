@@ -31,6 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (again.faultKind != AlmanacFileFault::None || again.blocks != contents.blocks) std::abort();
 
   // The same bytes as a system data report's payload.
-  zelkon::ParseSystemDataAnswer(data, static_cast<int>(size));
+  zelkon::ParseSystemDataAnswer({data, size});
   return 0;
 }

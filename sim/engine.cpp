@@ -170,8 +170,7 @@ void Engine::Reply(const Packet& report) {
   std::vector<uint8_t> frame(2 * (report.payload.size() + 1) + 3);
   std::vector<uint8_t> packet{report.id};
   packet.insert(packet.end(), report.payload.begin(), report.payload.end());
-  frame.resize(static_cast<size_t>(
-      FrameBytes(packet.data(), static_cast<int>(packet.size()), frame.data())));
+  frame.resize(static_cast<size_t>(FrameBytes(packet, frame.data())));
   for (uint8_t& byte : frame) {
     if (faults_.Chance(options_.corruptFraction)) {
       byte = static_cast<uint8_t>(byte ^ (1 + faults_.Next() % 255));

@@ -16,9 +16,8 @@ using Bytes = std::vector<uint8_t>;
 
 class RecordingSender : public CommandSender {
  public:
-  void SendCommand(int length, const uint8_t* bytes) override {
-    ASSERT_GE(length, 0);
-    packets.emplace_back(bytes, bytes + length);
+  void SendCommand(std::span<const uint8_t> packet) override {
+    packets.emplace_back(packet.begin(), packet.end());
   }
   std::vector<Bytes> packets;
 };
@@ -297,9 +296,10 @@ TEST(CommandsTest, SystemDataForms) {
       {"request almanac SV 17", [](CommandSender& o) { SendSystemDataRequest(o, 2, 17); },
        "38 01 02 11"},
       {"request UTC", [](CommandSender& o) { SendSystemDataRequest(o, 5, 0); }, "38 01 05 00"},
-      {"load three of four bytes", [&](CommandSender& o) { SendSystemDataLoad(o, 2, 3, block, 3); },
+      {"load three of four bytes",
+       [&](CommandSender& o) { SendSystemDataLoad(o, 2, 3, std::span(block).first(3)); },
        "38 02 02 03 03 AA BB CC"},
-      {"load empty block", [](CommandSender& o) { SendSystemDataLoad(o, 4, 0, nullptr, 0); },
+      {"load empty block", [](CommandSender& o) { SendSystemDataLoad(o, 4, 0, {}); },
        "38 02 04 00 00"},
   });
 }
@@ -310,15 +310,15 @@ TEST(CommandsTest, SystemDataLoadCarriesUpTo255BytesAndRefusesMore) {
     data[i] = static_cast<uint8_t>(i * 7 + 1);
 
   RecordingSender sender;
-  SendSystemDataLoad(sender, 1, 32, data.data(), 255);
+  const std::span<const uint8_t> all(data);
+  SendSystemDataLoad(sender, 1, 32, all.first(255));
   ASSERT_EQ(sender.packets.size(), 1u);
   Bytes expected = {0x38, 0x02, 0x01, 0x20, 0xFF};
   expected.insert(expected.end(), data.begin(), data.begin() + 255);
   EXPECT_EQ(sender.packets[0], expected);
 
-  SendSystemDataLoad(sender, 1, 32, data.data(), 256);
-  SendSystemDataLoad(sender, 1, 32, data.data(), 300);
-  SendSystemDataLoad(sender, 1, 32, data.data(), -1);
+  SendSystemDataLoad(sender, 1, 32, all.first(256));
+  SendSystemDataLoad(sender, 1, 32, all);
   EXPECT_EQ(sender.packets.size(), 1u);
 }
 

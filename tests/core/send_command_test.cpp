@@ -52,12 +52,12 @@ TEST(SendCommand, FramesFromTwoThreadsNeverInterleave) {
   std::thread worker([&] {
     for (int i = 0; i < kPerThread; ++i) {
       const PacketBytes p = packetOf(0xA1, i);
-      rig.app.SendCommand(static_cast<int>(p.size()), p.data());
+      rig.app.SendCommand(p);
     }
   });
   for (int i = 0; i < kPerThread; ++i) {
     const PacketBytes p = packetOf(0xB2, i);
-    rig.app.SendCommand(static_cast<int>(p.size()), p.data());
+    rig.app.SendCommand(p);
   }
   worker.join();
 

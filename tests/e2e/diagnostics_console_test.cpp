@@ -421,7 +421,7 @@ TEST(DiagnosticsConsole, ACheckStoppedInTheMiddleLeavesTheLinkWhole) {
   std::vector<uint8_t> reframed;
   for (const PacketBytes& packet : rig->Sent()) {
     uint8_t frame[kMaxFrameLength];
-    const int length = FrameBytes(packet.data(), static_cast<int>(packet.size()), frame);
+    const int length = FrameBytes(packet, frame);
     reframed.insert(reframed.end(), frame, frame + length);
   }
   EXPECT_EQ(reframed, rig->port.written);

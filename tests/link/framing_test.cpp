@@ -127,11 +127,11 @@ TEST(Framing, StopFlagDropsTheRestOfTheRead) {
 TEST(Framing, FramingStuffsEveryDleAndCountsTheFrameLength) {
   const uint8_t command[] = {0x8E, 0x10};
   uint8_t frame[2 * 2 + 3];
-  ASSERT_EQ(FrameBytes(command, 2, frame), 6);
+  ASSERT_EQ(FrameBytes(command, frame), 6);
   EXPECT_EQ(Bytes(frame, frame + 6), (Bytes{0x10, 0x8E, 0x10, 0x10, 0x10, 0x03}));
 
   const uint8_t single[] = {0x1F};
-  EXPECT_EQ(FrameBytes(single, 1, frame), 4);
+  EXPECT_EQ(FrameBytes(single, frame), 4);
   EXPECT_EQ(Bytes(frame, frame + 4), (Bytes{0x10, 0x1F, 0x10, 0x03}));
 }
 

@@ -208,8 +208,8 @@ TEST_F(PtySerial, FramesWrittenByTheProgramArriveFramedOnTheOtherSide) {
 
   const PacketBytes first{0x8E, 0x10, 0xAB};
   const PacketBytes second{0xBC, 0x01, 0x07, 0x07, 0x03, 0x01, 0x00, 0x00, 0x02, 0x02, 0x00};
-  channel.FramePacket(static_cast<int>(first.size()), first.data());
-  channel.FramePacket(static_cast<int>(second.size()), second.data());
+  channel.FramePacket(first);
+  channel.FramePacket(second);
 
   Bytes expected = Frame(first);
   const Bytes secondFrame = Frame(second);
@@ -267,7 +267,7 @@ TEST_F(PtySerial, RtsPulseReachesTheOtherSideAsStopAndStart) {
 
   // Data still flows afterwards, as packet-mode data (a leading 0).
   const PacketBytes query{0x21};
-  channel.FramePacket(1, query.data());
+  channel.FramePacket(query);
   Bytes data = ReadMaster(5, 1000);
   ASSERT_FALSE(data.empty());
   EXPECT_EQ(data[0], TIOCPKT_DATA);

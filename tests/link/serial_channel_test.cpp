@@ -121,18 +121,18 @@ TEST_F(Channel, AHandlerThatReentersLeavesTheNewBytesForLater) {
 TEST_F(Channel, FramesAreWrittenWholeAndImpossibleLengthsAreNotSent) {
   ASSERT_EQ(channel.OpenChannel("/dev/ttyS0"), 0);
   const PacketBytes query{0x8E, 0xAB, 0x02};
-  channel.FramePacket(3, query.data());
+  channel.FramePacket(query);
   ASSERT_EQ(port.Writes().size(), 1u);
   EXPECT_EQ(port.Writes()[0].frame, Frame(query));
 
   PacketBytes longest(kMaxPacketLength, 0x10);  // every byte doubled: the largest frame
-  channel.FramePacket(kMaxPacketLength, longest.data());
+  channel.FramePacket(longest);
   ASSERT_EQ(port.Writes().size(), 2u);
   EXPECT_EQ(port.Writes()[1].frame.size(), static_cast<size_t>(kMaxFrameLength));
 
   PacketBytes tooLong(kMaxPacketLength + 1, 0x00);
-  channel.FramePacket(kMaxPacketLength + 1, tooLong.data());
-  channel.FramePacket(0, query.data());
+  channel.FramePacket(tooLong);
+  channel.FramePacket(std::span(query).first(0));
   EXPECT_EQ(port.Writes().size(), 2u);
 }
 

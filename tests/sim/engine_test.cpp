@@ -805,11 +805,7 @@ TEST(SimEngineAlmanac, UploadedBlocksAreAcknowledgedAndDownloadedByteForByte) {
     SCOPED_TRACE(std::to_string(block.type) + "/" + std::to_string(block.sv));
     const auto data = BlockData(block);
     const Report ack = AskOne(
-        h,
-        [&](CommandSender& o) {
-          SendSystemDataLoad(o, block.type, block.sv, data.data(), static_cast<int>(data.size()));
-        },
-        0x58);
+        h, [&](CommandSender& o) { SendSystemDataLoad(o, block.type, block.sv, data); }, 0x58);
     EXPECT_EQ(ack.U8(0), 1);
     EXPECT_EQ(ack.U8(1), block.type);
     EXPECT_EQ(ack.U8(2), block.sv);
@@ -846,14 +842,13 @@ TEST(SimEngineAlmanac, UnknownBlocksAreNotAvailableAndNotTaken) {
     SCOPED_TRACE(std::to_string(block.type) + "/" + std::to_string(block.sv));
     EXPECT_NE(
         AskOne(
-            h, [&](CommandSender& o) { SendSystemDataLoad(o, block.type, block.sv, data, 4); },
-            0x58)
+            h, [&](CommandSender& o) { SendSystemDataLoad(o, block.type, block.sv, data); }, 0x58)
             .U8(0),
         1);
   }
   // A raw almanac is taken, and given back on request.
   EXPECT_EQ(AskOne(
-                h, [&](CommandSender& o) { SendSystemDataLoad(o, 1, 4, data, 4); }, 0x58)
+                h, [&](CommandSender& o) { SendSystemDataLoad(o, 1, 4, data); }, 0x58)
                 .U8(0),
             1);
   const Report raw = AskOne(

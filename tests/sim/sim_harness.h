@@ -23,8 +23,8 @@ class SimHarness final : public CommandSender {
       : options_(options), engine(options_, startGps), now(startGps) {}
 
   // The command goes in framed as the monitor writes it.
-  void SendCommand(int length, const uint8_t* bytes) override {
-    const std::vector<uint8_t> frame = Frame(PacketBytes(bytes, bytes + length));
+  void SendCommand(std::span<const uint8_t> packet) override {
+    const std::vector<uint8_t> frame = Frame(PacketBytes(packet.begin(), packet.end()));
     engine.Receive(frame.data(), frame.size());
   }
 

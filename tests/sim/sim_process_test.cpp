@@ -120,9 +120,7 @@ class SimProcess {
 class Monitor final : public CommandSender {
  public:
   bool Open(const std::string& path) { return channel_.OpenChannel(path) == 0; }
-  void SendCommand(int length, const uint8_t* bytes) override {
-    channel_.FramePacket(length, bytes);
-  }
+  void SendCommand(std::span<const uint8_t> packet) override { channel_.FramePacket(packet); }
   void PulseRts() { channel_.PulseRts(); }
 
   // Reads reports until one with this id (and sub-code) arrives, or `ms` pass.

@@ -31,8 +31,7 @@ std::vector<PacketBytes> Deframe(const std::vector<uint8_t>& stream) {
 
 std::vector<uint8_t> Frame(const PacketBytes& packet) {
   std::vector<uint8_t> frame(2 * packet.size() + 3);
-  frame.resize(static_cast<size_t>(
-      FrameBytes(packet.data(), static_cast<int>(packet.size()), frame.data())));
+  frame.resize(static_cast<size_t>(FrameBytes(packet, frame.data())));
   return frame;
 }
 

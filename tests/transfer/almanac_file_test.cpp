@@ -92,16 +92,16 @@ TEST(AlmanacFile, TheFaultNamesTheBlockAndKeepsTheBlocksBefore) {
 
 TEST(AlmanacFile, AnAnswerIsTakenOnlyWhenItsLengthByteAgrees) {
   const Bytes answer = {0x02, 0x02, 0x11, 0x03, 0xA, 0xB, 0xC};
-  const auto parsed = ParseSystemDataAnswer(answer.data(), static_cast<int>(answer.size()));
+  const auto parsed = ParseSystemDataAnswer(answer);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->operation, 2);
   EXPECT_EQ(parsed->type, 2);
   EXPECT_EQ(parsed->sv, 0x11);
   EXPECT_EQ(parsed->data, (Bytes{0xA, 0xB, 0xC}));
-  EXPECT_FALSE(ParseSystemDataAnswer(answer.data(), 6));
-  EXPECT_FALSE(ParseSystemDataAnswer(answer.data(), 3));
+  EXPECT_FALSE(ParseSystemDataAnswer(std::span(answer).first(6)));
+  EXPECT_FALSE(ParseSystemDataAnswer(std::span(answer).first(3)));
   const Bytes refused = {0x00, 0x05, 0x00, 0x00};
-  EXPECT_EQ(ParseSystemDataAnswer(refused.data(), 4)->operation, 0);
+  EXPECT_EQ(ParseSystemDataAnswer(std::span(refused).first(4))->operation, 0);
 }
 
 }  // namespace

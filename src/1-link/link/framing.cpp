@@ -135,12 +135,12 @@ void FeedReadBuffer(PacketReceiver& r, PacketHandler handler, const bool* stopFl
   }
 }
 
-int FrameBytes(const uint8_t* bytes, int length, uint8_t* frame) {
+int FrameBytes(std::span<const uint8_t> packet, uint8_t* frame) {
   int n = 0;
   frame[n++] = kDle;
-  for (int i = 0; i < length; ++i) {
-    if (bytes[i] == kDle) frame[n++] = kDle;
-    frame[n++] = bytes[i];
+  for (const uint8_t b : packet) {
+    if (b == kDle) frame[n++] = kDle;
+    frame[n++] = b;
   }
   frame[n++] = kDle;
   frame[n++] = kEtx;

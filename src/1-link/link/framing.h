@@ -54,8 +54,8 @@ int FeedByte(PacketReceiver& r);
 // soon as it is set; the bytes not fed are dropped.
 void FeedReadBuffer(PacketReceiver& r, PacketHandler handler, const bool* stopFlag = nullptr);
 
-// Frames `length` bytes (packet id first) into `frame`, which must hold 2 * length + 3 bytes.
-// Returns the frame length: length + (bytes equal to DLE) + 3.
-int FrameBytes(const uint8_t* bytes, int length, uint8_t* frame);
+// Frames a packet (id first) into `frame`, which must hold 2 * packet.size() + 3 bytes. Returns the
+// frame length: the packet's length + (bytes equal to DLE) + 3.
+int FrameBytes(std::span<const uint8_t> packet, uint8_t* frame);
 
 }  // namespace zelkon

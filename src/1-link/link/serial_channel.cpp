@@ -51,11 +51,11 @@ void SerialChannel::ReadAndDispatch(PacketHandler handler, bool stopOnCapture) {
   feeding_ = false;
 }
 
-void SerialChannel::FramePacket(int length, const uint8_t* bytes) {
-  if (length < 1 || length > kMaxPacketLength) return;
+void SerialChannel::FramePacket(std::span<const uint8_t> packet) {
+  if (packet.empty() || packet.size() > static_cast<size_t>(kMaxPacketLength)) return;
   std::lock_guard lock(sendLock_);
   if (sendsHeld_) return;
-  const int frameLength = FrameBytes(bytes, length, txFrame_);
+  const int frameLength = FrameBytes(packet, txFrame_);
   port_.Write(txFrame_, frameLength);
 }
 

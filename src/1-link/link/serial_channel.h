@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 
 #include "link/framing.h"
@@ -37,7 +38,7 @@ class SerialChannel {
   // Frames one packet (id first) and writes it whole. Frames from different threads never
   // interleave. Packets longer than kMaxPacketLength, or empty, are not sent, nor any while sends
   // are held.
-  void FramePacket(int length, const uint8_t* bytes);
+  void FramePacket(std::span<const uint8_t> packet);
 
   // Raises RTS and, if that worked, lowers it at once: the event-input pulse.
   void PulseRts();

@@ -2,14 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace zelkon {
 
 class CommandSender {
  public:
   virtual ~CommandSender() = default;
-  // `bytes` holds the packet id followed by the payload; `length` counts both.
-  virtual void SendCommand(int length, const uint8_t* bytes) = 0;
+  // `packet` holds the packet id followed by the payload.
+  virtual void SendCommand(std::span<const uint8_t> packet) = 0;
 };
 
 }  // namespace zelkon

@@ -15,7 +15,7 @@ constexpr uint8_t kSuperpacket = 0x8E;
 template <typename... Bytes>
 void SendBytes(CommandSender& out, uint8_t id, Bytes... payload) {
   const uint8_t packet[] = {id, static_cast<uint8_t>(payload)...};
-  out.SendCommand(static_cast<int>(sizeof packet), packet);
+  out.SendCommand(packet);
 }
 
 // A command with a payload of `PayloadSize` bytes, zero until written. Offsets count payload bytes
@@ -34,9 +34,7 @@ class Packet {
   void SetSingle(std::size_t offset, float value) { WriteSingle(value, Field(offset)); }
   void SetDouble(std::size_t offset, double value) { WriteDouble(value, Field(offset)); }
 
-  void SendTo(CommandSender& out) const {
-    out.SendCommand(static_cast<int>(bytes_.size()), bytes_.data());
-  }
+  void SendTo(CommandSender& out) const { out.SendCommand(bytes_); }
 
  private:
   std::array<uint8_t, 1 + PayloadSize> bytes_{};
@@ -149,20 +147,19 @@ void SendSystemDataRequest(CommandSender& out, int blockType, int prn) {
   SendBytes(out, 0x38, 0x01, blockType, prn);
 }
 
-void SendSystemDataLoad(CommandSender& out, int blockType, int prn, const uint8_t* data,
-                        int length) {
+void SendSystemDataLoad(CommandSender& out, int blockType, int prn, std::span<const uint8_t> data) {
   // The data length travels as a U8: a length that does not fit is not sent at all rather than
   // sent cut, which would make the receiver read a different block.
-  constexpr int kMaxData = 255;
-  if (length < 0 || length > kMaxData) return;
+  constexpr size_t kMaxData = 255;
+  if (data.size() > kMaxData) return;
   std::array<uint8_t, 5 + kMaxData> packet{};
   packet[0] = 0x38;
   packet[1] = 0x02;
   packet[2] = static_cast<uint8_t>(blockType);
   packet[3] = static_cast<uint8_t>(prn);
-  packet[4] = static_cast<uint8_t>(length);
-  std::copy_n(data, length, packet.begin() + 5);
-  out.SendCommand(5 + length, packet.data());
+  packet[4] = static_cast<uint8_t>(data.size());
+  std::copy(data.begin(), data.end(), packet.begin() + 5);
+  out.SendCommand(std::span(packet).first(5 + data.size()));
 }
 
 void SendNmeaSettings(CommandSender& out, int intervalSeconds, uint32_t messageMask) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "commands/command_sender.h"
 #include "link/port_settings.h"
@@ -79,8 +80,8 @@ void SendIoOptions(CommandSender& out, const IoOptions& options);  // 0x35 set f
 
 // System data (almanac, health, ionosphere, UTC). The load form carries N data bytes, N < 256.
 void SendSystemDataRequest(CommandSender& out, int blockType, int prn);  // 0x38 01 type prn
-void SendSystemDataLoad(CommandSender& out, int blockType, int prn, const uint8_t* data,
-                        int length);  // 0x38 02 type prn N data
+void SendSystemDataLoad(CommandSender& out, int blockType, int prn,
+                        std::span<const uint8_t> data);  // 0x38 02 type prn N data
 
 void SendNmeaSettings(CommandSender& out, int intervalSeconds, uint32_t messageMask);  // 0x7A
 

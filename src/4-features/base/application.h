@@ -71,8 +71,8 @@ class Application : public CommandSender {
   virtual void ReadAndDispatchReports() = 0;
   // The send path of a worker thread: as SendCommand, but its pause ends early, and nothing is
   // sent, once `stop` is requested.
-  virtual void SendCommandUnlessStopped(const std::stop_token& stop, int length,
-                                        const uint8_t* bytes) = 0;
+  virtual void SendCommandUnlessStopped(const std::stop_token& stop,
+                                        std::span<const uint8_t> packet) = 0;
 
   // Runs `task` on the user-interface thread once the packet loop has finished feeding. A decoder
   // never blocks: a question, a message or a file dialog it needs goes here, and while that box is

@@ -19,8 +19,8 @@ namespace {
 class StoppableSender final : public CommandSender {
  public:
   StoppableSender(Application& app, std::stop_token stop) : app_(app), stop_(std::move(stop)) {}
-  void SendCommand(int length, const uint8_t* bytes) override {
-    app_.SendCommandUnlessStopped(stop_, length, bytes);
+  void SendCommand(std::span<const uint8_t> packet) override {
+    app_.SendCommandUnlessStopped(stop_, packet);
   }
 
  private:

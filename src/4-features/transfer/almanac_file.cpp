@@ -7,18 +7,18 @@
 namespace zelkon {
 namespace {
 
-constexpr int kHeaderBytes = 4;  // operation, type, SV, length
+constexpr size_t kHeaderBytes = 4;  // operation, type, SV, length
 
 bool KnownType(int type) { return type >= kRawAlmanacBlock && type <= kUtcBlock; }
 
 }  // namespace
 
-std::optional<SystemDataAnswer> ParseSystemDataAnswer(const uint8_t* payload, int length) {
-  if (payload == nullptr || length < kHeaderBytes) return std::nullopt;
-  const int dataLength = payload[3];
-  if (length != kHeaderBytes + dataLength) return std::nullopt;
+std::optional<SystemDataAnswer> ParseSystemDataAnswer(std::span<const uint8_t> payload) {
+  if (payload.size() < kHeaderBytes) return std::nullopt;
+  const size_t dataLength = payload[3];
+  if (payload.size() != kHeaderBytes + dataLength) return std::nullopt;
   return SystemDataAnswer{payload[0], payload[1], payload[2],
-                          std::vector<uint8_t>(payload + kHeaderBytes, payload + length)};
+                          std::vector<uint8_t>(payload.begin() + kHeaderBytes, payload.end())};
 }
 
 std::optional<std::vector<uint8_t>> AlmanacBlockBytes(const AlmanacBlock& block) {

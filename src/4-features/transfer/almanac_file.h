@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,7 @@ struct SystemDataAnswer {
 };
 
 // Nothing when the payload is shorter than its header or its length byte disagrees with it.
-std::optional<SystemDataAnswer> ParseSystemDataAnswer(const uint8_t* payload, int length);
+std::optional<SystemDataAnswer> ParseSystemDataAnswer(std::span<const uint8_t> payload);
 
 // The bytes of one block as a download writes it (a type without SV gets no SV byte). Nothing for
 // a block whose data length does not fit its length byte.

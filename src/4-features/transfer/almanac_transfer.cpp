@@ -84,8 +84,7 @@ class AlmanacTransfer {
                                    true);
       if (app_.state.TransferCaptureFlag) {
         app_.state.TransferCaptureFlag = false;
-        const std::optional<SystemDataAnswer> answer =
-            ParseSystemDataAnswer(captured_.data(), static_cast<int>(captured_.size()));
+        const std::optional<SystemDataAnswer> answer = ParseSystemDataAnswer(captured_);
         if (answer && answer->type == type && answer->sv == sv) {
           lastOperation = answer->operation;
           lastData = answer->data;
@@ -264,8 +263,7 @@ bool UploadAlmanac(Application& app, const std::string& fileName) {
       return false;
     }
     transfer.Log(LoadLine(block));
-    SendSystemDataLoad(app, block.type, block.sv, block.data.data(),
-                       static_cast<int>(block.data.size()));
+    SendSystemDataLoad(app, block.type, block.sv, block.data);
     transfer.lastOperation = 0;
     const bool answered = transfer.WaitForSystemData(block.type, block.sv);
     transfer.Log(answered && transfer.lastOperation == kBlockAcknowledged

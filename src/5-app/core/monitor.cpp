@@ -77,24 +77,24 @@ void Monitor::MainFormClose() {
   CloseRecording(*this);
 }
 
-void Monitor::SendCommand(int length, const uint8_t* bytes) {
+void Monitor::SendCommand(std::span<const uint8_t> packet) {
   if (!state.LinkReady) return;
   if (!state.Replaying) clock.SleepMs(kSendWaitMs);
-  WriteCommand(length, bytes);
+  WriteCommand(packet);
 }
 
-void Monitor::SendCommandUnlessStopped(const std::stop_token& stop, int length,
-                                       const uint8_t* bytes) {
+void Monitor::SendCommandUnlessStopped(const std::stop_token& stop,
+                                       std::span<const uint8_t> packet) {
   if (!state.LinkReady) return;
   if (!state.Replaying && !clock.SleepUnlessStopped(kSendWaitMs, stop)) return;
-  WriteCommand(length, bytes);
+  WriteCommand(packet);
 }
 
-void Monitor::WriteCommand(int length, const uint8_t* bytes) {
+void Monitor::WriteCommand(std::span<const uint8_t> packet) {
   if (state.Replaying) {
     // No receiver waits for it and nothing is sent: no pause, no Tx LED. The recording's port
     // swallows the frame (and says once that commands go nowhere).
-    channel.FramePacket(length, bytes);
+    channel.FramePacket(packet);
     return;
   }
   if (OnUiThread()) {
@@ -102,7 +102,7 @@ void Monitor::WriteCommand(int length, const uint8_t* bytes) {
   } else {
     ui.Post([this] { Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen); });
   }
-  channel.FramePacket(length, bytes);
+  channel.FramePacket(packet);
 }
 
 void Monitor::ReadAndDispatchReports() {

@@ -35,9 +35,9 @@ class Monitor final : public Application {
   // framed packet. Safe from any thread: frames never interleave, and the LED change of a worker
   // thread is handed to the user-interface thread. During a replay the frame goes to the
   // recording's port (which swallows it) at once, and the Tx LED stays dark.
-  void SendCommand(int length, const uint8_t* bytes) override;
-  void SendCommandUnlessStopped(const std::stop_token& stop, int length,
-                                const uint8_t* bytes) override;
+  void SendCommand(std::span<const uint8_t> packet) override;
+  void SendCommandUnlessStopped(const std::stop_token& stop,
+                                std::span<const uint8_t> packet) override;
   void ReadAndDispatchReports() override;
 
   // Every timer of every window.
@@ -55,7 +55,7 @@ class Monitor final : public Application {
 
  private:
   // Lights the Tx LED (from a worker thread through the user-interface thread) and writes.
-  void WriteCommand(int length, const uint8_t* bytes);
+  void WriteCommand(std::span<const uint8_t> packet);
 };
 
 }  // namespace zelkon
