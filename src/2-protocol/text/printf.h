@@ -8,27 +8,24 @@
 
 namespace zelkon {
 
-// The text `format` produces with the given values, as snprintf writes it.
+// The text `format` produces with the given values, exactly as vsnprintf writes it. The common
+// conversions (%d %i %u %x %X %o with flags, width, precision and length modifiers; %f %F %e %E %g
+// %G; %s; %c; %%) are formatted here without the C library, whose floating-point conversion is
+// slow; anything else (a '#' or '*', positional arguments, %a, %p, long double, a value that does
+// not fit the working buffer) is handed to vsnprintf whole.
+std::string VPrintf(const char* format, va_list args);
+
 [[gnu::format(printf, 1, 2)]] inline std::string Printf(const char* format, ...) {
-  char small[256];
   va_list args;
   va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  const int length = std::vsnprintf(small, sizeof small, format, args);
+  std::string text = VPrintf(format, args);
   va_end(args);
-  std::string text;
-  if (length < 0) {
-    text.clear();
-  } else if (static_cast<size_t>(length) < sizeof small) {
-    text.assign(small, static_cast<size_t>(length));
-  } else {
-    text.resize(static_cast<size_t>(length));
-    std::vsnprintf(text.data(), text.size() + 1, format, again);
-  }
-  va_end(again);
   return text;
 }
+
+// The text of the conversions VPrintf formats itself, in `text`; false, with `text` unchanged,
+// where the format is left to vsnprintf.
+bool VPrintfWithoutLibc(std::string& text, const char* format, va_list args);
 
 // A value as "%8f" where that shows at least four significant digits (0, and magnitudes from
 // 0.001 up), and as "%.6e" below, where the six decimals would show little or nothing of it: an
