@@ -107,7 +107,10 @@ void Telemetry::AddTrackPoint(const TrackingStatus& report) {
   } else {
     track.back() = point;
   }
-  // An hour of every satellite: older points and satellites not seen for an hour go.
+  // An hour of every satellite: older points and satellites not seen for an hour go. Once a
+  // second is enough: until the time moves on, the tracks only gain points of this second.
+  if (tracksTrimmedAt_ == now) return;
+  tracksTrimmedAt_ = now;
   for (auto it = tracks_.begin(); it != tracks_.end();) {
     std::deque<SkyPoint>& points = it->second;
     while (!points.empty() && points.front().second < now - kTrackSeconds)

@@ -161,6 +161,7 @@ class Telemetry {
   BucketSeries tracked_;
   BucketSeries used_;
   std::map<int, std::deque<SkyPoint>> tracks_;
+  std::optional<int64_t> tracksTrimmedAt_;  // the second of the newest trim of the tracks
   PpsPhaseSeries phase_;
 };
 
