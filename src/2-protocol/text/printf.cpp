@@ -11,37 +11,65 @@
 namespace zelkon {
 namespace {
 
+// Bytes a write may run past what it takes, and a copy may read past its text: the pieces are a
+// few bytes each, and a copy of a fixed size takes neither a call nor a loop whose end the
+// processor must guess.
+constexpr size_t kSlack = 32;
+
 // The text being formatted, in a buffer of fixed size; a write that does not fit fails, and the
-// whole text is then left to vsnprintf. The pieces are a few bytes each: they are copied byte by
-// byte rather than through calls of memcpy.
+// whole text is then left to vsnprintf.
 class Text {
  public:
-  // Room for `count` more bytes.
-  bool Room(size_t count) const { return count <= sizeof buffer_ - used_; }
-  bool Put(char c) {
-    if (used_ == sizeof buffer_) return false;
-    buffer_[used_++] = c;
-    return true;
-  }
-  // The following write without checking: Room() comes first.
-  void Copy(std::string_view text) {
-    for (const char c : text)
-      buffer_[used_++] = c;
-  }
-  void Fill(char c, size_t count) {
-    for (; count > 0; --count)
-      buffer_[used_++] = c;
+  // Where the next `count` bytes go, now counted as written; nullptr when they do not fit. Up to
+  // kSlack bytes after them may be written too.
+  char* Take(size_t count) {
+    if (count > kCapacity - used_) return nullptr;
+    char* at = buffer_ + used_;
+    used_ += count;
+    return at;
   }
   std::string String() const { return std::string(buffer_, used_); }
 
  private:
-  char buffer_[512];
+  static constexpr size_t kCapacity = 512;
+  char buffer_[kCapacity + kSlack];
   size_t used_ = 0;
 };
 
-// The values still to be formatted; a struct so that helpers can take them from the one list.
+// The text of a conversion; `slack` when kSlack bytes may be read from its start whatever its
+// size (the conversion's own digits), not for a caller's string.
+struct Piece {
+  const char* data;
+  size_t size;
+  bool slack;
+};
+
+constexpr char kSpaces[kSlack + 1] = "                                ";
+constexpr char kZeros[kSlack + 1] = "00000000000000000000000000000000";
+
+// `count` bytes of `text` at `to` (kSlack of it writable); returns the end of what was written.
+char* Copy(char* to, Piece text) {
+  if (text.slack && text.size <= kSlack) {
+    std::memcpy(to, text.data, kSlack);
+  } else {
+    std::memcpy(to, text.data, text.size);
+  }
+  return to + text.size;
+}
+
+// `count` times the character `run` is made of.
+char* Fill(char* to, const char (&run)[kSlack + 1], size_t count) {
+  if (count <= kSlack) {
+    std::memcpy(to, run, kSlack);
+  } else {
+    std::memset(to, run[0], count);
+  }
+  return to + count;
+}
+
+// The values still to be formatted, taken by the helpers from the one list.
 struct Args {
-  va_list list;
+  va_list* list;
 };
 
 enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrDiff };
@@ -129,73 +157,65 @@ bool ParseSpec(const char*& p, Spec& spec) {
   return true;
 }
 
-// `sign`, `zeros` zeros and `body`, padded to the width: spaces on the right for '-', zeros after
-// the sign for '0' (where the conversion honours it), spaces on the left otherwise.
-bool Padded(Text& out, const Spec& spec, bool zeroPad, std::string_view sign, size_t zeros,
-            std::string_view body) {
-  const size_t length = sign.size() + zeros + body.size();
+// `sign` (none for 0), `zeros` zeros and `body`, padded to the width: spaces on the right for
+// '-', zeros after the sign for '0' (where the conversion honours it), spaces on the left
+// otherwise.
+bool Padded(Text& out, const Spec& spec, bool zeroPad, char sign, size_t zeros, Piece body) {
+  const size_t length = (sign != 0) + zeros + body.size;
   const size_t pad = static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
-  if (!out.Room(length + pad)) return false;
-  if (spec.left) {
-    out.Copy(sign);
-    out.Fill('0', zeros);
-    out.Copy(body);
-    out.Fill(' ', pad);
-  } else if (zeroPad) {
-    out.Copy(sign);
-    out.Fill('0', zeros + pad);
-    out.Copy(body);
-  } else {
-    out.Fill(' ', pad);
-    out.Copy(sign);
-    out.Fill('0', zeros);
-    out.Copy(body);
-  }
+  char* to = out.Take(length + pad);
+  if (to == nullptr) return false;
+  if (!spec.left && !zeroPad) to = Fill(to, kSpaces, pad);
+  *to = sign;
+  to += sign != 0;
+  to = Fill(to, kZeros, zeroPad ? zeros + pad : zeros);
+  to = Copy(to, body);
+  if (spec.left) Fill(to, kSpaces, pad);
   return true;
 }
 
 long long SignedArg(Args& args, Length length) {
   switch (length) {
     case Length::kChar:
-      return static_cast<signed char>(va_arg(args.list, int));
+      return static_cast<signed char>(va_arg(*args.list, int));
     case Length::kShort:
-      return static_cast<short>(va_arg(args.list, int));
+      return static_cast<short>(va_arg(*args.list, int));
     case Length::kLong:
-      return va_arg(args.list, long);
+      return va_arg(*args.list, long);
     case Length::kLongLong:
-      return va_arg(args.list, long long);
+      return va_arg(*args.list, long long);
     case Length::kSize:
-      return va_arg(args.list, ssize_t);
+      return va_arg(*args.list, ssize_t);
     case Length::kMax:
-      return va_arg(args.list, intmax_t);
+      return va_arg(*args.list, intmax_t);
     case Length::kPtrDiff:
-      return va_arg(args.list, ptrdiff_t);
+      return va_arg(*args.list, ptrdiff_t);
     case Length::kNone:
       break;
   }
-  return va_arg(args.list, int);
+  return va_arg(*args.list, int);
 }
 
 unsigned long long UnsignedArg(Args& args, Length length) {
   switch (length) {
     case Length::kChar:
-      return static_cast<unsigned char>(va_arg(args.list, unsigned));
+      return static_cast<unsigned char>(va_arg(*args.list, unsigned));
     case Length::kShort:
-      return static_cast<unsigned short>(va_arg(args.list, unsigned));
+      return static_cast<unsigned short>(va_arg(*args.list, unsigned));
     case Length::kLong:
-      return va_arg(args.list, unsigned long);
+      return va_arg(*args.list, unsigned long);
     case Length::kLongLong:
-      return va_arg(args.list, unsigned long long);
+      return va_arg(*args.list, unsigned long long);
     case Length::kSize:
-      return va_arg(args.list, size_t);
+      return va_arg(*args.list, size_t);
     case Length::kMax:
-      return va_arg(args.list, uintmax_t);
+      return va_arg(*args.list, uintmax_t);
     case Length::kPtrDiff:
-      return static_cast<std::make_unsigned_t<ptrdiff_t>>(va_arg(args.list, ptrdiff_t));
+      return static_cast<std::make_unsigned_t<ptrdiff_t>>(va_arg(*args.list, ptrdiff_t));
     case Length::kNone:
       break;
   }
-  return va_arg(args.list, unsigned);
+  return va_arg(*args.list, unsigned);
 }
 
 // %d %i %u %x %X %o. A precision is the least number of digits (0 shows the value 0 as nothing)
@@ -214,7 +234,7 @@ bool Integer(Text& out, const Spec& spec, Args& args) {
     if (spec.conversion == 'x' || spec.conversion == 'X') base = 16;
     if (spec.conversion == 'o') base = 8;
   }
-  char digits[32];
+  char digits[32 + kSlack];
   char* end = digits;
   if (spec.precision != 0 || magnitude != 0) {
     end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
@@ -229,17 +249,22 @@ bool Integer(Text& out, const Spec& spec, Args& args) {
                            ? spec.precision - count
                            : 0;
   const bool isSigned = base == 10 && spec.conversion != 'u';
-  std::string_view sign;
+  char sign = 0;
   if (negative) {
-    sign = "-";
+    sign = '-';
   } else if (isSigned && spec.plus) {
-    sign = "+";
+    sign = '+';
   } else if (isSigned && spec.space) {
-    sign = " ";
+    sign = ' ';
   }
   return Padded(out, spec, spec.zero && !spec.left && spec.precision < 0, sign, zeros,
-                std::string_view(digits, count));
+                {digits, count, true});
 }
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 constexpr uint64_t kPowersOfTen[] = {1,
                                      10,
@@ -263,8 +288,9 @@ constexpr uint64_t kPowersOfTen[] = {1,
 
 // |value| with `precision` decimals (at most 18) as "%.*f" writes it, when |value| * 10^precision
 // rounds to less than 2^64: the double is m * 2^e exactly, so m * 10^precision * 2^e is divided
-// in integers and rounded to nearest, a tie to even, as the C library rounds. nullptr otherwise.
-char* FixedByIntegers(char* out, double value, int precision) {
+// in integers and rounded to nearest, a tie to even, as the C library rounds. The text ends at
+// `end`; returns where it begins, or nullptr for a value out of that range.
+char* FixedByIntegers(char* end, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const auto biased = static_cast<int>(bits >> 52 & 0x7FF);
   const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
@@ -287,59 +313,71 @@ char* FixedByIntegers(char* out, double value, int precision) {
     if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
   }
   if (rounded >> 64 != 0) return nullptr;
-  // The digits of the whole, then the point before the last `precision` of them.
-  char digits[24];
-  const auto count = static_cast<int>(
-      std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(rounded)).ptr - digits);
-  const int whole = count > precision ? count - precision : 0;
-  if (whole == 0) *out++ = '0';
-  for (int i = 0; i < whole; ++i)
-    *out++ = digits[i];
-  if (precision == 0) return out;
-  *out++ = '.';
-  for (int i = count - whole; i < precision; ++i)
-    *out++ = '0';
-  for (int i = whole; i < count; ++i)
-    *out++ = digits[i];
-  return out;
+  // The digits from the last, two at a time: the decimals, the point, then the whole number.
+  auto units = static_cast<uint64_t>(rounded);
+  char* at = end;
+  int decimals = precision;
+  for (; decimals >= 2; decimals -= 2) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs + 2 * (units % 100), 2);
+    units /= 100;
+  }
+  if (decimals == 1) {
+    *--at = static_cast<char>('0' + units % 10);
+    units /= 10;
+  }
+  if (precision > 0) *--at = '.';
+  for (; units >= 100; units /= 100) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs + 2 * (units % 100), 2);
+  }
+  if (units >= 10) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs + 2 * units, 2);
+  } else {
+    *--at = static_cast<char>('0' + units);
+  }
+  return at;
 }
 
 // %f %F %e %E %g %G of a finite double: std::to_chars gives the digits printf gives, correctly
 // rounded. Infinities and NaNs are left to the C library.
 bool Floating(Text& out, const Spec& spec, Args& args) {
   if (spec.length != Length::kNone && spec.length != Length::kLong) return false;
-  const double value = va_arg(args.list, double);
+  const double value = va_arg(*args.list, double);
   if (!std::isfinite(value)) return false;
   std::chars_format format = std::chars_format::fixed;
   if (spec.conversion == 'e' || spec.conversion == 'E') format = std::chars_format::scientific;
   if (spec.conversion == 'g' || spec.conversion == 'G') format = std::chars_format::general;
   const int precision = spec.precision < 0 ? 6 : spec.precision;
-  char digits[512];
+  char digits[512 + kSlack];
+  char* begin = nullptr;
   char* end = nullptr;
   if (format == std::chars_format::fixed && precision <= 18) {
-    end = FixedByIntegers(digits, std::fabs(value), precision);
+    end = digits + 512;
+    begin = FixedByIntegers(end, std::fabs(value), precision);
   }
-  if (end == nullptr) {
-    const auto result =
-        std::to_chars(digits, digits + sizeof digits, std::fabs(value), format, precision);
+  if (begin == nullptr) {
+    const auto result = std::to_chars(digits, digits + 512, std::fabs(value), format, precision);
     if (result.ec != std::errc()) return false;
+    begin = digits;
     end = result.ptr;
   }
   if (spec.conversion == 'E' || spec.conversion == 'G') {
-    for (char* c = digits; c < end; ++c) {
+    for (char* c = begin; c < end; ++c) {
       if (*c == 'e') *c = 'E';
     }
   }
-  std::string_view sign;
+  char sign = 0;
   if (std::signbit(value)) {
-    sign = "-";
+    sign = '-';
   } else if (spec.plus) {
-    sign = "+";
+    sign = '+';
   } else if (spec.space) {
-    sign = " ";
+    sign = ' ';
   }
   return Padded(out, spec, spec.zero && !spec.left, sign, 0,
-                std::string_view(digits, static_cast<size_t>(end - digits)));
+                {begin, static_cast<size_t>(end - begin), true});
 }
 
 // %s and %c, padded with spaces; a precision cuts %s. Anything unusual goes to the library.
@@ -347,28 +385,36 @@ bool Characters(Text& out, const Spec& spec, Args& args) {
   if (spec.length != Length::kNone || spec.zero || spec.plus || spec.space) return false;
   if (spec.conversion == 'c') {
     if (spec.precision >= 0) return false;
-    const char c = static_cast<char>(static_cast<unsigned char>(va_arg(args.list, int)));
-    return Padded(out, spec, false, {}, 0, std::string_view(&c, 1));
+    const char c[kSlack] = {static_cast<char>(static_cast<unsigned char>(va_arg(*args.list, int)))};
+    return Padded(out, spec, false, 0, 0, {c, 1, true});
   }
-  const char* text = va_arg(args.list, const char*);
+  const char* text = va_arg(*args.list, const char*);
   if (text == nullptr) return false;
   const size_t length =
       spec.precision < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(spec.precision));
-  return Padded(out, spec, false, {}, 0, std::string_view(text, length));
+  return Padded(out, spec, false, 0, 0, {text, length, false});
 }
 
 // The whole text, or false where any part of it is left to the C library.
 bool Format(Text& out, const char* format, Args& args) {
   const char* p = format;
   for (;;) {
-    for (; *p != '%'; ++p) {
-      if (*p == '\0') return true;
-      if (!out.Put(*p)) return false;
+    const char* literal = p;
+    while (*p != '%' && *p != '\0')
+      ++p;
+    if (p != literal) {
+      const auto count = static_cast<size_t>(p - literal);
+      char* to = out.Take(count);
+      if (to == nullptr) return false;
+      std::memcpy(to, literal, count);
     }
+    if (*p == '\0') return true;
     ++p;
     if (*p == '%') {
       ++p;
-      if (!out.Put('%')) return false;
+      char* to = out.Take(1);
+      if (to == nullptr) return false;
+      *to = '%';
       continue;
     }
     Spec spec;
@@ -422,22 +468,29 @@ std::string VPrintfByLibc(const char* format, va_list args) {
 
 bool VPrintfWithoutLibc(std::string& text, const char* format, va_list args) {
   Text out;
-  Args work;
-  va_copy(work.list, args);
-  const bool done = Format(out, format, work);
-  va_end(work.list);
+  va_list work;
+  va_copy(work, args);
+  Args values{&work};
+  const bool done = Format(out, format, values);
+  va_end(work);
   if (done) text = out.String();
   return done;
 }
 
-std::string VPrintf(const char* format, va_list args) {
+// The list is started here rather than copied from a caller's: a copy of the list just written
+// stalls the processor on every call.
+std::string Printf(const char* format, ...) {
   Text out;
-  Args work;
-  va_copy(work.list, args);
-  const bool done = Format(out, format, work);
-  va_end(work.list);
+  va_list list;
+  va_start(list, format);
+  Args values{&list};
+  const bool done = Format(out, format, values);
+  va_end(list);
   if (done) return out.String();
-  return VPrintfByLibc(format, args);
+  va_start(list, format);
+  std::string text = VPrintfByLibc(format, list);
+  va_end(list);
+  return text;
 }
 
 }  // namespace zelkon

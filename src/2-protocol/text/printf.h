@@ -13,17 +13,9 @@ namespace zelkon {
 // %G; %s; %c; %%) are formatted here without the C library, whose floating-point conversion is
 // slow; anything else (a '#' or '*', positional arguments, %a, %p, long double, a value that does
 // not fit the working buffer) is handed to vsnprintf whole.
-std::string VPrintf(const char* format, va_list args);
+[[gnu::format(printf, 1, 2)]] std::string Printf(const char* format, ...);
 
-[[gnu::format(printf, 1, 2)]] inline std::string Printf(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = VPrintf(format, args);
-  va_end(args);
-  return text;
-}
-
-// The text of the conversions VPrintf formats itself, in `text`; false, with `text` unchanged,
+// The text of the conversions Printf formats itself, in `text`; false, with `text` unchanged,
 // where the format is left to vsnprintf.
 bool VPrintfWithoutLibc(std::string& text, const char* format, va_list args);
 
