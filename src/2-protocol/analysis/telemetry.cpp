@@ -22,9 +22,16 @@ std::optional<int64_t> ReceiverUtcSeconds(const TimingPrimary& r) {
 
 void Telemetry::CountPacket(uint8_t id, const uint8_t* payload, int length, PacketOutcome outcome) {
   const ReportKey key{id, HasSubCode(id) && length > 0 ? payload[0] : -1};
-  PacketCount& count = outcome == PacketOutcome::UnknownId ? unknownReceived_ : received_[key];
-  ++count.packets;
-  count.bytes += static_cast<uint64_t>(length) + 1;
+  PacketCount* count = &unknownReceived_;
+  if (outcome != PacketOutcome::UnknownId) {
+    if (newestCount_.count == nullptr || newestCount_.key != key) {
+      newestCount_.key = key;
+      newestCount_.count = &received_[key];
+    }
+    count = newestCount_.count;
+  }
+  ++count->packets;
+  count->bytes += static_cast<uint64_t>(length) + 1;
   if (outcome == PacketOutcome::BadLength) ++badLength_;
   if (outcome == PacketOutcome::UnknownId) ++unknownId_;
 }

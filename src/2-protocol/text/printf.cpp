@@ -160,7 +160,8 @@ bool ParseSpec(const char*& p, Spec& spec) {
 // `sign` (none for 0), `zeros` zeros and `body`, padded to the width: spaces on the right for
 // '-', zeros after the sign for '0' (where the conversion honours it), spaces on the left
 // otherwise.
-bool Padded(Text& out, const Spec& spec, bool zeroPad, char sign, size_t zeros, Piece body) {
+[[gnu::always_inline]] inline bool Padded(Text& out, const Spec& spec, bool zeroPad, char sign,
+                                          size_t zeros, Piece body) {
   const size_t length = (sign != 0) + zeros + body.size;
   const size_t pad = static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
   char* to = out.Take(length + pad);
@@ -220,7 +221,7 @@ unsigned long long UnsignedArg(Args& args, Length length) {
 
 // %d %i %u %x %X %o. A precision is the least number of digits (0 shows the value 0 as nothing)
 // and turns the '0' flag off; unsigned conversions have no sign.
-bool Integer(Text& out, const Spec& spec, Args& args) {
+[[gnu::always_inline]] inline bool Integer(Text& out, const Spec& spec, Args& args) {
   bool negative = false;
   unsigned long long magnitude;
   int base = 10;
@@ -342,7 +343,7 @@ char* FixedByIntegers(char* end, double value, int precision) {
 
 // %f %F %e %E %g %G of a finite double: std::to_chars gives the digits printf gives, correctly
 // rounded. Infinities and NaNs are left to the C library.
-bool Floating(Text& out, const Spec& spec, Args& args) {
+[[gnu::always_inline]] inline bool Floating(Text& out, const Spec& spec, Args& args) {
   if (spec.length != Length::kNone && spec.length != Length::kLong) return false;
   const double value = va_arg(*args.list, double);
   if (!std::isfinite(value)) return false;

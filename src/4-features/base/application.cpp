@@ -30,14 +30,18 @@ bool Application::SleepUnlessStopRequested(int64_t ms) {
 }
 
 void Application::RegisterWindow(const std::type_info& type, Form& form) {
-  windows_.emplace_back(type, &form);
+  windows_.emplace_back(&type, &form);
   forms_.push_back(&form);
 }
 
 Form& Application::WindowOf(const std::type_info& type) const {
-  const std::type_index wanted(type);
-  for (const auto& [index, form] : windows_) {
-    if (index == wanted) return *form;
+  // A class has one type_info in the program, found by its address; comparing the names of the
+  // classes (the equality of type_info) is left for a copy of it made elsewhere.
+  for (const auto& [registered, form] : windows_) {
+    if (registered == &type) return *form;
+  }
+  for (const auto& [registered, form] : windows_) {
+    if (*registered == type) return *form;
   }
   std::fprintf(stderr, "zelkon: no window of class %s is registered\n", type.name());
   std::abort();
