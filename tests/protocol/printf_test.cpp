@@ -50,19 +50,21 @@ std::string Describe(T value) {
   return "(pointer) ";
 }
 
-// Every text of the fast path held to vsnprintf's, and Printf as a whole (the fast path or the
-// library) too.
+// Every text held to vsnprintf's: the fast path with formats made at run time, and Printf itself
+// (the fast path or the library) with formats read at compile time.
 class Comparison {
  public:
-  // A format the fast path must take itself.
+  // A format made at run time; `mustBeFast` where the fast path must take it itself.
   template <class... T>
-  void Fast(const std::string& format, T... values) {
-    Compare(true, format, values...);
+  void Runtime(bool mustBeFast, const std::string& format, T... values) {
+    const std::optional<std::string> fast = WithoutLibc(format.c_str(), values...);
+    if (fast) ++fastTexts;
+    if (!fast && mustBeFast) return Fault(format, "left to the library", values...);
+    if (fast) Compare(format, "the fast path", *fast, values...);
   }
-  // A format it may leave to the library.
   template <class... T>
-  void Any(const std::string& format, T... values) {
-    Compare(false, format, values...);
+  void Compiled(PrintfFormat<std::type_identity_t<T>...> format, T... values) {
+    Compare(format.Text(), "Printf", Printf(format, values...), values...);
   }
 
   int fastTexts = 0;
@@ -70,19 +72,17 @@ class Comparison {
 
  private:
   template <class... T>
-  void Compare(bool mustBeFast, const std::string& format, T... values) {
+  void Compare(const std::string& format, const char* who, const std::string& text, T... values) {
     const std::string expected = Libc(format.c_str(), values...);
-    const std::string printed = Printf(format.c_str(), values...);
-    const std::optional<std::string> fast = WithoutLibc(format.c_str(), values...);
-    if (fast) ++fastTexts;
-    std::string fault;
-    if (printed != expected) fault = "Printf gives \"" + printed + "\"";
-    if (fast && *fast != expected) fault = "the fast path gives \"" + *fast + "\"";
-    if (!fast && mustBeFast) fault = "left to the library";
-    if (!fault.empty() && faults.size() < 20) {
-      faults.push_back(format + " with " + (std::string() + ... + Describe(values)) + ": " + fault +
-                       ", vsnprintf \"" + expected + "\"");
+    if (text != expected) {
+      Fault(format, std::string(who) + " gives \"" + text + "\", vsnprintf \"" + expected + "\"",
+            values...);
     }
+  }
+  template <class... T>
+  void Fault(const std::string& format, const std::string& fault, T... values) {
+    if (faults.size() < 20)
+      faults.push_back(format + " with " + (std::string() + ... + Describe(values)) + ": " + fault);
   }
 };
 
@@ -177,11 +177,7 @@ TEST(Printf, GivesVsnprintfsTextsByteForByte) {
                                  Precision(random, {-1, 100, 0, 1, 2, 3, 4, 6, 9, 12, 17, 20}) +
                                  Pick(random, {"", "", "", "l"}) +
                                  Pick(random, {'f', 'f', 'F', 'e', 'E', 'g', 'G'});
-      if (std::isfinite(value)) {
-        c.Fast(format, value);
-      } else {
-        c.Any(format, value);
-      }
+      c.Runtime(std::isfinite(value), format, value);
     }
   }
 
@@ -200,32 +196,32 @@ TEST(Printf, GivesVsnprintfsTextsByteForByte) {
       const auto i32 = static_cast<int>(value);
       switch (random() % 8) {
         case 0:
-          c.Fast(spec + conversion, i32);
+          c.Runtime(true, spec + conversion, i32);
           break;
         case 1:
-          c.Fast(spec + "hh" + conversion, i32);
+          c.Runtime(true, spec + "hh" + conversion, i32);
           break;
         case 2:
-          c.Fast(spec + "h" + conversion, i32);
+          c.Runtime(true, spec + "h" + conversion, i32);
           break;
         case 3:
-          c.Fast(spec + "l" + conversion, static_cast<long>(value));
+          c.Runtime(true, spec + "l" + conversion, static_cast<long>(value));
           break;
         case 4:
-          c.Fast(spec + "ll" + conversion, value);
+          c.Runtime(true, spec + "ll" + conversion, value);
           break;
         case 5:
           if (isSigned) {
-            c.Fast(spec + "z" + conversion, static_cast<ssize_t>(value));
+            c.Runtime(true, spec + "z" + conversion, static_cast<ssize_t>(value));
           } else {
-            c.Fast(spec + "z" + conversion, static_cast<size_t>(value));
+            c.Runtime(true, spec + "z" + conversion, static_cast<size_t>(value));
           }
           break;
         case 6:
-          c.Fast(spec + "j" + conversion, static_cast<intmax_t>(value));
+          c.Runtime(true, spec + "j" + conversion, static_cast<intmax_t>(value));
           break;
         default:
-          c.Fast(spec + "t" + conversion, static_cast<ptrdiff_t>(value));
+          c.Runtime(true, spec + "t" + conversion, static_cast<ptrdiff_t>(value));
       }
     }
   }
@@ -233,33 +229,47 @@ TEST(Printf, GivesVsnprintfsTextsByteForByte) {
   const std::string longText(300, 'x');
   for (const char* text : {"", "a", "PRN 16", "Grad \xc2\xb0", longText.c_str()}) {
     for (const char* format : {"%s", "%10s", "%-10s", "%.3s", "%8.2s", "%-6.0s", "%.400s"})
-      c.Fast(format, text);
+      c.Runtime(true, format, text);
   }
   for (const int ch : {int{'A'}, int{' '}, 0, 0xB0, -1}) {
     for (const char* format : {"%c", "%3c", "%-3c"})
-      c.Fast(format, ch);
+      c.Runtime(true, format, ch);
   }
 
-  // The program's own compositions, text around the conversions included.
-  c.Fast("%3d%4d%5d%4d", 16, 3, 1, 1);
-  c.Fast("%8.1f%10.1f%6.1f%7.1f", 19.3f, 58573.934f, 71.19999560647727, 301.5000135126438);
-  c.Fast("%02d:%02d:%02d UTC", 16, 5, 9);
-  c.Fast("Done: 100%% of %s (%04X)", "survey", 0x10A2);
-  c.Fast("%09lld %zu %llu", -1234567LL, size_t{42}, 18446744073709551615ULL);
-
-  // What the library keeps: '#', '*', positional arguments, %a, long double, %p, a text longer
-  // than the working buffer, conversions it does not know, a '%' at the end.
-  c.Any("%#x %#o %#.0f %#g", 255u, 8u, 3.0, 1.5);
-  c.Any("%*d|%-*.*f", 6, 42, 9, 2, 3.14159);
-  c.Any("%2$s %1$s", "b", "a");
-  c.Any("%a %A", 0.1, -2.5);
-  c.Any("%Lf %Le", 1.25L, -3.5L);
-  c.Any("%p", static_cast<void*>(&c));
-  c.Any("%s%s%s", longText.c_str(), longText.c_str(), "end");
-  c.Any("%400.300f", 1.0 / 7);
-  c.Any("%05s|%+c|%.2c", "ab", 'x', 'y');
-  c.Any("%s", static_cast<const char*>(nullptr));
-  c.Any("ends with %");
+  // Printf itself: the values of each type as the conversion reads them, the program's own
+  // compositions with text around the conversions, "%%".
+  enum Mode : uint8_t { kSeven = 7 };
+  const char name[] = "Grad \xc2\xb0";
+  c.Compiled("%hhd|%hhu|%hd|%hu|%d|%u|%x|%X|%o", 300, -1, 70000, -1, INT_MIN, -1, -1, 0xBEEF, 8);
+  c.Compiled("%ld|%lu|%lld|%llu|%zu|%zd|%jd|%td", LONG_MIN, -1L, LLONG_MIN, ULLONG_MAX, SIZE_MAX,
+             ssize_t{-3}, INTMAX_MAX, ptrdiff_t{-70000});
+  c.Compiled("%d %d %u %c%c %d %02X %s|%-12s|", true, int16_t{-32768}, uint16_t{65535}, 'z',
+             uint8_t{0xB0}, kSeven, uint8_t{0x0F}, name, name);
+  c.Compiled("%3d%4d%5d%4d%8.1f%10.1f%6.1f%7.1f", 16, 3, 1, 1, 19.3f, 58573.934f, 71.19999560647727,
+             301.5000135126438);
+  c.Compiled("%02d:%02d:%02d UTC", 16, 5, 9);
+  c.Compiled("%+d|% d|%-+8.2f|% 08.3f|%-5c|%.0f|%5.3s|%-+4d|", 5, 7, 1.005, -2.5, 'q', 0.5,
+             "abcdef", -3);
+  c.Compiled("Done: 100%% of %s (%04X) %%", "survey", 0x10A2);
+  c.Compiled("%09lld %.9g %.7g %012.9f %.6e %8f", -1234567LL, 0.1, 1e-7f, 59.999999999, -8.125e-9,
+             -0.0);
+  // Values and formats the fast path leaves to the library: infinities and NaNs, '#', '*',
+  // positional arguments, %a, long double, %p, a text longer than its buffer, unusual flags of
+  // %s and %c, a null string, a '%' at the end.
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  c.Compiled("%f|%5.1f|%-8e|%+g|%05.2f|% F|%E", inf, -inf, nan, -nan, inf, nan, -inf);
+  c.Compiled("%#x %#o %#.0f %#g", 255u, 8u, 3.0, 1.5);
+  c.Compiled("%*d|%-*.*f", 6, 42, 9, 2, 3.14159);
+  c.Compiled("%2$s %1$s", "b", "a");
+  c.Compiled("%a %A", 0.1, -2.5);
+  c.Compiled("%Lf %Le", 1.25L, -3.5L);
+  c.Compiled("%p", static_cast<void*>(&c));
+  c.Compiled("%s%s%s", longText.c_str(), longText.c_str(), "end");
+  c.Compiled("%400.300f", 1.0 / 7);
+  c.Compiled("%05s|%+c|%.2c", "ab", 'x', 'y');
+  c.Compiled("%s", static_cast<const char*>(nullptr));
+  c.Compiled("ends with %");
 
   EXPECT_GT(c.fastTexts, 60000);
   EXPECT_TRUE(c.faults.empty()) << testing::PrintToString(c.faults);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 namespace zelkon {
+namespace printf_format {
 namespace {
 
 // Bytes a write may run past what it takes, and a copy may read past its text: the pieces are a
@@ -28,7 +29,7 @@ class Text {
     used_ += count;
     return at;
   }
-  std::string String() const { return std::string(buffer_, used_); }
+  void CopyTo(std::string& text) const { text.assign(buffer_, used_); }
 
  private:
   static constexpr size_t kCapacity = 512;
@@ -38,7 +39,7 @@ class Text {
 
 // The text of a conversion; `slack` when kSlack bytes may be read from its start whatever its
 // size (the conversion's own digits), not for a caller's string.
-struct Piece {
+struct Body {
   const char* data;
   size_t size;
   bool slack;
@@ -48,7 +49,7 @@ constexpr char kSpaces[kSlack + 1] = "                                ";
 constexpr char kZeros[kSlack + 1] = "00000000000000000000000000000000";
 
 // `count` bytes of `text` at `to` (kSlack of it writable); returns the end of what was written.
-char* Copy(char* to, Piece text) {
+char* Copy(char* to, Body text) {
   if (text.slack && text.size <= kSlack) {
     std::memcpy(to, text.data, kSlack);
   } else {
@@ -67,101 +68,11 @@ char* Fill(char* to, const char (&run)[kSlack + 1], size_t count) {
   return to + count;
 }
 
-// The values still to be formatted, taken by the helpers from the one list.
-struct Args {
-  va_list* list;
-};
-
-enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrDiff };
-
-// One conversion: "%-08.3ld" is left, zero, width 8, precision 3, kLong, 'd'.
-struct Spec {
-  bool left = false;
-  bool plus = false;
-  bool space = false;
-  bool zero = false;
-  int width = 0;
-  int precision = -1;  // none given
-  Length length = Length::kNone;
-  char conversion = 0;
-};
-
-// Widths and precisions the fast path takes; a larger one does not fit the buffer anyway.
-constexpr int kMaxField = 400;
-
-bool ReadNumber(const char*& p, int& value) {
-  value = 0;
-  while (*p >= '0' && *p <= '9') {
-    value = value * 10 + (*p++ - '0');
-    if (value > kMaxField) return false;
-  }
-  return true;
-}
-
-// Reads the conversion after its '%'; false for one the fast path leaves to the C library: the
-// '#' flag, '*' widths and precisions, positional arguments, 'L' and conversions it does not know.
-bool ParseSpec(const char*& p, Spec& spec) {
-  for (;; ++p) {
-    if (*p == '-') {
-      spec.left = true;
-    } else if (*p == '+') {
-      spec.plus = true;
-    } else if (*p == ' ') {
-      spec.space = true;
-    } else if (*p == '0') {
-      spec.zero = true;
-    } else {
-      break;
-    }
-  }
-  if (!ReadNumber(p, spec.width) || *p == '$') return false;
-  if (*p == '.') {
-    ++p;
-    if (!ReadNumber(p, spec.precision)) return false;
-  }
-  switch (*p) {
-    case 'h':
-      ++p;
-      spec.length = Length::kShort;
-      if (*p == 'h') {
-        ++p;
-        spec.length = Length::kChar;
-      }
-      break;
-    case 'l':
-      ++p;
-      spec.length = Length::kLong;
-      if (*p == 'l') {
-        ++p;
-        spec.length = Length::kLongLong;
-      }
-      break;
-    case 'z':
-      ++p;
-      spec.length = Length::kSize;
-      break;
-    case 'j':
-      ++p;
-      spec.length = Length::kMax;
-      break;
-    case 't':
-      ++p;
-      spec.length = Length::kPtrDiff;
-      break;
-    default:
-      break;
-  }
-  spec.conversion = *p;
-  if (spec.conversion == '\0') return false;
-  ++p;
-  return true;
-}
-
 // `sign` (none for 0), `zeros` zeros and `body`, padded to the width: spaces on the right for
 // '-', zeros after the sign for '0' (where the conversion honours it), spaces on the left
 // otherwise.
 [[gnu::always_inline]] inline bool Padded(Text& out, const Spec& spec, bool zeroPad, char sign,
-                                          size_t zeros, Piece body) {
+                                          size_t zeros, Body body) {
   const size_t length = (sign != 0) + zeros + body.size;
   const size_t pad = static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
   char* to = out.Take(length + pad);
@@ -175,63 +86,65 @@ bool ParseSpec(const char*& p, Spec& spec) {
   return true;
 }
 
-long long SignedArg(Args& args, Length length) {
+// An integer value as its conversion reads it: at the width of its length modifier, signed or
+// not, as va_arg would take it.
+long long SignedOf(long long value, Length length) {
   switch (length) {
     case Length::kChar:
-      return static_cast<signed char>(va_arg(*args.list, int));
+      return static_cast<signed char>(value);
     case Length::kShort:
-      return static_cast<short>(va_arg(*args.list, int));
+      return static_cast<short>(value);
     case Length::kLong:
-      return va_arg(*args.list, long);
+      return static_cast<long>(value);
     case Length::kLongLong:
-      return va_arg(*args.list, long long);
+      return value;
     case Length::kSize:
-      return va_arg(*args.list, ssize_t);
+      return static_cast<ssize_t>(value);
     case Length::kMax:
-      return va_arg(*args.list, intmax_t);
+      return static_cast<intmax_t>(value);
     case Length::kPtrDiff:
-      return va_arg(*args.list, ptrdiff_t);
+      return static_cast<ptrdiff_t>(value);
     case Length::kNone:
       break;
   }
-  return va_arg(*args.list, int);
+  return static_cast<int>(value);
 }
 
-unsigned long long UnsignedArg(Args& args, Length length) {
+unsigned long long UnsignedOf(long long value, Length length) {
   switch (length) {
     case Length::kChar:
-      return static_cast<unsigned char>(va_arg(*args.list, unsigned));
+      return static_cast<unsigned char>(value);
     case Length::kShort:
-      return static_cast<unsigned short>(va_arg(*args.list, unsigned));
+      return static_cast<unsigned short>(value);
     case Length::kLong:
-      return va_arg(*args.list, unsigned long);
+      return static_cast<unsigned long>(value);
     case Length::kLongLong:
-      return va_arg(*args.list, unsigned long long);
+      return static_cast<unsigned long long>(value);
     case Length::kSize:
-      return va_arg(*args.list, size_t);
+      return static_cast<size_t>(value);
     case Length::kMax:
-      return va_arg(*args.list, uintmax_t);
+      return static_cast<uintmax_t>(value);
     case Length::kPtrDiff:
-      return static_cast<std::make_unsigned_t<ptrdiff_t>>(va_arg(*args.list, ptrdiff_t));
+      return static_cast<std::make_unsigned_t<ptrdiff_t>>(value);
     case Length::kNone:
       break;
   }
-  return va_arg(*args.list, unsigned);
+  return static_cast<unsigned>(value);
 }
 
 // %d %i %u %x %X %o. A precision is the least number of digits (0 shows the value 0 as nothing)
 // and turns the '0' flag off; unsigned conversions have no sign.
-[[gnu::always_inline]] inline bool Integer(Text& out, const Spec& spec, Args& args) {
+[[gnu::always_inline]] inline bool Integer(Text& out, const Spec& spec, long long value) {
   bool negative = false;
   unsigned long long magnitude;
   int base = 10;
   if (spec.conversion == 'd' || spec.conversion == 'i') {
-    const long long value = SignedArg(args, spec.length);
-    negative = value < 0;
-    magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
-                         : static_cast<unsigned long long>(value);
+    const long long read = SignedOf(value, spec.length);
+    negative = read < 0;
+    magnitude = negative ? 0ULL - static_cast<unsigned long long>(read)
+                         : static_cast<unsigned long long>(read);
   } else {
-    magnitude = UnsignedArg(args, spec.length);
+    magnitude = UnsignedOf(value, spec.length);
     if (spec.conversion == 'x' || spec.conversion == 'X') base = 16;
     if (spec.conversion == 'o') base = 8;
   }
@@ -343,9 +256,8 @@ char* FixedByIntegers(char* end, double value, int precision) {
 
 // %f %F %e %E %g %G of a finite double: std::to_chars gives the digits printf gives, correctly
 // rounded. Infinities and NaNs are left to the C library.
-[[gnu::always_inline]] inline bool Floating(Text& out, const Spec& spec, Args& args) {
+[[gnu::always_inline]] inline bool Floating(Text& out, const Spec& spec, double value) {
   if (spec.length != Length::kNone && spec.length != Length::kLong) return false;
-  const double value = va_arg(*args.list, double);
   if (!std::isfinite(value)) return false;
   std::chars_format format = std::chars_format::fixed;
   if (spec.conversion == 'e' || spec.conversion == 'E') format = std::chars_format::scientific;
@@ -382,74 +294,108 @@ char* FixedByIntegers(char* end, double value, int precision) {
 }
 
 // %s and %c, padded with spaces; a precision cuts %s. Anything unusual goes to the library.
-bool Characters(Text& out, const Spec& spec, Args& args) {
+[[gnu::always_inline]] inline bool Characters(Text& out, const Spec& spec, Value value) {
   if (spec.length != Length::kNone || spec.zero || spec.plus || spec.space) return false;
   if (spec.conversion == 'c') {
     if (spec.precision >= 0) return false;
-    const char c[kSlack] = {static_cast<char>(static_cast<unsigned char>(va_arg(*args.list, int)))};
+    const char c[kSlack] = {static_cast<char>(static_cast<unsigned char>(value.integer))};
     return Padded(out, spec, false, 0, 0, {c, 1, true});
   }
-  const char* text = va_arg(*args.list, const char*);
+  const char* text = value.text;
   if (text == nullptr) return false;
   const size_t length =
       spec.precision < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(spec.precision));
   return Padded(out, spec, false, 0, 0, {text, length, false});
 }
 
-// The whole text, or false where any part of it is left to the C library.
-bool Format(Text& out, const char* format, Args& args) {
-  const char* p = format;
-  for (;;) {
-    const char* literal = p;
-    while (*p != '%' && *p != '\0')
-      ++p;
-    if (p != literal) {
-      const auto count = static_cast<size_t>(p - literal);
-      char* to = out.Take(count);
-      if (to == nullptr) return false;
-      std::memcpy(to, literal, count);
-    }
-    if (*p == '\0') return true;
-    ++p;
-    if (*p == '%') {
-      ++p;
-      char* to = out.Take(1);
-      if (to == nullptr) return false;
-      *to = '%';
-      continue;
-    }
-    Spec spec;
-    if (!ParseSpec(p, spec)) return false;
-    bool written = false;
-    switch (spec.conversion) {
-      case 'd':
-      case 'i':
-      case 'u':
-      case 'x':
-      case 'X':
-      case 'o':
-        written = Integer(out, spec, args);
-        break;
-      case 'f':
-      case 'F':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G':
-        written = Floating(out, spec, args);
-        break;
-      case 's':
-      case 'c':
-        written = Characters(out, spec, args);
-        break;
-      default:
-        break;
-    }
-    if (!written) return false;
+// The format's own text of `literal`, "%%" as '%'.
+[[gnu::always_inline]] inline bool CopyLiteral(Text& out, const char* format, Literal literal) {
+  const size_t count = literal.end - literal.begin;
+  if (count == 0) return true;
+  const char* from = format + literal.begin;
+  if (!literal.escaped) {
+    char* to = out.Take(count);
+    if (to == nullptr) return false;
+    std::memcpy(to, from, count);
+    return true;
+  }
+  for (const char* end = format + literal.end; from < end; ++from) {
+    char* to = out.Take(1);
+    if (to == nullptr) return false;
+    *to = *from;
+    if (*from == '%') ++from;  // the second of "%%"
+  }
+  return true;
+}
+
+[[gnu::always_inline]] inline bool Convert(Text& out, const Spec& spec, Value value) {
+  switch (spec.conversion) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+      return Integer(out, spec, value.integer);
+    case 's':
+    case 'c':
+      return Characters(out, spec, value);
+    default:
+      return Floating(out, spec, value.real);
   }
 }
 
-std::string VPrintfByLibc(const char* format, va_list args) {
+// The value of a conversion taken from the list, as Printf would have it.
+Value ValueFromList(const Spec& spec, va_list* list) {
+  switch (spec.conversion) {
+    case 's':
+      return Value{.text = va_arg(*list, const char*)};
+    case 'c':
+      return Value{.integer = va_arg(*list, int)};
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+      switch (spec.length) {
+        case Length::kLong:
+          return Value{.integer = va_arg(*list, long)};
+        case Length::kLongLong:
+          return Value{.integer = va_arg(*list, long long)};
+        case Length::kSize:
+          return Value{.integer = static_cast<long long>(va_arg(*list, size_t))};
+        case Length::kMax:
+          return Value{.integer = va_arg(*list, intmax_t)};
+        case Length::kPtrDiff:
+          return Value{.integer = va_arg(*list, ptrdiff_t)};
+        default:
+          return Value{.integer = va_arg(*list, int)};
+      }
+    default:
+      return Value{.real = va_arg(*list, double)};
+  }
+}
+
+}  // namespace
+
+bool Formatted(std::string& text, const char* format, const uint64_t* pieces, const Value* values,
+               size_t count, uint64_t tail) {
+  Text out;
+  for (size_t i = 0; i < count; ++i) {
+    const Piece piece = Unpack(pieces[i]);
+    if (!CopyLiteral(out, format, piece.before) || !Convert(out, piece.spec, values[i])) {
+      return false;
+    }
+  }
+  if (!CopyLiteral(out, format, Unpack(tail).before)) return false;
+  out.CopyTo(text);
+  return true;
+}
+
+std::string ByLibrary(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
   char small[256];
   va_list again;
   va_copy(again, args);
@@ -462,36 +408,33 @@ std::string VPrintfByLibc(const char* format, va_list args) {
     std::vsnprintf(text.data(), text.size() + 1, format, again);
   }
   va_end(again);
+  va_end(args);
   return text;
 }
 
-}  // namespace
+}  // namespace printf_format
 
 bool VPrintfWithoutLibc(std::string& text, const char* format, va_list args) {
-  Text out;
-  va_list work;
-  va_copy(work, args);
-  Args values{&work};
-  const bool done = Format(out, format, values);
-  va_end(work);
-  if (done) text = out.String();
-  return done;
-}
-
-// The list is started here rather than copied from a caller's: a copy of the list just written
-// stalls the processor on every call.
-std::string Printf(const char* format, ...) {
-  Text out;
+  using namespace printf_format;
   va_list list;
-  va_start(list, format);
-  Args values{&list};
-  const bool done = Format(out, format, values);
+  va_copy(list, args);
+  Text out;
+  const char* p = format;
+  bool done = false;
+  for (;;) {
+    Literal literal;
+    if (!ReadLiteral(format, p, literal) || !CopyLiteral(out, format, literal)) break;
+    if (*p == '\0') {
+      done = true;
+      break;
+    }
+    ++p;
+    Spec spec;
+    if (!ParseSpec(p, spec) || !Convert(out, spec, ValueFromList(spec, &list))) break;
+  }
   va_end(list);
-  if (done) return out.String();
-  va_start(list, format);
-  std::string text = VPrintfByLibc(format, list);
-  va_end(list);
-  return text;
+  if (done) out.CopyTo(text);
+  return done;
 }
 
 }  // namespace zelkon
