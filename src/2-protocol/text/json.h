@@ -2,6 +2,7 @@
 // objects and the headless run's main-window state.
 #pragma once
 
+#include <charconv>
 #include <concepts>
 #include <span>
 #include <string>
@@ -13,6 +14,8 @@ namespace zelkon {
 // UTF-8 passes through; each byte that is not part of a UTF-8 character becomes U+FFFD
 // (text/utf8.h), so that the string is valid UTF-8 whatever bytes `text` holds.
 std::string JsonString(std::string_view text);
+// The same, appended to `out`.
+void AppendJsonString(std::string& out, std::string_view text);
 
 // One JSON object; the fields come out in the order they are added.
 class JsonObject {
@@ -24,7 +27,9 @@ class JsonObject {
   JsonObject& Add(std::string_view key, bool value);
   template <std::integral T>
   JsonObject& Add(std::string_view key, T value) {
-    return AddRaw(key, std::to_string(value));
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return AddRaw(key, std::string_view(digits, static_cast<size_t>(end - digits)));
   }
   // The shortest text that reads back as the same value; null for NaN and infinities, which JSON
   // cannot hold. A float is written as a float, so 3.23f gives 3.23, not 3.2300000190734863.
@@ -36,9 +41,19 @@ class JsonObject {
   // The fields of `other`, after these.
   JsonObject& Append(const JsonObject& other);
 
-  std::string Text() const { return "{" + body_ + "}"; }
+  std::string Text() const {
+    std::string text;
+    text.reserve(body_.size() + 2);
+    text += '{';
+    text += body_;
+    text += '}';
+    return text;
+  }
 
  private:
+  // `key` as the next field's name, after a comma where fields come before it.
+  void AddKey(std::string_view key);
+
   std::string body_;
 };
 
