@@ -132,6 +132,28 @@ unsigned long long UnsignedOf(long long value, Length length) {
   return static_cast<unsigned>(value);
 }
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The decimal digits of `units` (at least one), written backwards so that they end at `end`;
+// returns where they begin. Two digits at a time.
+char* WholeDigits(char* end, uint64_t units) {
+  char* at = end;
+  for (; units >= 100; units /= 100) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs + 2 * (units % 100), 2);
+  }
+  if (units >= 10) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs + 2 * units, 2);
+  } else {
+    *--at = static_cast<char>('0' + units);
+  }
+  return at;
+}
+
 // %d %i %u %x %X %o. A precision is the least number of digits (0 shows the value 0 as nothing)
 // and turns the '0' flag off; unsigned conversions have no sign.
 [[gnu::always_inline]] inline bool Integer(Text& out, const Spec& spec, long long value) {
@@ -149,16 +171,21 @@ unsigned long long UnsignedOf(long long value, Length length) {
     if (spec.conversion == 'o') base = 8;
   }
   char digits[32 + kSlack];
-  char* end = digits;
+  char* const end = digits + 32;
+  char* begin = end;
   if (spec.precision != 0 || magnitude != 0) {
-    end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
-  }
-  if (spec.conversion == 'X') {
-    for (char* c = digits; c < end; ++c) {
-      if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
+    if (base == 10) {
+      begin = WholeDigits(end, magnitude);
+    } else {
+      const char* symbols = spec.conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+      const int bits = base == 16 ? 4 : 3;
+      do {
+        *--begin = symbols[magnitude & static_cast<unsigned>(base - 1)];
+        magnitude >>= bits;
+      } while (magnitude != 0);
     }
   }
-  const auto count = static_cast<size_t>(end - digits);
+  const auto count = static_cast<size_t>(end - begin);
   const size_t zeros = spec.precision > 0 && static_cast<size_t>(spec.precision) > count
                            ? spec.precision - count
                            : 0;
@@ -172,13 +199,8 @@ unsigned long long UnsignedOf(long long value, Length length) {
     sign = ' ';
   }
   return Padded(out, spec, spec.zero && !spec.left && spec.precision < 0, sign, zeros,
-                {digits, count, true});
+                {begin, count, true});
 }
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
 
 constexpr uint64_t kPowersOfTen[] = {1,
                                      10,
@@ -204,7 +226,7 @@ constexpr uint64_t kPowersOfTen[] = {1,
 // rounds to less than 2^64: the double is m * 2^e exactly, so m * 10^precision * 2^e is divided
 // in integers and rounded to nearest, a tie to even, as the C library rounds. The text ends at
 // `end`; returns where it begins, or nullptr for a value out of that range.
-char* FixedByIntegers(char* end, double value, int precision) {
+[[gnu::always_inline]] inline char* FixedByIntegers(char* end, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const auto biased = static_cast<int>(bits >> 52 & 0x7FF);
   const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
@@ -241,17 +263,7 @@ char* FixedByIntegers(char* end, double value, int precision) {
     units /= 10;
   }
   if (precision > 0) *--at = '.';
-  for (; units >= 100; units /= 100) {
-    at -= 2;
-    std::memcpy(at, kDigitPairs + 2 * (units % 100), 2);
-  }
-  if (units >= 10) {
-    at -= 2;
-    std::memcpy(at, kDigitPairs + 2 * units, 2);
-  } else {
-    *--at = static_cast<char>('0' + units);
-  }
-  return at;
+  return WholeDigits(at, units);
 }
 
 // %f %F %e %E %g %G of a finite double: std::to_chars gives the digits printf gives, correctly
