@@ -23,7 +23,7 @@ constexpr std::array<bool, 256> kNeedsCare = [] {
 }();
 
 // Whether any of the eight bytes of `word` needs care: one below 0x20 or from 0x80 up, a quote or
-// a backslash (each test true when a byte of the word passes it, false otherwise).
+// a backslash. Each test looks at all eight bytes at once and is exact for the word as a whole.
 bool NeedsCare(uint64_t word) {
   constexpr uint64_t kOnes = 0x0101010101010101;
   constexpr uint64_t kHigh = 0x8080808080808080;

@@ -48,7 +48,7 @@ struct Body {
 constexpr char kSpaces[kSlack + 1] = "                                ";
 constexpr char kZeros[kSlack + 1] = "00000000000000000000000000000000";
 
-// `count` bytes of `text` at `to` (kSlack of it writable); returns the end of what was written.
+// `text` at `to` (kSlack bytes past it writable); returns the end of what was written.
 char* Copy(char* to, Body text) {
   if (text.slack && text.size <= kSlack) {
     std::memcpy(to, text.data, kSlack);
