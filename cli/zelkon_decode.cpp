@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,8 +14,8 @@
 
 #include "analysis/stability.h"
 
+#include "decode_lines.h"
 #include "link/framing.h"
-#include "reports/report_types.h"
 
 namespace {
 
@@ -38,52 +37,11 @@ constexpr char kUsage[] =
     "          count as missing, not as closed up (a term that would use one is left out; an\n"
     "          averaging time left without modified terms has mdev and tdev empty)\n";
 
-// Collects the output lines and writes them to stdout in large blocks.
-class LineWriter {
- public:
-  bool Packet(const zelkon::PacketReceiver& r) {
-    // The longest line: id, length, 511 bytes of payload, newline.
-    if (kCapacity - used_ < 8 + 3 * zelkon::kMaxPayload && !Flush()) return false;
-    char* out = buffer_ + used_;
-    out = Hex(r.Id(), out);
-    *out++ = ' ';
-    out = std::to_chars(out, buffer_ + kCapacity, r.PayloadLength()).ptr;
-    for (const uint8_t b : r.Payload()) {
-      *out++ = ' ';
-      out = Hex(b, out);
-    }
-    *out++ = '\n';
-    used_ = static_cast<size_t>(out - buffer_);
-    return true;
+// Writes a block of output lines to standard output.
+struct ToStandardOutput {
+  bool operator()(const char* bytes, size_t count) const {
+    return std::fwrite(bytes, 1, count, stdout) == count;
   }
-
-  bool Json(const zelkon::PacketReceiver& r) {
-    const std::string line = zelkon::ReportJson(r.Id(), r.Payload());
-    if (kCapacity - used_ < line.size() + 1 && !Flush()) return false;
-    std::memcpy(buffer_ + used_, line.data(), line.size());
-    used_ += line.size();
-    buffer_[used_++] = '\n';
-    return true;
-  }
-
-  bool Flush() {
-    const size_t written = std::fwrite(buffer_, 1, used_, stdout);
-    const bool ok = written == used_;
-    used_ = 0;
-    return ok;
-  }
-
- private:
-  static char* Hex(uint8_t b, char* out) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out[0] = kDigits[b >> 4];
-    out[1] = kDigits[b & 0x0F];
-    return out + 2;
-  }
-
-  static constexpr size_t kCapacity = 1 << 16;
-  char buffer_[kCapacity];
-  size_t used_ = 0;
 };
 
 int UsageError(const char* message, std::string_view arg) {
@@ -155,7 +113,7 @@ int main(int argc, char** argv) {
   }
 
   static zelkon::PacketReceiver receiver;
-  static LineWriter writer;
+  static zelkon::DecodeLines<ToStandardOutput> writer{ToStandardOutput{}};
   static zelkon::PpsPhaseSeries series;
   bool writeFailed = false;
   auto print = [&](const zelkon::PacketReceiver& r) {

@@ -18,6 +18,7 @@
 #include "link/posix_serial_port.h"
 #include "link/serial_channel.h"
 #include "support/fake_serial_port.h"
+#include "support/temp_path.h"
 
 extern char** environ;
 
@@ -34,8 +35,8 @@ struct Finished {
 
 // Runs a program to its end, with its output and error captured.
 Finished RunToEnd(const std::vector<std::string>& args) {
-  const std::string outPath = ::testing::TempDir() + "sim_out.txt";
-  const std::string errPath = ::testing::TempDir() + "sim_err.txt";
+  const std::string outPath = testing::TestTempPath(".out");
+  const std::string errPath = testing::TestTempPath(".err");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

@@ -13,6 +13,7 @@
 
 #include "core/dispatcher.h"
 #include "link/codec.h"
+#include "support/temp_path.h"
 #include "support/test_rig.h"
 #include "text/time_format.h"
 
@@ -104,7 +105,7 @@ class PositionTransfer : public ::testing::Test {
   testing::TestRig rig;
   Monitor& app = rig.app;
   TForm_InitialPos& form = rig.app.Form_InitialPos;
-  std::string path = ::testing::TempDir() + "position_transfer_test.dat";
+  std::string path = testing::TestTempPath(".dat");
 };
 
 TEST_F(PositionTransfer, DownloadWritesTheNextPositionWithTimingPacketsAndReadsBack) {

@@ -22,9 +22,16 @@ std::optional<int64_t> ReceiverUtcSeconds(const TimingPrimary& r) {
 
 void Telemetry::CountPacket(uint8_t id, std::span<const uint8_t> payload, PacketOutcome outcome) {
   const ReportKey key = ReportKey::Of(id, payload);
-  PacketCount& count = outcome == PacketOutcome::UnknownId ? unknownReceived_ : received_[key];
-  ++count.packets;
-  count.bytes += payload.size() + 1;
+  PacketCount* count = &unknownReceived_;
+  if (outcome != PacketOutcome::UnknownId) {
+    if (newestCount_.count == nullptr || newestCount_.key != key) {
+      newestCount_.key = key;
+      newestCount_.count = &received_[key];
+    }
+    count = newestCount_.count;
+  }
+  ++count->packets;
+  count->bytes += payload.size() + 1;
   if (outcome == PacketOutcome::BadLength) ++badLength_;
   if (outcome == PacketOutcome::UnknownId) ++unknownId_;
 }
@@ -107,7 +114,10 @@ void Telemetry::AddTrackPoint(const TrackingStatus& report) {
   } else {
     track.back() = point;
   }
-  // An hour of every satellite: older points and satellites not seen for an hour go.
+  // An hour of every satellite: older points and satellites not seen for an hour go. Once a
+  // second is enough: until the time moves on, the tracks only gain points of this second.
+  if (tracksTrimmedAt_ == now) return;
+  tracksTrimmedAt_ = now;
   for (auto it = tracks_.begin(); it != tracks_.end();) {
     std::deque<SkyPoint>& points = it->second;
     while (!points.empty() && points.front().second < now - kTrackSeconds)

@@ -138,6 +138,20 @@ class Telemetry {
   std::optional<double> newestGps_;
 
   std::map<ReportKey, PacketCount> received_;
+  // The count of the report of the newest packet, found again without a search for a run of
+  // packets of one report (the channels' tracking reports). A copied or moved telemetry starts
+  // without it: it points into the counts it came with.
+  struct NewestCount {
+    NewestCount() = default;
+    NewestCount(const NewestCount&) {}
+    NewestCount& operator=(const NewestCount&) {
+      count = nullptr;
+      return *this;
+    }
+    ReportKey key;
+    PacketCount* count = nullptr;
+  };
+  NewestCount newestCount_;
   PacketCount unknownReceived_;
   uint64_t badLength_ = 0;
   uint64_t unknownId_ = 0;
@@ -148,6 +162,7 @@ class Telemetry {
   BucketSeries tracked_;
   BucketSeries used_;
   std::map<int, std::deque<SkyPoint>> tracks_;
+  std::optional<int64_t> tracksTrimmedAt_;  // the second of the newest trim of the tracks
   PpsPhaseSeries phase_;
 };
 

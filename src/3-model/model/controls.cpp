@@ -53,12 +53,12 @@ void UsableControl::SetEnabled(bool enabled) {
   if (Enabled() != was) Notify(Property::Enabled);
 }
 
-void UsableControl::SetHint(const std::string& hint) {
+void UsableControl::SetHint(std::string_view hint) {
   // A locked control shows its reason; the hint is kept all the same.
   if (Locked()) {
     hint_ = hint;
   } else {
-    Assign(hint_, hint, Property::Hint);
+    AssignText(hint_, hint, Property::Hint);
   }
 }
 

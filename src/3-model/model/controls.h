@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/chart.h"
@@ -124,6 +125,12 @@ class Control {
     field = value;
     Notify(property);
   }
+  // A text: compared in place, and copied only when it changes.
+  void AssignText(std::string& field, std::string_view value, Property property) {
+    if (field == value) return;
+    field.assign(value);
+    Notify(property);
+  }
   void Notify(Property property) {
     if (observer_ != nullptr) observer_->ControlChanged(*this, property);
   }
@@ -147,7 +154,7 @@ class UsableControl : public Control {
   bool Enabled() const { return enabled_ && lock_.empty(); }
   void SetEnabled(bool enabled);
   const std::string& Hint() const { return lock_.empty() ? hint_ : lock_; }
-  void SetHint(const std::string& hint);
+  void SetHint(std::string_view hint);
   // Disables the control for good; `reason` (not empty) becomes its hint.
   void Lock(const std::string& reason);
   bool Locked() const { return !lock_.empty(); }
@@ -184,7 +191,7 @@ class Panel final : public VisualControl {
  public:
   Panel(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  void SetCaption(std::string_view caption) { AssignText(caption_, caption, Property::Text); }
   Colour Color() const { return colour_; }
   void SetColor(Colour colour) { Assign(colour_, colour, Property::Colour); }
   Handler OnClick;
@@ -199,7 +206,7 @@ class Label final : public VisualControl {
  public:
   Label(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  void SetCaption(std::string_view caption) { AssignText(caption_, caption, Property::Text); }
   Colour FontColor() const { return fontColour_; }
   void SetFontColor(Colour colour) { Assign(fontColour_, colour, Property::FontColour); }
   Handler OnClick;
@@ -225,7 +232,7 @@ class Edit final : public VisualControl {
  public:
   Edit(Form& owner, std::string name, Design design = {});
   const std::string& Text() const { return text_; }
-  void SetText(const std::string& text) { Assign(text_, text, Property::Text); }
+  void SetText(std::string_view text) { AssignText(text_, text, Property::Text); }
   Colour Color() const { return colour_; }
   void SetColor(Colour colour) { Assign(colour_, colour, Property::Colour); }
   Handler OnExit;
@@ -283,7 +290,7 @@ class CheckBox final : public VisualControl {
  public:
   CheckBox(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  void SetCaption(std::string_view caption) { AssignText(caption_, caption, Property::Text); }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
   Handler OnClick;
@@ -328,7 +335,7 @@ class Button final : public VisualControl {
  public:
   Button(Form& owner, std::string name, Design design = {});
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { Assign(caption_, caption, Property::Text); }
+  void SetCaption(std::string_view caption) { AssignText(caption_, caption, Property::Text); }
   Handler OnClick;
   void Click() { Fire(OnClick); }
 
@@ -341,7 +348,7 @@ class Memo final : public VisualControl {
  public:
   Memo(Form& owner, std::string name, Design design = {});
   const std::string& Text() const { return text_; }
-  void SetText(const std::string& text) { Assign(text_, text, Property::Text); }
+  void SetText(std::string_view text) { AssignText(text_, text, Property::Text); }
 
  private:
   std::string text_;

@@ -30,27 +30,30 @@ bool Application::SleepUnlessStopRequested(int64_t ms) {
 }
 
 void Application::RegisterWindow(const std::type_info& type, Form& form) {
-  windows_.emplace_back(type, &form);
+  windows_.emplace_back(&type, &form);
   forms_.push_back(&form);
 }
 
 void Application::RegisterFeature(const std::type_info& type, void* feature) {
-  features_.emplace_back(type, feature);
+  features_.emplace_back(&type, feature);
 }
 
 void* Application::FeatureOf(const std::type_info& type) const {
-  const std::type_index wanted(type);
-  for (const auto& [index, feature] : features_) {
-    if (index == wanted) return feature;
+  for (const auto& [registered, feature] : features_) {
+    if (*registered == type) return feature;
   }
   std::fprintf(stderr, "zelkon: no feature state of type %s is registered\n", type.name());
   std::abort();
 }
 
 Form& Application::WindowOf(const std::type_info& type) const {
-  const std::type_index wanted(type);
-  for (const auto& [index, form] : windows_) {
-    if (index == wanted) return *form;
+  // A class has one type_info in the program, found by its address; comparing the names of the
+  // classes (the equality of type_info) is left for a copy of it made elsewhere.
+  for (const auto& [registered, form] : windows_) {
+    if (registered == &type) return *form;
+  }
+  for (const auto& [registered, form] : windows_) {
+    if (*registered == type) return *form;
   }
   std::fprintf(stderr, "zelkon: no window of class %s is registered\n", type.name());
   std::abort();

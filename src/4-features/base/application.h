@@ -9,7 +9,6 @@
 #include <stop_token>
 #include <string>
 #include <thread>
-#include <typeindex>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -129,9 +128,9 @@ class Application : public CommandSender {
 
   // Room for every window of the registry, so that registering them does not regrow the lists.
   static constexpr size_t kUsualWindows = 48;
-  std::vector<std::pair<std::type_index, Form*>> windows_;
+  std::vector<std::pair<const std::type_info*, Form*>> windows_;
   std::vector<Form*> forms_;
-  std::vector<std::pair<std::type_index, void*>> features_;
+  std::vector<std::pair<const std::type_info*, void*>> features_;
   std::thread::id uiThread_;
   const std::atomic<bool>* stopRequest_ = nullptr;
 };

@@ -92,14 +92,14 @@ void ShowTrackingStatus(Application& app, const TrackingStatus& r) {
   const double elevation = r.elevation * DegreesPerRadian;
   const double azimuth = r.azimuth * DegreesPerRadian;
   // Fixed-width columns under the window's headings SV, Chan, Acq, Eph, AMU, Time, Elev, Azim.
-  const std::string text =
-      Printf("%3d%4d%5d%4d", prn, channel + 1, r.acquisition, r.ephemeris) +
-      Printf("%8.1f%10.1f%6.1f%7.1f", r.signalLevel, r.lastMeasurement, elevation, azimuth);
-  app.Window<TForm_Track>().Panel_TS[row].SetCaption(text);
+  app.Window<TForm_Track>().Panel_TS[row].SetCaption(
+      Printf("%3d%4d%5d%4d%8.1f%10.1f%6.1f%7.1f", prn, channel + 1, r.acquisition, r.ephemeris,
+             r.signalLevel, r.lastMeasurement, elevation, azimuth));
 
-  Panel& svPanel = app.Window<TForm_Main>().Panel_SV[row];
+  TForm_Main& main = app.Window<TForm_Main>();
+  Panel& svPanel = main.Panel_SV[row];
   svPanel.SetCaption(Printf("%2d", prn));
-  app.Window<TForm_Main>().Panel_AMU[row].SetCaption(Printf("%5.1f", r.signalLevel));
+  main.Panel_AMU[row].SetCaption(Printf("%5.1f", r.signalLevel));
   ColourSvPanel(app, prn, svPanel);
 }
 
