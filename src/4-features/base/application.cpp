@@ -5,6 +5,26 @@
 #include <cstdlib>
 
 namespace zelkon {
+namespace {
+
+// What was registered under `type`; ends the program when nothing was, a fault of the registry
+// that every test run finds at once. A class has one type_info in the program, found by its
+// address; comparing the names of the classes (the equality of type_info) is left for a copy of
+// it made elsewhere.
+template <class T>
+T* Registered(const std::vector<std::pair<const std::type_info*, T*>>& list,
+              const std::type_info& type, const char* what) {
+  for (const auto& [registered, item] : list) {
+    if (registered == &type) return item;
+  }
+  for (const auto& [registered, item] : list) {
+    if (*registered == type) return item;
+  }
+  std::fprintf(stderr, "zelkon: no %s %s is registered\n", what, type.name());
+  std::abort();
+}
+
+}  // namespace
 
 Application::Application(const Platform& platform)
     : clock(platform.clock),
@@ -39,24 +59,11 @@ void Application::RegisterFeature(const std::type_info& type, void* feature) {
 }
 
 void* Application::FeatureOf(const std::type_info& type) const {
-  for (const auto& [registered, feature] : features_) {
-    if (*registered == type) return feature;
-  }
-  std::fprintf(stderr, "zelkon: no feature state of type %s is registered\n", type.name());
-  std::abort();
+  return Registered(features_, type, "feature state of type");
 }
 
 Form& Application::WindowOf(const std::type_info& type) const {
-  // A class has one type_info in the program, found by its address; comparing the names of the
-  // classes (the equality of type_info) is left for a copy of it made elsewhere.
-  for (const auto& [registered, form] : windows_) {
-    if (registered == &type) return *form;
-  }
-  for (const auto& [registered, form] : windows_) {
-    if (*registered == type) return *form;
-  }
-  std::fprintf(stderr, "zelkon: no window of class %s is registered\n", type.name());
-  std::abort();
+  return *Registered(windows_, type, "window of class");
 }
 
 }  // namespace zelkon
