@@ -202,10 +202,10 @@ TEST_F(MainMenu, PollingSwitchAsksOnlyWhenSwitchingOnAndStoresTheChoice) {
 TEST_F(MainMenu, TransferItemsSetTheirRequests) {
   f().ControlTimeToPC.Click();
   EXPECT_EQ(Sent(), (std::vector<PacketBytes>{{0x21}}));
-  EXPECT_TRUE(rig.app.state.TimeToPcPending);
-  EXPECT_FALSE(rig.app.state.PositionDownloadPending);
+  EXPECT_TRUE(rig.app.Feature<TimeToPcRequest>().pending);
+  EXPECT_FALSE(rig.app.Feature<PositionDownloadRequest>().pending);
   f().ControlDownloadPos.Click();
-  EXPECT_TRUE(rig.app.state.PositionDownloadPending);
+  EXPECT_TRUE(rig.app.Feature<PositionDownloadRequest>().pending);
 }
 
 TEST_F(MainMenu, WindowItemsAndClickTargetsShowTheirWindows) {

@@ -189,7 +189,7 @@ TEST_F(ReceiverTypeTest, AReportedTypeAsksOnceAfterThePacketLoopAndTakesTheLates
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(CheckedReceiverType(app), kTypeT2K);  // the report that came while it was open
   EXPECT_FALSE(app.Form_Main.ControlPollingTimingPkts.Checked());
-  EXPECT_EQ(app.state.PendingReceiverType, 0);
+  EXPECT_EQ(app.Feature<PendingReceiverType>().type, 0);
 
   // Answered and stored: later reports configure at once.
   ReceiverTypeFromReport(app, kTypeNetrel);

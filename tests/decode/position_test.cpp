@@ -132,21 +132,21 @@ TEST_F(PositionReports, GpsTimeFillsTheMainTimeGroup) {
 
 TEST_F(PositionReports, GpsTimeIsIgnoredWhileTimingPacketsArePolled) {
   SetTimingPackets(true);
-  app.state.TimeToPcPending = true;
+  app.Feature<TimeToPcRequest>().pending = true;
   ChangeLog log(app);
   Decode(0x41, GpsTime(0, 1400, 14));
   EXPECT_TRUE(log.changes.empty());
   EXPECT_EQ(app.state.TimeCountdown, 0);
-  EXPECT_TRUE(app.state.TimeToPcPending);
+  EXPECT_TRUE(app.Feature<TimeToPcRequest>().pending);
 }
 
 TEST_F(PositionReports, GpsTimeSetsThePcClockWithTheOffsetCutToWholeSeconds) {
   app.telemetry.Add(TimingSupplemental{}, rig.clock.NowMs());  // doing fixes, no alarms
-  app.state.TimeToPcPending = true;
+  app.Feature<TimeToPcRequest>().pending = true;
   rig.dialogs.Answer(Answer::Ok);
   const auto week = static_cast<uint16_t>(BuildWeekWindow().earliest + 10);
   Decode(0x41, GpsTime(3600, week, 14.9f));
-  EXPECT_FALSE(app.state.TimeToPcPending);
+  EXPECT_FALSE(app.Feature<TimeToPcRequest>().pending);
   EXPECT_EQ(rig.systemTime.setCalls,
             (std::vector<UtcTime>{GpsSecondsToCalendar(week * 604800.0 + 3600 - 14)}));
   EXPECT_EQ(main.Panel_UTCOffset.Caption(), "15");  // the display rounds, the clock truncates

@@ -93,8 +93,8 @@ class TimingReports : public ::testing::Test {
 
 TEST_F(TimingReports, AnyOtherLengthChangesNothing) {
   SetTimingPackets(true);
-  app.state.TimeToPcPending = true;
-  app.state.PositionDownloadPending = true;
+  app.Feature<TimeToPcRequest>().pending = true;
+  app.Feature<PositionDownloadRequest>().pending = true;
   ChangeLog log(app);
   const std::vector<std::pair<uint8_t, Bytes>> reports = {
       {0x8F, Primary({.flags = 1})},
@@ -111,8 +111,8 @@ TEST_F(TimingReports, AnyOtherLengthChangesNothing) {
   EXPECT_TRUE(log.changes.empty());
   EXPECT_EQ(app.state.TimeCountdown, 0);
   EXPECT_EQ(app.state.TimingStatusCountdown, 0);
-  EXPECT_TRUE(app.state.TimeToPcPending);
-  EXPECT_TRUE(app.state.PositionDownloadPending);
+  EXPECT_TRUE(app.Feature<TimeToPcRequest>().pending);
+  EXPECT_TRUE(app.Feature<PositionDownloadRequest>().pending);
 }
 
 // ---- 0x8F-AB ------------------------------------------------------------------------------------
@@ -144,22 +144,22 @@ TEST_F(TimingReports, PrimaryFillsTheTimeGroupInOrderWithoutTouchingTheCountdown
 }
 
 TEST_F(TimingReports, PrimaryIsIgnoredWithoutTimingPackets) {
-  app.state.TimeToPcPending = true;
+  app.Feature<TimeToPcRequest>().pending = true;
   ChangeLog log(app);
   Decode(0x8F, Primary({}));
   EXPECT_TRUE(log.changes.empty());
-  EXPECT_TRUE(app.state.TimeToPcPending);
+  EXPECT_TRUE(app.Feature<TimeToPcRequest>().pending);
 }
 
 TEST_F(TimingReports, PrimaryTakesUpAPendingTimeDownloadOnce) {
   SetTimingPackets(true);
   Decode(0x8F, Supplemental({}));  // doing fixes, no alarms
-  app.state.TimeToPcPending = true;
+  app.Feature<TimeToPcRequest>().pending = true;
   rig.dialogs.Answer(Answer::Ok);
   const auto week = static_cast<uint16_t>(BuildWeekWindow().earliest + 10);
   Decode(0x8F, Primary({.timeOfWeek = 3600, .week = week, .utcOffset = 14}));
   Decode(0x8F, Primary({}));
-  EXPECT_FALSE(app.state.TimeToPcPending);
+  EXPECT_FALSE(app.Feature<TimeToPcRequest>().pending);
   // The clock is set from the report at once; the message waits for the packet loop to end.
   EXPECT_EQ(rig.systemTime.setCalls,
             (std::vector<UtcTime>{GpsSecondsToCalendar(week * 604800.0 + 3600 - 14)}));
@@ -176,7 +176,7 @@ TEST_F(TimingReports, SupplementalAlwaysShowsTimingOutputsAndAlarms) {
                                 &main.Panel_Quantization};
   for (Panel* panel : live)
     panel->SetColor(colours::kButtonFace);
-  app.state.PositionDownloadPending = true;
+  app.Feature<PositionDownloadRequest>().pending = true;
   ChangeLog log(app);
   Decode(0x8F, Supplemental({.minorAlarms = 0x0802}));
 
@@ -199,7 +199,7 @@ TEST_F(TimingReports, SupplementalAlwaysShowsTimingOutputsAndAlarms) {
       EXPECT_NE(change, std::string("TForm_Main.") + other);
     }
   }
-  EXPECT_TRUE(app.state.PositionDownloadPending);
+  EXPECT_TRUE(app.Feature<PositionDownloadRequest>().pending);
 
   // Bits 0, 4 and 12 to 15 have no LED; all the others do.
   Decode(0x8F, Supplemental({.minorAlarms = 0xF011, .ppsGenerated = 0}));

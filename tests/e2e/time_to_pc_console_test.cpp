@@ -41,7 +41,7 @@ TEST(TimeToPcConsole, SetsThePcClockOnlyFromATimeTheReceiverVouchesFor) {
   for (const bool timingPackets : {false, true}) {
     rig.app.Form_Main.ControlPollingTimingPkts.SetChecked(timingPackets);
     ASSERT_EQ(rig.Run(kClick), kScriptPassed) << rig.err.str();
-    EXPECT_FALSE(rig.app.state.TimeToPcPending);
+    EXPECT_FALSE(rig.app.Feature<TimeToPcRequest>().pending);
   }
   EXPECT_EQ(CountOf(rig.boxes.str(), Refusal("GPS time is not available yet.")), 2)
       << rig.boxes.str();

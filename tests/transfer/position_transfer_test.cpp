@@ -110,7 +110,7 @@ class PositionTransfer : public ::testing::Test {
 
 TEST_F(PositionTransfer, DownloadWritesTheNextPositionWithTimingPacketsAndReadsBack) {
   app.Form_Main.ControlPollingTimingPkts.SetChecked(false);
-  app.state.PositionDownloadPending = true;
+  app.Feature<PositionDownloadRequest>().pending = true;
   DecodeSupplemental(10, 20, 30);  // waits for timing packets
   EXPECT_TRUE(rig.dialogs.FileRequests().empty());
 
@@ -123,7 +123,7 @@ TEST_F(PositionTransfer, DownloadWritesTheNextPositionWithTimingPacketsAndReadsB
   EXPECT_TRUE(rig.dialogs.FileRequests().empty());
   rig.FinishPacketLoop();
 
-  EXPECT_FALSE(app.state.PositionDownloadPending);
+  EXPECT_FALSE(app.Feature<PositionDownloadRequest>().pending);
   ASSERT_EQ(rig.dialogs.FileRequests().size(), 1u);
   EXPECT_EQ(rig.dialogs.FileRequests()[0].fileName, " ");
   EXPECT_EQ(rig.dialogs.FileRequests()[0].defaultExtension, ".dat");
@@ -155,12 +155,12 @@ TEST(PositionDownload, CancelAndFailures) {
   };
   for (const Case& c : cases) {
     testing::TestRig rig;
-    rig.app.state.PositionDownloadPending = true;
+    rig.app.Feature<PositionDownloadRequest>().pending = true;
     rig.dialogs.ChooseFile(c.path);
     if (c.text != nullptr) rig.dialogs.Answer(Answer::Ok);
     PositionDownloadStep(rig.app, 1, 2, 3);
     rig.FinishPacketLoop();
-    EXPECT_FALSE(rig.app.state.PositionDownloadPending);
+    EXPECT_FALSE(rig.app.Feature<PositionDownloadRequest>().pending);
     ASSERT_EQ(rig.dialogs.Boxes().size(), c.text != nullptr ? 1u : 0u);
     if (c.text == nullptr) continue;
     EXPECT_EQ(rig.dialogs.Boxes()[0].text, c.text);

@@ -41,17 +41,11 @@ struct AppState {
   // The port settings the start-up port set-up found (or was given).
   ::zelkon::PortSettings PortSettings;
 
-  // Transfers.
+  // An almanac transfer has captured its answer: ends the channel's feed in stop-on-capture mode.
   bool TransferCaptureFlag = false;
-  bool TimeToPcPending = false;
-  bool PositionDownloadPending = false;
 
   // Display.
   bool LatLonDegMin = false;
-
-  // A receiver type a production report chose while the NTP question was still to be asked: it is
-  // configured once the question, shown after the packet loop, is answered. 0 when none waits.
-  int32_t PendingReceiverType = 0;
 
   // "COM3", or the device path.
   std::string PortLabel() const;

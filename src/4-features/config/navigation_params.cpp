@@ -83,6 +83,12 @@ void WireDatumWindow(Application& app, TForm_Datum& form) {
   form.Button_Close.OnClick = [&form] { form.Close(); };
 }
 
+void ShowReferenceAltitude(TForm_Altitude& form, SegmentReadback& readback,
+                           const ReferenceAltitude& report) {
+  form.Edit_Altitude.SetText(Printf("%.3f", report.altitude));
+  readback.referenceAltitude = report.altitude;
+}
+
 void WireAltitudeWindow(Application& app, TForm_Altitude& form) {
   form.OnActivate = [&app] { SendAltitudeQuery(app); };
   // The edit keeps taking input either way; its colour only shows whether "Set" sends it.

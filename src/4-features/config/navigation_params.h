@@ -9,6 +9,7 @@
 
 #include "base/setup_fields.h"
 #include "reports/config.h"
+#include "reports/position.h"
 
 namespace zelkon {
 
@@ -23,6 +24,11 @@ WindowValues<DatumIndex> ReadDatum(const TForm_Datum& form);
 // Selects the reported datum; an index the list does not hold leaves it without a selection. The
 // index is kept for the segment check.
 void ShowDatum(TForm_Datum& form, SegmentReadback& readback, const DatumIndex& report);
+
+// 0x4A of 9 bytes: the altitude window's edit, and the reference altitude kept for the segment
+// check.
+void ShowReferenceAltitude(TForm_Altitude& form, SegmentReadback& readback,
+                           const ReferenceAltitude& report);
 
 // What "Set" sends: the altitude typed, or the cancelling of the altitude set before.
 struct AltitudeSetting {

@@ -8,16 +8,13 @@
 #include <string>
 
 #include "base/application.h"
-#include "config/altitude_form.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
 #include "text/angles.h"
 #include "text/printf.h"
 #include "text/time_format.h"
-#include "transfer/initial_time_form.h"
 #include "transfer/time_transfer.h"
 #include "views/add_timing_form.h"
-#include "views/vel_pos_form.h"
 
 namespace zelkon {
 namespace {
@@ -31,13 +28,6 @@ constexpr std::array<const char*, 7> kComprehensiveModeTexts = {
     "Horizontal (2D)", "Full Position (3D)", "Single Satellite (0D)", "Automatic (2D/3D)",
     "DGPS reference",  "Clock hold (2D)",    "Overdetermined clock",
 };
-
-// Four panels of one report group, each given "%.2f" of its SINGLE.
-void ShowSingles(const std::array<Panel*, 4>& panels, const std::array<float, 4>& values) {
-  for (size_t i = 0; i < panels.size(); ++i) {
-    panels[i]->SetCaption(Printf("%.2f", values[i]));
-  }
-}
 
 // One angle of the comprehensive time report: degrees with the degree sign, minutes to four
 // decimals, and the hemisphere letter. The magnitude is rounded once to the minutes' last decimal
@@ -73,68 +63,11 @@ void ShowGpsTime(Application& app, const GpsTime& r) {
 
   const double gpsSeconds = r.week * kSecondsPerWeek + r.timeOfWeek;
   FormatGpsDate(gpsSeconds, form.Panel_Date);
-  if (app.state.TimeToPcPending) {
-    app.state.TimeToPcPending = false;
+  if (bool& pending = app.Feature<TimeToPcRequest>().pending; pending) {
+    pending = false;
     SetPcClock(app, ReadingOf(r));
   }
   form.Panel_Timing.SetHint("Time: Packet 0x41");
-}
-
-void ShowEcefPositionSingle(Application& app, const EcefPositionSingle& r) {
-  TForm_VelPos& form = app.Window<TForm_VelPos>();
-  form.Panel_ECEFPosition.SetHint("Single Precision ECEF Position: Packet 0x42");
-  form.Panel_PosX.SetCaption(Printf("%.2f", r.x));
-  form.Panel_PosY.SetCaption(Printf("%.2f", r.y));
-  form.Panel_PosZ.SetCaption(Printf("%.2f", r.z));
-}
-
-void ShowEcefVelocity(Application& app, const EcefVelocity& r) {
-  TForm_VelPos& form = app.Window<TForm_VelPos>();
-  ShowSingles({&form.Panel_VelX, &form.Panel_VelY, &form.Panel_VelZ, &form.Panel_BiasRate},
-              {r.x, r.y, r.z, r.clockBiasRate});
-}
-
-void ShowLlaPositionSingle(Application& app, const LlaPositionSingle& r) {
-  TForm_VelPos& form = app.Window<TForm_VelPos>();
-  form.Panel_LLAPosition.SetHint("Single Precision LLA Position: Packet 0x4A");
-  form.Panel_Latitude.SetCaption(Printf("%.6f", r.latitude * DegreesPerRadian));
-  form.Panel_Longitude.SetCaption(Printf("%.6f", r.longitude * DegreesPerRadian));
-  form.Panel_Altitude.SetCaption(Printf("%.1f", r.altitude));
-  form.Panel_LLABias.SetCaption(Printf("%.2f", r.clockBias));
-}
-
-void ShowReferenceAltitude(Application& app, const ReferenceAltitude& r) {
-  app.Window<TForm_Altitude>().Edit_Altitude.SetText(Printf("%.3f", r.altitude));
-  app.segmentReadback.referenceAltitude = r.altitude;
-}
-
-void ShowTimeAccepted(Application& app, const TimeAccepted& r) {
-  app.Window<TForm_InitialTime>().Shape_TimeAccepted.SetBrushColor(r.Accepted() ? colours::kGreen
-                                                                                : colours::kRed);
-}
-
-void ShowEnuVelocity(Application& app, const EnuVelocity& r) {
-  TForm_VelPos& form = app.Window<TForm_VelPos>();
-  ShowSingles({&form.Panel_East, &form.Panel_North, &form.Panel_Up, &form.Panel_ENUBiasRate},
-              {r.east, r.north, r.up, r.clockBiasRate});
-}
-
-void ShowEcefPositionDouble(Application& app, const EcefPositionDouble& r) {
-  TForm_VelPos& form = app.Window<TForm_VelPos>();
-  form.Panel_ECEFPosition.SetHint("Double Precision ECEF Position: Packet 0x83");
-  form.Panel_PosX.SetCaption(Printf("%.3f", r.x));
-  form.Panel_PosY.SetCaption(Printf("%.3f", r.y));
-  form.Panel_PosZ.SetCaption(Printf("%.3f", r.z));
-  form.Panel_ECEFBias.SetCaption(Printf("%.2f", r.clockBias));
-}
-
-void ShowLlaPositionDouble(Application& app, const LlaPositionDouble& r) {
-  TForm_VelPos& form = app.Window<TForm_VelPos>();
-  form.Panel_LLAPosition.SetHint("Double Precision LLA Position: Packet 0x84");
-  form.Panel_Latitude.SetCaption(Printf("%.6f", r.latitude * DegreesPerRadian));
-  form.Panel_Longitude.SetCaption(Printf("%.6f", r.longitude * DegreesPerRadian));
-  form.Panel_Altitude.SetCaption(Printf("%.3f", r.altitude));
-  form.Panel_LLABias.SetCaption(Printf("%.2f", r.clockBias));
 }
 
 void ShowComprehensiveTime(Application& app, const ComprehensiveTime& r) {

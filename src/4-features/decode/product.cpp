@@ -72,8 +72,7 @@ void ShowSoftwareVersionLong(Application& app, const SoftwareVersionLong& r) {
       Printf("%d:%02d:%02d", r.buildHours, r.buildMinutes, r.buildSeconds));
 }
 
-void ShowManufacturingParams(Application& app, const ManufacturingParams& r) {
-  TForm_Product& product = app.Window<TForm_Product>();
+void ShowManufacturingParams(TForm_Product& product, const ManufacturingParams& r) {
   product.Panel_ManSerNumPrefix.SetCaption(Printf("%d", r.serialPrefix));
   product.Panel_ManSerNum.SetCaption(Printf("%ld", static_cast<long>(r.boardSerialNumber)));
   // Two-digit build year: 80 to 99 are the 1900s, the rest the 2000s.

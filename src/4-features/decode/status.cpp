@@ -10,8 +10,6 @@
 #include "main/main_form.h"
 #include "text/angles.h"
 #include "text/printf.h"
-#include "views/ephem_stat_form.h"
-#include "views/raw_meas_form.h"
 #include "views/track_form.h"
 
 namespace zelkon {
@@ -56,30 +54,6 @@ void ShowHealth(Application& app, const Health& r) {
   if (!MainShowsTimeReports(app)) return;
   main.Panel_Status.SetCaption(HealthText(r.status));
   main.Panel_ModeAndStatus.SetHint("Mode and Status: Packets 0x46, 8F-0B");
-}
-
-void ShowRawMeasurement(Application& app, const RawMeasurement& r) {
-  TForm_RawMeas& form = app.Window<TForm_RawMeas>();
-  // Only the satellite whose tab is shown is displayed.
-  const int tab = form.TabControl_SV.TabIndex();
-  if (tab < 0 || r.prn != tab + 1) return;
-  form.Panel_SampleLen.SetCaption(Printf("%2f", r.sampleLength));
-  form.Panel_SignalLevel.SetCaption(Printf("%.1f", r.signalLevel));
-  form.Panel_CodePhase.SetCaption(Printf("%8f", r.codePhase));
-  form.Panel_Doppler.SetCaption(Printf("%.2f", r.doppler));
-  form.Panel_Time.SetCaption(Printf("%.2f", r.measurementTime));
-}
-
-void ShowEphemerisStatus(Application& app, const EphemerisStatus& r) {
-  TForm_EphemStat& form = app.Window<TForm_EphemStat>();
-  // Every report moves the selector to its own satellite; a PRN outside 1..32 leaves it empty.
-  form.ComboBox_SV.SetItemIndex(r.prn - 1);
-  form.Panel_Time.SetCaption(Printf("%.2f", r.collectionTime));
-  form.Panel_Health.SetCaption(Printf("%X", r.health));
-  form.Panel_IODE.SetCaption(Printf("%02X", r.iode));
-  form.Panel_toe.SetCaption(Printf("%.2f", r.ephemerisTime));
-  form.Panel_FitFlag.SetCaption(Printf("%X", r.fitFlag));
-  form.Panel_Accuracy.SetCaption(Printf("%.2f", r.accuracy));
 }
 
 void ShowTrackingStatus(Application& app, const TrackingStatus& r) {

@@ -1,4 +1,4 @@
-// The display steps of the status, satellite and measurement reports.
+// The display steps of the status and satellite reports, which write the main and tracking windows.
 #pragma once
 
 #include "reports/status.h"
@@ -10,10 +10,6 @@ class Panel;
 
 // 0x46: the main window's status, unless the timing packets are polled.
 void ShowHealth(Application& app, const Health& report);
-// 0x5A: the raw measurement window, when the report is of the satellite whose tab is shown.
-void ShowRawMeasurement(Application& app, const RawMeasurement& report);
-// 0x5B: the ephemeris status window, its selector moved to the report's satellite.
-void ShowEphemerisStatus(Application& app, const EphemerisStatus& report);
 // 0x5C: the channel's row of the tracking window and its satellite and signal panels of the main
 // window; a channel beyond the twelfth has no row and changes nothing.
 void ShowTrackingStatus(Application& app, const TrackingStatus& report);

@@ -88,8 +88,8 @@ void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
   form.Panel_Date.SetCaption(Printf("%s %d, %d", MonthName(r.month), r.day, r.year));
   form.Label_TimeType.SetCaption(r.CalendarIsUtc() ? "UTC" : "GPS");
 
-  if (app.state.TimeToPcPending) {
-    app.state.TimeToPcPending = false;
+  if (bool& pending = app.Feature<TimeToPcRequest>().pending; pending) {
+    pending = false;
     SetPcClock(app, ReadingOf(r));
   }
   form.Panel_Timing.SetHint("Time: Packet 8F-AB");
@@ -135,8 +135,7 @@ void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
   PositionDownloadStep(app, latitudeDeg, longitudeDeg, r.altitude);
 }
 
-void ShowPrimaryUtcTime(Application& app, const PrimaryUtcTime& r) {
-  TForm_AddTiming& form = app.Window<TForm_AddTiming>();
+void ShowPrimaryUtcTime(TForm_AddTiming& form, const PrimaryUtcTime& r) {
   if (r.eventCount != 0) form.Panel_EventCounter.SetCaption(Printf("%d", r.eventCount));
   const std::string time = UtcTimeText(r);
   form.Panel_PrimaryUTCTime.SetCaption(time);

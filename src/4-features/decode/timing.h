@@ -6,6 +6,7 @@
 namespace zelkon {
 
 class Application;
+class TForm_AddTiming;
 
 // 0x8F-AB: the main window's time group, while the timing packets are polled; takes up a pending
 // "Down&load Time To PC".
@@ -14,6 +15,6 @@ void ShowTimingPrimary(Application& app, const TimingPrimary& report);
 // position, mode and status, the reset test's tracking watch and a pending position download.
 void ShowTimingSupplemental(Application& app, const TimingSupplemental& report);
 // 0x8F-AD: the UTC side of the additional timing window.
-void ShowPrimaryUtcTime(Application& app, const PrimaryUtcTime& report);
+void ShowPrimaryUtcTime(TForm_AddTiming& form, const PrimaryUtcTime& report);
 
 }  // namespace zelkon

@@ -12,6 +12,8 @@
 #include "main/main_form.h"
 #include "main/port_follow.h"
 #include "receiver/receiver_type.h"
+#include "transfer/position_transfer.h"
+#include "transfer/time_transfer.h"
 #include "views/product_form.h"
 #include "views/track_form.h"
 
@@ -79,10 +81,10 @@ void WireControlMenu(Application& app, TForm_Main& f) {
       SendRestartSelfSurvey(app);
     }
   };
-  f.ControlDownloadPos.OnClick = [&app] { app.state.PositionDownloadPending = true; };
+  f.ControlDownloadPos.OnClick = [&app] { app.Feature<PositionDownloadRequest>().pending = true; };
   f.ControlTimeToPC.OnClick = [&app] {
     SendTimeQuery(app);
-    app.state.TimeToPcPending = true;
+    app.Feature<TimeToPcRequest>().pending = true;
   };
   f.ControlPollingTimingPkts.OnClick = [&app] { ControlPollingTimingPktsClick(app); };
 

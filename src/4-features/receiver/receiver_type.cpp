@@ -146,7 +146,7 @@ void ConfigureReceiverType(Application& app, int type) {
 
 void ReceiverTypeFromReport(Application& app, int type) {
   if (type < kTypeT2K || type > kTypeVarnel) return;
-  int& pending = app.state.PendingReceiverType;
+  int& pending = app.Feature<PendingReceiverType>().type;
   const bool asks = (type == kTypeT2K || type == kTypeNetrel) && ReadNtpSetting(app.settings) == -1;
   if (!asks && pending == 0) {
     ConfigureReceiverType(app, type);
@@ -158,7 +158,7 @@ void ReceiverTypeFromReport(Application& app, int type) {
   pending = type;
   if (queued) return;
   app.AfterPacketLoop([&app] {
-    int& waiting = app.state.PendingReceiverType;
+    int& waiting = app.Feature<PendingReceiverType>().type;
     while (waiting != 0) {
       const int chosen = waiting;
       ConfigureReceiverType(app, chosen);

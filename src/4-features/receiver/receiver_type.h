@@ -19,6 +19,13 @@ enum ReceiverType : int {
 
 void ConfigureReceiverType(Application& app, int type);
 
+// A receiver type a production report chose while the NTP question was still to be asked: it is
+// configured once the question, shown after the packet loop, is answered. 0 when none waits. The
+// application's Feature<PendingReceiverType>().
+struct PendingReceiverType {
+  int type = 0;
+};
+
 // The receiver type a production report names: configured at once, or, when the NTP question must
 // still be asked, after the packet loop has finished feeding (a decoder never blocks).
 void ReceiverTypeFromReport(Application& app, int type);

@@ -1,5 +1,6 @@
 #include "routes/report_routes.h"
 
+#include "config/altitude_form.h"
 #include "config/auto_out_form.h"
 #include "config/auto_output.h"
 #include "config/datum_form.h"
@@ -22,10 +23,18 @@
 #include "decode/product.h"
 #include "decode/status.h"
 #include "decode/timing.h"
+#include "transfer/initial_time_form.h"
+#include "transfer/time_transfer.h"
+#include "views/add_timing_form.h"
 #include "views/alm_health_form.h"
 #include "views/almanac_data_form.h"
+#include "views/ephem_stat_form.h"
+#include "views/monitoring_windows.h"
+#include "views/product_form.h"
+#include "views/raw_meas_form.h"
 #include "views/system_data_windows.h"
 #include "views/utc_param_form.h"
+#include "views/vel_pos_form.h"
 
 namespace zelkon {
 namespace {

@@ -200,8 +200,9 @@ std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double
 
 void PositionDownloadStep(Application& app, double latitudeDeg, double longitudeDeg,
                           double altitude) {
-  if (!app.state.PositionDownloadPending) return;
-  app.state.PositionDownloadPending = false;
+  bool& pending = app.Feature<PositionDownloadRequest>().pending;
+  if (!pending) return;
+  pending = false;
   app.AfterPacketLoop([&app, latitudeDeg, longitudeDeg, altitude] {
     SavePosition(app, latitudeDeg, longitudeDeg, altitude);
   });

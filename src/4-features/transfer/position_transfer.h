@@ -38,6 +38,12 @@ std::string FormatPositionRecord(double latitudeDeg, double longitudeDeg, double
 // ("Latitude must be between -90 and 90 degrees."); empty when the position is one.
 std::string PositionOutOfRange(const PositionRecord& position);
 
+// "Download Position": asked for by the menu, taken up by the next supplemental timing report.
+// The application's Feature<PositionDownloadRequest>().
+struct PositionDownloadRequest {
+  bool pending = false;
+};
+
 // The download step of the supplemental timing decoder: when a download was asked for, the
 // position (degrees, metres) of this report goes to a file the operator chooses in a dialog shown
 // after the packet loop.

@@ -76,6 +76,10 @@ void SetPcClock(Application& app, const TimeReading& reading) {
       [&app, text, caption] { app.dialogs.MessageBox(text, caption, Buttons::Ok, Icon::None); });
 }
 
+void ShowTimeAccepted(TForm_InitialTime& form, const TimeAccepted& report) {
+  form.Shape_TimeAccepted.SetBrushColor(report.Accepted() ? colours::kGreen : colours::kRed);
+}
+
 void WireInitialTimeWindow(Application& app, TForm_InitialTime& form) {
   form.Button_SetTime.OnClick = [&app] {
     const double seconds = PcClockToGpsSeconds(app.systemTime);

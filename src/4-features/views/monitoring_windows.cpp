@@ -1,11 +1,14 @@
-// Handlers of the monitoring windows. The report decoders fill these windows; the handlers here
-// only empty them and send the queries whose answers refill them.
+// The monitoring windows: the display steps of the reports that write only one of them, and the
+// handlers, which only empty them and send the queries whose answers refill them.
 #include "views/monitoring_windows.h"
 
+#include <array>
 #include <initializer_list>
 
 #include "base/application.h"
 #include "commands/commands.h"
+#include "text/angles.h"
+#include "text/printf.h"
 #include "views/add_timing_form.h"
 #include "views/ephem_stat_form.h"
 #include "views/product_form.h"
@@ -20,22 +23,27 @@ void SetCaptions(std::initializer_list<Panel*> panels, const char* text) {
     panel->SetCaption(text);
 }
 
+// Four panels of one report group, each given "%.2f" of its SINGLE.
+void ShowSingles(const std::array<Panel*, 4>& panels, const std::array<float, 4>& values) {
+  for (size_t i = 0; i < panels.size(); ++i) {
+    panels[i]->SetCaption(Printf("%.2f", values[i]));
+  }
+}
+
 // ---- Raw measurement and ephemeris status: one satellite each ----
 
-void RefreshRawMeasurement(Application& app) {
-  TForm_RawMeas& f = app.Window<TForm_RawMeas>();
+void RefreshRawMeasurement(TForm_RawMeas& f, CommandSender& out) {
   SetCaptions({&f.Panel_SampleLen, &f.Panel_SignalLevel, &f.Panel_CodePhase, &f.Panel_Doppler,
                &f.Panel_Time},
               "");
-  SendRawMeasurementQuery(app, f.TabControl_SV.TabIndex() + 1);
+  SendRawMeasurementQuery(out, f.TabControl_SV.TabIndex() + 1);
 }
 
-void RefreshEphemerisStatus(Application& app) {
-  TForm_EphemStat& f = app.Window<TForm_EphemStat>();
+void RefreshEphemerisStatus(TForm_EphemStat& f, CommandSender& out) {
   SetCaptions({&f.Panel_Time, &f.Panel_Health, &f.Panel_IODE, &f.Panel_toe, &f.Panel_FitFlag,
                &f.Panel_Accuracy},
               "");
-  SendEphemerisStatusQuery(app, f.ComboBox_SV.ItemIndex() + 1);
+  SendEphemerisStatusQuery(out, f.ComboBox_SV.ItemIndex() + 1);
 }
 
 // ---- Product information ----
@@ -43,40 +51,38 @@ void RefreshEphemerisStatus(Application& app) {
 // Empties every value (and the two box captions that carry the build hour and the premium
 // options), then asks for the software versions, the manufacturing and the production
 // parameters.
-void QueryProductInfo(Application& app) {
-  TForm_Product& f = app.Window<TForm_Product>();
+void QueryProductInfo(TForm_Product& f, CommandSender& out, Clock& clock) {
   SetCaptions({&f.Panel_NavVersion, &f.Panel_NavDate, &f.Panel_SigVersion, &f.Panel_SigDate,
                &f.Panel_NavHour, &f.Panel_ManSerNumPrefix, &f.Panel_ManSerNum, &f.Panel_ManDate,
                &f.Panel_ManHour, &f.Panel_ManOscOffset, &f.Panel_ManIDNum, &f.Panel_ProdOptsPrefix,
                &f.Panel_ProdNumExt, &f.Panel_ProdSerNumPrefix, &f.Panel_ProdSerNum,
                &f.Panel_ProdNum, &f.Panel_ProdPremOpt, &f.Panel_ProdIDNum},
               "");
-  SendSoftwareVersionQuery(app);
-  app.clock.SleepMs(kCommandPauseMs);
-  SendManufacturingParamsQuery(app);
-  app.clock.SleepMs(kCommandPauseMs);
-  SendProductionParamsQuery(app);
+  SendSoftwareVersionQuery(out);
+  clock.SleepMs(kCommandPauseMs);
+  SendManufacturingParamsQuery(out);
+  clock.SleepMs(kCommandPauseMs);
+  SendProductionParamsQuery(out);
 }
 
 // ---- Velocity and position ----
 
-void ClearVelocityPosition(Application& app) {
-  for (Panel* panel : app.Window<TForm_VelPos>().ValuePanels())
+void ClearVelocityPosition(TForm_VelPos& form) {
+  for (Panel* panel : form.ValuePanels())
     panel->SetCaption(" ");
 }
 
 // ---- Additional timing ----
 
-void QueryAdditionalTiming(Application& app) {
-  SendPrimaryUtcTimeQuery(app);
-  app.clock.SleepMs(kCommandPauseMs);
-  SendComprehensiveTimeQuery(app);
+void QueryAdditionalTiming(CommandSender& out, Clock& clock) {
+  SendPrimaryUtcTimeQuery(out);
+  clock.SleepMs(kCommandPauseMs);
+  SendComprehensiveTimeQuery(out);
 }
 
 // Blanks every value and turns the LEDs off; the satellite panels keep their colour until the
 // next comprehensive time report.
-void ClearAdditionalTiming(Application& app) {
-  TForm_AddTiming& f = app.Window<TForm_AddTiming>();
+void ClearAdditionalTiming(TForm_AddTiming& f) {
   SetCaptions(
       {&f.Panel_PrimaryUTCTime, &f.Panel_UTCDate,   &f.Panel_Status,   &f.Panel_EventCounter,
        &f.Panel_EventTime,      &f.Panel_GPSTime,   &f.Panel_UTCTime,  &f.Panel_TOW,
@@ -93,42 +99,112 @@ void ClearAdditionalTiming(Application& app) {
 
 // The event input: a short pulse on RTS, which the receiver time-tags. A closed port has no line
 // to pulse.
-void PulseEventLine(Application& app) {
-  if (app.channel.IsOpen()) app.channel.PulseRts();
+void PulseEventLine(SerialChannel& channel) {
+  if (channel.IsOpen()) channel.PulseRts();
 }
 
 }  // namespace
 
+// ---- Display steps ----
+
+void ShowRawMeasurement(TForm_RawMeas& form, const RawMeasurement& r) {
+  // Only the satellite whose tab is shown is displayed.
+  const int tab = form.TabControl_SV.TabIndex();
+  if (tab < 0 || r.prn != tab + 1) return;
+  form.Panel_SampleLen.SetCaption(Printf("%2f", r.sampleLength));
+  form.Panel_SignalLevel.SetCaption(Printf("%.1f", r.signalLevel));
+  form.Panel_CodePhase.SetCaption(Printf("%8f", r.codePhase));
+  form.Panel_Doppler.SetCaption(Printf("%.2f", r.doppler));
+  form.Panel_Time.SetCaption(Printf("%.2f", r.measurementTime));
+}
+
+void ShowEphemerisStatus(TForm_EphemStat& form, const EphemerisStatus& r) {
+  // Every report moves the selector to its own satellite; a PRN outside 1..32 leaves it empty.
+  form.ComboBox_SV.SetItemIndex(r.prn - 1);
+  form.Panel_Time.SetCaption(Printf("%.2f", r.collectionTime));
+  form.Panel_Health.SetCaption(Printf("%X", r.health));
+  form.Panel_IODE.SetCaption(Printf("%02X", r.iode));
+  form.Panel_toe.SetCaption(Printf("%.2f", r.ephemerisTime));
+  form.Panel_FitFlag.SetCaption(Printf("%X", r.fitFlag));
+  form.Panel_Accuracy.SetCaption(Printf("%.2f", r.accuracy));
+}
+
+void ShowEcefPositionSingle(TForm_VelPos& form, const EcefPositionSingle& r) {
+  form.Panel_ECEFPosition.SetHint("Single Precision ECEF Position: Packet 0x42");
+  form.Panel_PosX.SetCaption(Printf("%.2f", r.x));
+  form.Panel_PosY.SetCaption(Printf("%.2f", r.y));
+  form.Panel_PosZ.SetCaption(Printf("%.2f", r.z));
+}
+
+void ShowEcefPositionDouble(TForm_VelPos& form, const EcefPositionDouble& r) {
+  form.Panel_ECEFPosition.SetHint("Double Precision ECEF Position: Packet 0x83");
+  form.Panel_PosX.SetCaption(Printf("%.3f", r.x));
+  form.Panel_PosY.SetCaption(Printf("%.3f", r.y));
+  form.Panel_PosZ.SetCaption(Printf("%.3f", r.z));
+  form.Panel_ECEFBias.SetCaption(Printf("%.2f", r.clockBias));
+}
+
+void ShowEcefVelocity(TForm_VelPos& form, const EcefVelocity& r) {
+  ShowSingles({&form.Panel_VelX, &form.Panel_VelY, &form.Panel_VelZ, &form.Panel_BiasRate},
+              {r.x, r.y, r.z, r.clockBiasRate});
+}
+
+void ShowEnuVelocity(TForm_VelPos& form, const EnuVelocity& r) {
+  ShowSingles({&form.Panel_East, &form.Panel_North, &form.Panel_Up, &form.Panel_ENUBiasRate},
+              {r.east, r.north, r.up, r.clockBiasRate});
+}
+
+void ShowLlaPositionSingle(TForm_VelPos& form, const LlaPositionSingle& r) {
+  form.Panel_LLAPosition.SetHint("Single Precision LLA Position: Packet 0x4A");
+  form.Panel_Latitude.SetCaption(Printf("%.6f", r.latitude * DegreesPerRadian));
+  form.Panel_Longitude.SetCaption(Printf("%.6f", r.longitude * DegreesPerRadian));
+  form.Panel_Altitude.SetCaption(Printf("%.1f", r.altitude));
+  form.Panel_LLABias.SetCaption(Printf("%.2f", r.clockBias));
+}
+
+void ShowLlaPositionDouble(TForm_VelPos& form, const LlaPositionDouble& r) {
+  form.Panel_LLAPosition.SetHint("Double Precision LLA Position: Packet 0x84");
+  form.Panel_Latitude.SetCaption(Printf("%.6f", r.latitude * DegreesPerRadian));
+  form.Panel_Longitude.SetCaption(Printf("%.6f", r.longitude * DegreesPerRadian));
+  form.Panel_Altitude.SetCaption(Printf("%.3f", r.altitude));
+  form.Panel_LLABias.SetCaption(Printf("%.2f", r.clockBias));
+}
+
+// ---- Handlers ----
+
 void WireRawMeasWindow(Application& app, TForm_RawMeas& form) {
-  form.OnActivate = [&app] { RefreshRawMeasurement(app); };
-  form.TabControl_SV.OnChange = [&app] { RefreshRawMeasurement(app); };
-  form.Button_Refresh.OnClick = [&app] { RefreshRawMeasurement(app); };
+  const auto refresh = [&form, &app] { RefreshRawMeasurement(form, app); };
+  form.OnActivate = refresh;
+  form.TabControl_SV.OnChange = refresh;
+  form.Button_Refresh.OnClick = refresh;
 }
 
 void WireEphemStatWindow(Application& app, TForm_EphemStat& form) {
-  form.OnActivate = [&app] { RefreshEphemerisStatus(app); };
-  form.ComboBox_SV.OnChange = [&app] { RefreshEphemerisStatus(app); };
-  form.Button_Refresh.OnClick = [&app] { RefreshEphemerisStatus(app); };
+  const auto refresh = [&form, &app] { RefreshEphemerisStatus(form, app); };
+  form.OnActivate = refresh;
+  form.ComboBox_SV.OnChange = refresh;
+  form.Button_Refresh.OnClick = refresh;
 }
 
 void WireProductWindow(Application& app, TForm_Product& form) {
-  form.OnActivate = [&app] { QueryProductInfo(app); };
+  form.OnActivate = [&form, &app] { QueryProductInfo(form, app, app.clock); };
   form.Button_Close.OnClick = [&form] { form.Close(); };
 }
 
 // Closing clears too, so the window opens empty next time.
-void WireVelPosWindow(Application& app, TForm_VelPos& form) {
-  form.Button1.OnClick = [&app] { ClearVelocityPosition(app); };
-  form.OnClose = [&app] { ClearVelocityPosition(app); };
+void WireVelPosWindow(Application& /*app*/, TForm_VelPos& form) {
+  form.Button1.OnClick = [&form] { ClearVelocityPosition(form); };
+  form.OnClose = [&form] { ClearVelocityPosition(form); };
   form.Button_Close.OnClick = [&form] { form.Close(); };
 }
 
 void WireAddTimingWindow(Application& app, TForm_AddTiming& form) {
-  form.OnActivate = [&app] { QueryAdditionalTiming(app); };
-  form.Button_Query.OnClick = [&app] { QueryAdditionalTiming(app); };
-  form.Button_Clear.OnClick = [&app] { ClearAdditionalTiming(app); };
-  form.OnClose = [&app] { ClearAdditionalTiming(app); };
-  form.Button_Event.OnClick = [&app] { PulseEventLine(app); };
+  const auto query = [&app] { QueryAdditionalTiming(app, app.clock); };
+  form.OnActivate = query;
+  form.Button_Query.OnClick = query;
+  form.Button_Clear.OnClick = [&form] { ClearAdditionalTiming(form); };
+  form.OnClose = [&form] { ClearAdditionalTiming(form); };
+  form.Button_Event.OnClick = [&app] { PulseEventLine(app.channel); };
   form.Button_Close.OnClick = [&form] { form.Close(); };
 }
 

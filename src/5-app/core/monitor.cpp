@@ -22,6 +22,9 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
   ZELKON_WINDOWS(ZELKON_REGISTER)
 #undef ZELKON_REGISTER
   RegisterFeature(typeid(PacketRecording), &recording);
+  RegisterFeature(typeid(TimeToPcRequest), &timeToPc);
+  RegisterFeature(typeid(PositionDownloadRequest), &positionDownload);
+  RegisterFeature(typeid(PendingReceiverType), &pendingReceiverType);
 
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
   Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };

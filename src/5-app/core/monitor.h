@@ -11,6 +11,10 @@
 #include "core/link_watch.h"
 #include "core/poll_loop.h"
 #include "core/window_registry.h"
+#include "receiver/receiver_type.h"
+#include "transfer/position_transfer.h"
+#include "transfer/recording.h"
+#include "transfer/time_transfer.h"
 
 namespace zelkon {
 
@@ -47,6 +51,9 @@ class Monitor final : public Application {
   Polling polling;
   // The features' own state, registered for Feature<T>().
   PacketRecording recording;
+  TimeToPcRequest timeToPc;
+  PositionDownloadRequest positionDownload;
+  PendingReceiverType pendingReceiverType;
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;
