@@ -97,6 +97,22 @@ bool StoreNtpOption(const LaunchOptions& options, SettingsStore& store) {
   return false;
 }
 
+// Starts the metrics endpoint --metrics-listen asks for, serving what `metrics` holds; false,
+// with the reason on standard error, when it cannot listen there.
+bool StartMetricsEndpoint(const LaunchOptions& options, MetricsPublisher& metrics,
+                          net::MetricsServer& server) {
+  if (!options.metricsListen) return true;
+  std::string why;
+  if (!server.Start(
+          options.metricsListen->address, options.metricsListen->port,
+          [&metrics] { return metrics.Text(); }, why)) {
+    std::cerr << "zelkon: " << why << "\n";
+    return false;
+  }
+  std::cerr << "zelkon: metrics at " << server.Url() << std::endl;
+  return true;
+}
+
 // ---- Without windows ----------------------------------------------------------------------------
 
 int RunWithoutWindows(const LaunchOptions& options) {
@@ -114,16 +130,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   // at once. Its thread reads only the publisher, and stops (joined) before the publisher goes.
   MetricsPublisher metrics;
   net::MetricsServer metricsServer;
-  if (options.metricsListen) {
-    std::string why;
-    if (!metricsServer.Start(
-            options.metricsListen->address, options.metricsListen->port,
-            [&metrics] { return metrics.Text(); }, why)) {
-      std::cerr << "zelkon: " << why << "\n";
-      return 1;
-    }
-    std::cerr << "zelkon: metrics at " << metricsServer.Url() << std::endl;
-  }
+  if (!StartMetricsEndpoint(options, metrics, metricsServer)) return 1;
   PortChoice choice = ChoiceFromOptions(options);
   std::unique_ptr<sim::DemoReceiver> demo;
   if (!StartDemo(choice, demo)) return 1;
@@ -297,6 +304,9 @@ int RunWithWindows(const LaunchOptions& options) {
     if (!chosen) return 0;
     choice = *chosen;
   }
+  MetricsPublisher metrics;
+  net::MetricsServer metricsServer;
+  if (!StartMetricsEndpoint(options, metrics, metricsServer)) return 1;
   std::unique_ptr<sim::DemoReceiver> demo;
   if (!StartDemo(choice, demo)) return 1;
 
@@ -332,6 +342,7 @@ int RunWithWindows(const LaunchOptions& options) {
     return 1;
   }
   QApplication::setApplicationDisplayName(QString::fromStdString(app.Title));
+  if (options.metricsListen) PublishMetricsAfterEveryPollTick(app, metrics);
   // SIGINT, SIGTERM and SIGHUP end the run through its normal end, as without windows: the port is
   // closed and the device given back its settings, the recording written out and closed. The
   // handler only sets the flag a timer looks at.

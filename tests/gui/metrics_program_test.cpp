@@ -142,11 +142,18 @@ class MetricsProgram : public testing::TestFolder {
 
   // Starts the headless monitor on `device`, its metrics on a free port of the loopback, its
   // settings in the test's own folder. The port it says it listens on; 0 when it says none in 10 s.
-  int StartMonitor(const std::string& device) {
-    monitor.emplace(std::vector<std::string>{ZELKON_PROGRAM_PATH, "--headless", "--device", device,
-                                             "--metrics-listen", "127.0.0.1:0"},
-                    dir_ / "zelkon.out", dir_ / "zelkon.err",
-                    std::vector<std::string>{"XDG_CONFIG_HOME=" + dir_.string()});
+  // With `windows`, the windowed program on Qt's off-screen platform.
+  int StartMonitor(const std::string& device, bool windows = false) {
+    std::vector<std::string> args = {ZELKON_PROGRAM_PATH, "--device", device, "--metrics-listen",
+                                     "127.0.0.1:0"};
+    std::vector<std::string> environment = {"XDG_CONFIG_HOME=" + dir_.string()};
+    if (windows) {
+      args.insert(args.end(), {"--ntp", "no"});
+      environment.push_back("QT_QPA_PLATFORM=offscreen");
+    } else {
+      args.push_back("--headless");
+    }
+    monitor.emplace(args, dir_ / "zelkon.out", dir_ / "zelkon.err", environment);
     const std::string announced = "zelkon: metrics at http://127.0.0.1:";
     std::string err;
     if (!WaitUntil(10, [&] {
@@ -278,6 +285,23 @@ TEST_F(MetricsProgram, ADevicePathThatIsNotUtf8GivesValidJsonAndMetrics) {
   EXPECT_EQ(out.rfind("{\"title\":\"" + shown + " Zelkon\"", 0), 0u) << out;
   const testing::ToolRun utf8 = testing::RunTool("iconv -f UTF-8 -t UTF-8", out);
   EXPECT_EQ(utf8.status, 0) << utf8.output;
+}
+
+// The windowed program serves the same page, refreshed as its windows are, and ends as usual.
+TEST_F(MetricsProgram, TheWindowedMonitorServesMetricsToo) {
+  const std::string device = StartEmulator();
+  ASSERT_FALSE(device.empty());
+  const int port = StartMonitor(device, true);
+  ASSERT_GT(port, 0) << ReadAll(dir_ / "zelkon.err");
+  HttpReply page;
+  EXPECT_TRUE(WaitUntil(15, [&] {
+    page = HttpRequest(port, "GET", "/metrics");
+    return page.body.find("zelkon_pps_offset_seconds{device=\"" + device + "\"") !=
+           std::string::npos;
+  })) << page.status << "\n"
+      << page.body << ReadAll(dir_ / "zelkon.err");
+  EXPECT_EQ(monitor->Stop(), 0) << ReadAll(dir_ / "zelkon.err");
+  EXPECT_EQ(HttpRequest(port, "GET", "/metrics").status, 0);
 }
 
 TEST_F(MetricsProgram, APortInUseEndsTheRunWithTheReason) {

@@ -69,10 +69,10 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
                         asks otherwise); a run without windows that has no stored answer uses
                         "no" for that run only and stores nothing
   --metrics-listen [ADDR:]PORT
-                        with --headless or --script: serve the receiver's values and the packet
-                        counts as Prometheus metrics at http://ADDR:PORT/metrics (ADDR a numeric
-                        IPv4 address or [IPv6], default 127.0.0.1; port 0: any free port, the
-                        address is printed on standard error)
+                        serve the receiver's values and the packet counts as Prometheus
+                        metrics at http://ADDR:PORT/metrics, with or without windows (ADDR a
+                        numeric IPv4 address or [IPv6], default 127.0.0.1; port 0: any free port,
+                        the address is printed on standard error)
   --screenshot FILE     render the main window to a PNG after --after SECONDS (default 3), exit
   --screenshot-dir DIR  render every window to DIR/<window class>.png, exit
   --help                show this text
@@ -175,9 +175,6 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
                       (options.demo ? 1 : 0) + (options.replayPath.empty() ? 0 : 1);
   if (choices > 1) return std::string("give only one of -c, --device, --demo and --replay");
   if (speedGiven && options.replayPath.empty()) return std::string("--speed needs --replay");
-  if (options.metricsListen && !options.headless) {
-    return std::string("--metrics-listen needs a run without windows: --headless or --script");
-  }
   return options;
 }
 
