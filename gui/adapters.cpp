@@ -67,11 +67,18 @@ Answer QtDialogs::MessageBoxWithDetail(const std::string& text, const std::strin
   }
 }
 
-std::optional<std::string> QtDialogs::OpenFile(const FileDialogRequest& request) {
+std::optional<std::string> QtDialogs::ChooseFile(const FileDialogRequest& request) {
   QFileDialog dialog(QApplication::activeWindow());
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  // The file may be one still to be written (a download names its file here too).
-  dialog.setFileMode(QFileDialog::AnyFile);
+  if (request.mode == FileDialogMode::Save) {
+    // Titled and buttoned as a save; replacing a file that exists is asked first.
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setWindowTitle(QFileDialog::tr("Save As"));
+    dialog.setFileMode(QFileDialog::AnyFile);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setWindowTitle(QFileDialog::tr("Open"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
   dialog.setNameFilters(QtNameFilters(request.filter).split(";;"));
   // A preset of blanks only is an empty field.
   const QString preset = QString::fromStdString(request.fileName).trimmed();

@@ -21,7 +21,7 @@ class QtDialogs final : public Dialogs {
   // The detail is the box's informative text, under its message.
   Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
                               const std::string& caption, Buttons buttons, Icon icon) override;
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
 };
 
 // "Data Files (*.dat)|*.dat|All Files (*.*)|*.*" as a Qt name filter list:

@@ -61,12 +61,12 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
   ASSERT_EQ(rig.Run("open TForm_LogRxbin\n"
                     "expect TForm_LogRxbin.Label_OnOff.text Off\n"
                     "expect TForm_LogRxbin.Shape_OnOff.colour #808080\n"
-                    "expect TForm_LogRxbin.Panel_Filename.text \"\"\n"
+                    "expect TForm_LogRxbin.Edit_Filename.text \"\"\n"
                     "answer file " +
                     path_ +
                     "\n"
                     "click TForm_LogRxbin.Button_Open\n"
-                    "expect TForm_LogRxbin.Panel_Filename.text " +
+                    "expect TForm_LogRxbin.Edit_Filename.text " +
                     path_ +
                     "\n"
                     "click TForm_LogRxbin.Button_Start\n"
@@ -104,6 +104,14 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
   EXPECT_FALSE(rig.app.recording.File.IsOpen());
 
   const std::vector<PacketBytes> recorded = Deframe(testing::FileBytes(path_));
+  // The window says what the file holds and how long the recording ran (about 15 s).
+  const std::string written = rig.app.Form_LogRxbin.Label_Written.Caption();
+  EXPECT_EQ(
+      written.rfind(std::to_string(recorded.size()) + " packets, " +
+                        std::to_string(testing::FileBytes(path_).size()) + " bytes in 00:00:1",
+                    0),
+      0u)
+      << written;
   const std::vector<PacketBytes> dispatched = DispatchedBetween(started, stopped);
   ASSERT_GT(dispatched.size(), 60u);
   EXPECT_EQ(recorded, dispatched);
@@ -129,6 +137,29 @@ TEST_F(RecordingConsole, TheFileHoldsThePacketsDispatchedBetweenStartAndStop) {
   const std::vector<PacketBytes> second = DispatchedBetween(restarted, ReadMark());
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(Deframe(testing::FileBytes(path_)), second);
+
+  // A typed name works as a chosen one; typed over an existing file, it is replaced only once the
+  // operator agrees.
+  const std::string typed = path_ + ".typed";
+  std::ofstream(typed) << "keep";
+  ASSERT_EQ(rig.Run("set TForm_LogRxbin.Edit_Filename \" " + typed +
+                    " \"\n"
+                    "answer no\n"
+                    "click TForm_LogRxbin.Button_Start\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text Off\n"
+                    "answer yes\n"
+                    "click TForm_LogRxbin.Button_Start\n"
+                    "expect TForm_LogRxbin.Label_OnOff.text On\n"
+                    "expect TForm_LogRxbin.Edit_Filename.enabled false\n"
+                    "wait 2\n"
+                    "click TForm_LogRxbin.Button_Stop\n"),
+            kScriptPassed)
+      << rig.err.str() << rig.boxes.str();
+  EXPECT_EQ(testing::CountOf(rig.boxes.str(), "already exists. | Do you want to replace it? -> "),
+            2)
+      << rig.boxes.str();
+  EXPECT_FALSE(Deframe(testing::FileBytes(typed)).empty());
+  std::remove(typed.c_str());
 }
 
 TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothing) {
@@ -142,7 +173,7 @@ TEST_F(RecordingConsole, WithoutAFileThatCanBeCreatedStartSaysSoAndRecordsNothin
                     "expect TForm_LogRxbin.Button_Start.enabled true\n"
                     // A cancelled dialog keeps the (empty) choice.
                     "click TForm_LogRxbin.Button_Open\n"
-                    "expect TForm_LogRxbin.Panel_Filename.text \"\"\n"
+                    "expect TForm_LogRxbin.Edit_Filename.text \"\"\n"
                     "answer file " +
                     unreachable +
                     "\n"

@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -34,17 +37,18 @@ TEST(FileDialogTest, DefaultExtensionOnlyWhenTheNameHasNone) {
 
 // Runs `act` on the message box once it is shown; closes any box left open after a while, so a
 // failing test cannot hang.
-void WhenBoxShown(std::function<void(QMessageBox&)> act) {
+template <class Box>
+void WhenShown(std::function<void(Box&)> act) {
   auto* poll = new QTimer(qApp);
   auto tries = std::make_shared<int>(0);
   QObject::connect(poll, &QTimer::timeout, qApp, [poll, tries, act] {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(widget);
+      auto* box = qobject_cast<Box*>(widget);
       if (box == nullptr || !box->isVisible()) continue;
       poll->deleteLater();
       poll->stop();
       if (++*tries > 250) {
-        box->done(0);
+        static_cast<QDialog*>(box)->done(0);
       } else {
         act(*box);
       }
@@ -56,6 +60,57 @@ void WhenBoxShown(std::function<void(QMessageBox&)> act) {
     }
   });
   poll->start(20);
+}
+
+void WhenBoxShown(std::function<void(QMessageBox&)> act) { WhenShown<QMessageBox>(act); }
+
+// Types `path` into the file dialog's name field, as the operator would.
+void TypeFileName(QFileDialog& dialog, const QString& path) {
+  auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(field, nullptr);
+  field->setText(path);
+}
+
+// A save names a file to write: titled and buttoned as a save, and a file that exists is replaced
+// only after a question; an open is titled as one and takes only a file that exists.
+TEST(QtDialogsTest, SaveAndOpenDialogsSayWhatTheyDo) {
+  QtDialogs dialogs;
+  QTemporaryDir dir;
+  const QString existing = dir.filePath("day.rxb");
+  QFile(existing).open(QIODevice::WriteOnly);
+
+  QString title;
+  QString question;
+  bool saving = false;
+  WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+    title = dialog.windowTitle();
+    saving = dialog.acceptMode() == QFileDialog::AcceptSave;
+    TypeFileName(dialog, existing);
+    WhenBoxShown([&](QMessageBox& box) {
+      question = box.text();
+      box.button(QMessageBox::No)->click();
+    });
+    static_cast<QDialog&>(dialog).accept();  // refused: the question was answered No
+    if (dialog.isVisible()) dialog.reject();
+  });
+  EXPECT_EQ(dialogs.SaveFile({" ", ".rxb", "RXBIN Files (*.rxb)|*.rxb"}), std::nullopt);
+  EXPECT_EQ(title, "Save As");
+  EXPECT_TRUE(saving);
+  EXPECT_THAT(question.toStdString(), ::testing::HasSubstr("already exists"));
+
+  QFileDialog::FileMode mode = QFileDialog::AnyFile;
+  WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+    title = dialog.windowTitle();
+    saving = dialog.acceptMode() == QFileDialog::AcceptSave;
+    mode = dialog.fileMode();
+    TypeFileName(dialog, existing);
+    static_cast<QDialog&>(dialog).accept();
+    if (dialog.isVisible()) dialog.reject();
+  });
+  EXPECT_EQ(dialogs.OpenFile({" ", ".rxb", "RXBIN Files (*.rxb)|*.rxb"}), existing.toStdString());
+  EXPECT_EQ(title, "Open");
+  EXPECT_FALSE(saving);
+  EXPECT_EQ(mode, QFileDialog::ExistingFile);
 }
 
 TEST(QtDialogsTest, MessageBoxShowsTheTextCaptionButtonsAndIconAndReturnsTheAnswer) {

@@ -34,7 +34,7 @@ zelkon::Answer ScriptedDialogs::MessageBoxWithDetail(const std::string& text,
   return answer;
 }
 
-std::optional<std::string> ScriptedDialogs::OpenFile(const FileDialogRequest& request) {
+std::optional<std::string> ScriptedDialogs::ChooseFile(const FileDialogRequest& request) {
   fileRequests_.push_back(request);
   if (files_.empty()) {
     ADD_FAILURE() << "unexpected file dialog";

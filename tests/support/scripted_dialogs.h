@@ -41,7 +41,7 @@ class ScriptedDialogs final : public Dialogs {
   zelkon::Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
                                       const std::string& caption, Buttons buttons,
                                       Icon icon) override;
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
 
  private:
   std::deque<zelkon::Answer> answers_;

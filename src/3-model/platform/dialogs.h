@@ -12,10 +12,14 @@ enum class Icon { None, Information, Exclamation, Stop, Question };
 // Abort, Retry and Ignore are offered by no box of this program; a script may still name them.
 enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
+// Open reads a file; Save names one to write, and asks before replacing one that exists.
+enum class FileDialogMode { Open, Save };
+
 struct FileDialogRequest {
   std::string fileName;          // preset text of the file-name field
   std::string defaultExtension;  // ".dat", added when the chosen name has none
   std::string filter;            // "Data Files (*.dat)|*.dat|All Files (*.*)|*.*"
+  FileDialogMode mode = FileDialogMode::Open;
 };
 
 class Dialogs {
@@ -29,8 +33,18 @@ class Dialogs {
                                       const std::string& caption, Buttons buttons, Icon icon) {
     return MessageBox(detail.empty() ? text : text + "\n\n" + detail, caption, buttons, icon);
   }
-  // The chosen path, or nothing when the operator cancels.
-  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+  // The chosen path of a file to read, or nothing when the operator cancels.
+  std::optional<std::string> OpenFile(FileDialogRequest request) {
+    request.mode = FileDialogMode::Open;
+    return ChooseFile(request);
+  }
+  // The chosen path of a file to write (an existing one only once the operator agreed to replace
+  // it), or nothing when the operator cancels.
+  std::optional<std::string> SaveFile(FileDialogRequest request) {
+    request.mode = FileDialogMode::Save;
+    return ChooseFile(request);
+  }
+  virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
 };
 
 }  // namespace zelkon

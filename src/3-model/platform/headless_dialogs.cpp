@@ -96,7 +96,7 @@ Answer HeadlessDialogs::MessageBoxWithDetail(const std::string& text, const std:
   return answer;
 }
 
-std::optional<std::string> HeadlessDialogs::OpenFile(const FileDialogRequest& request) {
+std::optional<std::string> HeadlessDialogs::ChooseFile(const FileDialogRequest& request) {
   if (files_.empty()) {
     out_ << "file dialog (" << request.filter << ") -> Cancel" << std::endl;
     return std::nullopt;

@@ -21,7 +21,7 @@ class HeadlessDialogs final : public Dialogs {
   // Printed as one line too, the detail after the text: "... | DETAIL -> OK".
   Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
                               const std::string& caption, Buttons buttons, Icon icon) override;
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
 
   // The answer of the next message box. A box whose buttons do not include it takes the button
   // that sends nothing, and the mismatch is kept for TakeMisfit.

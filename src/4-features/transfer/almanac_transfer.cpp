@@ -190,7 +190,7 @@ bool DownloadBlocks(Application& app, AlmanacTransfer& transfer, std::FILE* file
 }
 
 void ControlDownloadAlmanacClick(Application& app) {
-  const std::optional<std::string> path = app.dialogs.OpenFile(AlmanacFileDialog());
+  const std::optional<std::string> path = app.dialogs.SaveFile(AlmanacFileDialog());
   if (!path) return;
   // A transfer the program's end stopped has said so in its log; the program is going.
   if (!DownloadAlmanac(app, *path) && !app.StopRequested()) {

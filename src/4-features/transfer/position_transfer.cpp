@@ -132,7 +132,7 @@ void FromFileClick(Application& app) {
 
 // Asks for the file, writes the position into it and says how that went.
 void SavePosition(Application& app, double latitudeDeg, double longitudeDeg, double altitude) {
-  const std::optional<std::string> path = app.dialogs.OpenFile(PositionFileDialog());
+  const std::optional<std::string> path = app.dialogs.SaveFile(PositionFileDialog());
   if (!path) return;
   std::FILE* file = OpenForWriting(*path);
   if (file == nullptr) {

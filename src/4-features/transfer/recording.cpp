@@ -1,6 +1,8 @@
 #include "transfer/recording.h"
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -13,34 +15,72 @@
 namespace zelkon {
 namespace {
 
-// Shows the recording as on or off; Open and Start are usable only while it is off.
+// The text without the blanks around it: a file name typed with a stray blank names the file.
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// "215 packets, 8412 bytes in 00:03:35": what the recording has written whole so far, and how long
+// it has run.
+void ShowWritten(TForm_LogRxbin& form, const PacketRecording& s, int64_t nowMs) {
+  const int64_t seconds = std::max<int64_t>(0, (nowMs - s.StartedMs) / 1000);
+  form.Label_Written.SetCaption(Printf("%llu packets, %llu bytes in %02lld:%02lld:%02lld",
+                                       static_cast<unsigned long long>(s.File.PacketsWritten()),
+                                       static_cast<unsigned long long>(s.File.BytesWritten()),
+                                       static_cast<long long>(seconds / 3600),
+                                       static_cast<long long>(seconds / 60 % 60),
+                                       static_cast<long long>(seconds % 60)));
+}
+
+// Shows the recording as on or off; the file name, Browse and Start are usable only while it is
+// off. While on, what it has written is shown every second; once off, what it wrote stays.
 void ShowRecordingState(TForm_LogRxbin& form, bool on) {
+  form.Edit_Filename.SetEnabled(!on);
   form.Button_Open.SetEnabled(!on);
   form.Button_Start.SetEnabled(!on);
   form.Label_OnOff.SetCaption(on ? "On" : "Off");
   form.Shape_OnOff.SetBrushColor(on ? colours::kGreen : colours::kGrey);
+  form.Timer_Status.SetEnabled(on);
 }
 
-// Keeps the chosen path; the file is created only by Start.
+// Puts the chosen path in the file name; the file is created only by Start.
 void OpenClick(Application& app, TForm_LogRxbin& form) {
-  const std::optional<std::string> path = app.dialogs.OpenFile(RecordFileDialog());
-  if (path) form.Panel_Filename.SetCaption(*path);
+  FileDialogRequest request = RecordFileDialog();
+  if (!Trimmed(form.Edit_Filename.Text()).empty()) request.fileName = form.Edit_Filename.Text();
+  const std::optional<std::string> path = app.dialogs.SaveFile(request);
+  if (!path) return;
+  form.Edit_Filename.SetText(*path);
+  app.Feature<PacketRecording>().Agreed = *path;
 }
 
 void StartClick(Application& app, TForm_LogRxbin& form) {
-  const std::string& path = form.Panel_Filename.Caption();
+  const std::string path = Trimmed(form.Edit_Filename.Text());
   if (path.empty()) {
     app.dialogs.MessageBox("No RXBIN file selected.", "Error", Buttons::Ok, Icon::Exclamation);
     return;
   }
-  // Start is disabled while recording, so no file is open here; should one be, Create finishes it.
   PacketRecording& s = app.Feature<PacketRecording>();
+  // A typed name of a file that exists replaces it only once the operator agrees; the file of the
+  // recording just stopped is started afresh without asking.
+  std::error_code error;
+  if (path != s.Agreed && path != s.Path && std::filesystem::exists(path, error) &&
+      app.dialogs.MessageBox(path + " already exists.\nDo you want to replace it?",
+                             "Confirm Save As", Buttons::YesNo, Icon::Exclamation) != Answer::Yes) {
+    return;
+  }
+  // Start is disabled while recording, so no file is open here; should one be, Create finishes it.
   if (!s.File.Create(path)) {
     app.dialogs.MessageBox("Unable to open data record file.", "Error", Buttons::Ok, Icon::None);
     return;
   }
   s.Active = true;
+  s.Path = path;
+  s.Agreed = path;
+  s.StartedMs = app.clock.NowMs();
   ShowRecordingState(form, true);
+  ShowWritten(form, s, s.StartedMs);
 }
 
 // "Recording to day.rxb stopped: No space left on device. The file keeps 8412 bytes (215
@@ -75,7 +115,8 @@ void ReportFailure(Application& app, bool inPacketLoop) {
   ShowRecordingState(form, false);
   const std::optional<RecordFile::Failure>& failure = s.File.Failed();
   if (!failure) return;
-  const std::string text = FailureText(form.Panel_Filename.Caption(), *failure);
+  ShowWritten(form, s, app.clock.NowMs());
+  const std::string text = FailureText(s.Path, *failure);
   MessageLogAppendDated(app, text);
   auto box = [&app, text] {
     app.dialogs.MessageBox(text, "Error", Buttons::Ok, Icon::Exclamation);
@@ -95,7 +136,9 @@ void StopClick(Application& app, TForm_LogRxbin& form) {
   // Closing writes out what is still buffered.
   if (wasOpen && !s.File.Close()) {
     ReportFailure(app, false);
+    return;
   }
+  if (wasOpen) ShowWritten(form, s, app.clock.NowMs());
 }
 
 }  // namespace
@@ -136,6 +179,9 @@ void WireLogRxbinWindow(Application& app, TForm_LogRxbin& form) {
   form.Button_Start.OnClick = [&app, &form] { StartClick(app, form); };
   form.Button_Stop.OnClick = [&app, &form] { StopClick(app, form); };
   form.Button_Close.OnClick = [&form] { form.Close(); };
+  form.Timer_Status.OnTimer = [&app, &form] {
+    ShowWritten(form, app.Feature<PacketRecording>(), app.clock.NowMs());
+  };
 }
 
 }  // namespace zelkon

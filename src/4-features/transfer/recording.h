@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "base/record_file.h"
 
@@ -18,6 +19,12 @@ struct PacketRecording {
   // Packets go to the file.
   bool Active = false;
   RecordFile File;
+  // The file of the newest recording, and when (on the Clock) it started.
+  std::string Path;
+  int64_t StartedMs = 0;
+  // The file the save dialog last chose: replacing it was agreed to there. A name typed over it
+  // that names a file that exists is asked about at Start.
+  std::string Agreed;
   int32_t FlushCount = 0;
   // Recordings stopped by a failed write or close since start: the run then ends with status 1.
   uint32_t Failures = 0;
