@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,53 @@ expect TForm_AutoOut.visible false
                                       {0x8E, 0x4D, 0xC0, 0x00, 0x01, 0x00}}));
   EXPECT_EQ(rig.receiver().config.io.autoOutputMask, 0xC000'0100u);
   EXPECT_EQ(rig.SentOfSize(2, 0x8E, 0x4D).size(), 2u) << "one query per activation";
+}
+
+// The velocity and position window fills once the receiver is told to send its automatic outputs
+// (the broadcast mask's "Auto RXBIN Outputs" and port B's position and velocity), with the reports
+// the I/O options choose; double precision switches the position groups to 0x83 and 0x84.
+TEST(AutoOutputConsole, TheVelocityAndPositionWindowFillsWithTheReportsTheOptionsChoose) {
+  ConsoleOnEmulator rig;
+  ASSERT_EQ(rig.Run(R"zs(wait 20
+open TForm_VelPos
+wait 3
+expect TForm_VelPos.Panel_Latitude.text ""
+open TForm_PacketMasks
+wait 1
+set TForm_PacketMasks.CheckBox_B2Bit5 true
+set TForm_PacketMasks.CheckBox_PosXYZ true
+click TForm_PacketMasks.Button_Set8EA5
+click TForm_PacketMasks.Button_Set35
+open TForm_AutoOut
+wait 1
+set TForm_AutoOut.CheckBox_Bit30 true
+click TForm_AutoOut.Button_OK
+wait 3
+)zs"),
+            kScriptPassed)
+      << rig.err.str();
+  const TForm_VelPos& form = rig.app.Form_VelPos;
+  const sim::Fix fix = rig.receiver().Position();
+  ASSERT_NE(fix.latitude, 0.0);
+  EXPECT_EQ(form.Panel_LLAPosition.Hint(), "Single Precision LLA Position: Packet 0x4A");
+  EXPECT_NEAR(std::stod(form.Panel_Latitude.Caption()), fix.latitude * 180 / M_PI, 1e-3);
+  EXPECT_NEAR(std::stod(form.Panel_Longitude.Caption()), fix.longitude * 180 / M_PI, 1e-3);
+  EXPECT_NEAR(std::stod(form.Panel_Altitude.Caption()), fix.altitude, 20);
+  EXPECT_EQ(form.Panel_East.Caption(), "0.00");
+  EXPECT_NE(form.Panel_PosX.Caption(), "");
+  EXPECT_NE(form.Panel_ENUBiasRate.Caption(), "");
+
+  ASSERT_EQ(rig.Run(R"zs(set TForm_PacketMasks.CheckBox_PosDouble true
+click TForm_PacketMasks.Button_Set35
+wait 3
+expect TForm_VelPos.Panel_LLAPosition.hint "Double Precision LLA Position: Packet 0x84"
+expect TForm_VelPos.Panel_ECEFPosition.hint "Double Precision ECEF Position: Packet 0x83"
+click TForm_VelPos.Button1
+expect TForm_VelPos.Panel_Latitude.text " "
+)zs"),
+            kScriptPassed)
+      << rig.err.str();
+  EXPECT_EQ(form.Panel_ECEFBias.Caption(), " ");
 }
 
 // ---- NMEA output ------------------------------------------------------------------------------
