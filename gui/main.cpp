@@ -113,6 +113,16 @@ bool StartMetricsEndpoint(const LaunchOptions& options, MetricsPublisher& metric
   return true;
 }
 
+// Opens the file the message log is kept in past the run; a folder or file that cannot be had is
+// said on standard error, and the run goes on with the log in its window only.
+void OpenMessageLogFile(Monitor& app) {
+  const std::string path = MessageLogFile::DefaultPath();
+  if (path.empty()) return;
+  if (!app.messageLogFile.Open(path)) {
+    std::cerr << "zelkon: message log file: " << app.messageLogFile.Failure() << "\n";
+  }
+}
+
 // ---- Without windows ----------------------------------------------------------------------------
 
 int RunWithoutWindows(const LaunchOptions& options) {
@@ -155,6 +165,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   app.WatchStopRequest(stopRequested);
   ApplyChoice(app, choice, options.engineeringMode);
+  OpenMessageLogFile(app);
   if (replaying) SetUpReplay(app, replayPort, std::cerr);
   if (!app.MainFormCreate()) return 1;
   // Without a display the main window is still the one showing: the console reaches its menus.
@@ -331,6 +342,8 @@ int RunWithWindows(const LaunchOptions& options) {
   app.WatchStopRequest(stopRequested);
   gui::DrainOnPost(app.ui, *qApp);
   ApplyChoice(app, choice, options.engineeringMode);
+  // A screenshot run leaves no trace in the log of the runs that watch the receiver.
+  if (!screenshot) OpenMessageLogFile(app);
 
   // The windows keep the state the recording ends in, and nothing in them sends.
   if (replaying) SetUpReplay(app, replayPort, std::cerr);

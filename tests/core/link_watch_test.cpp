@@ -58,7 +58,7 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
   EXPECT_EQ(rig.app.polling.SilentSeconds, 0);
   EXPECT_EQ(f().Panel_Hint.Caption(), "");
   EXPECT_EQ(f().Shape_RxLED.BrushColor(), colours::kGrey);
-  EXPECT_EQ(Log(), "2026-12-10 05:40:12 UTC serial port COM1 lost\r\n");
+  EXPECT_EQ(Log(), "2026-12-10T05:40:12Z serial port COM1 lost\r\n");
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "Serial Port Error");
   EXPECT_EQ(rig.dialogs.Boxes()[0].text,
@@ -73,7 +73,7 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
   EXPECT_TRUE(rig.port.Writes().empty());
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(f().Panel_SV[0].Caption(), "0");
-  EXPECT_EQ(Log(), "2026-12-10 05:40:12 UTC serial port COM1 lost\r\n");
+  EXPECT_EQ(Log(), "2026-12-10T05:40:12Z serial port COM1 lost\r\n");
 }
 
 TEST_F(LinkWatch, TheReturningDeviceGetsTheStartupPortSetupAndPollingResumes) {
@@ -91,8 +91,8 @@ TEST_F(LinkWatch, TheReturningDeviceGetsTheStartupPortSetupAndPollingResumes) {
   EXPECT_FALSE(rig.app.linkLoss.PortLost);
   EXPECT_EQ(f().Panel_Serial.Caption(), "COM1 9600, 8-Odd-1");
   EXPECT_EQ(Log(),
-            "2026-12-10 05:40:12 UTC serial port COM1 lost\r\n"
-            "2026-12-10 05:41:12 UTC serial port COM1 open again\r\n");
+            "2026-12-10T05:40:12Z serial port COM1 lost\r\n"
+            "2026-12-10T05:41:12Z serial port COM1 open again\r\n");
 
   rig.loop.RunFor(3000);
   const std::vector<PacketBytes> sent = rig.port.SentPackets();

@@ -11,6 +11,7 @@
 
 #include "e2e/console_rig.h"
 #include "link/framing.h"
+#include "support/log_text.h"
 #include "tools/diagnostics_form.h"
 #include "tools/reset_test.h"
 #include "tools/segment_check.h"
@@ -31,7 +32,7 @@ struct DiagnosticsRig : ConsoleOnEmulator {
       : ConsoleOnEmulator(options) {
     app.state.EngineeringMode = true;
   }
-  const std::string& Log() const { return app.Form_Message.Memo_Pad.Text(); }
+  std::string Log() const { return testing::Unstamped(app.Form_Message.Memo_Pad.Text()); }
   void RunOk(const std::string& script) {
     ASSERT_EQ(Run(script), kScriptPassed) << err.str() << boxes.str();
   }

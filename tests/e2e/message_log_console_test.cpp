@@ -5,6 +5,7 @@
 #include <string>
 
 #include "e2e/console_rig.h"
+#include "support/log_text.h"
 
 namespace zelkon {
 namespace {
@@ -23,7 +24,7 @@ TEST(MessageLogConsole, FatalReportsOpenTheLogInEngineeringModeOnly) {
   ConsoleOnEmulator rig(options);
   rig.app.state.EngineeringMode = true;
   ASSERT_EQ(rig.Run("wait 8\nexpect TForm_Message.visible true\n"), kScriptPassed) << rig.err.str();
-  const std::string log = rig.app.Form_Message.Memo_Pad.Text();
+  const std::string log = testing::Unstamped(rig.app.Form_Message.Memo_Pad.Text());
   EXPECT_NE(log.find("---------------------------------------\r\n"
                      "Application Fatal Error:Simulated fault 1 at TOW "),
             std::string::npos)
@@ -43,7 +44,7 @@ TEST(MessageLogConsole, TheSegmentStatusIsKeptInTheLogWithoutOpeningIt) {
   ASSERT_EQ(rig.Run("open TForm_EEPROM\nwait 1\nexpect TForm_Message.visible false\n"),
             kScriptPassed)
       << rig.err.str();
-  const std::string log = rig.app.Form_Message.Memo_Pad.Text();
+  const std::string log = testing::Unstamped(rig.app.Form_Message.Memo_Pad.Text());
   EXPECT_NE(log.find("EEPROM Status at Reset: 0x0010\r\n"
                      "Segment 0, Manufacturing parameters: valid\r\n"),
             std::string::npos)

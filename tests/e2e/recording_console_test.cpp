@@ -235,7 +235,7 @@ TEST_F(RecordingConsole, AWriteThatFailsStopsTheRecordingAndSaysWhy) {
       "packets).";
   EXPECT_EQ(CountOf(rig.boxes.str(), "message box \"Error\": " + why + " -> OK"), 1)
       << rig.boxes.str();
-  EXPECT_EQ(CountOf(rig.app.Form_Message.Memo_Pad.Text(), " UTC " + why + "\r\n"), 1)
+  EXPECT_EQ(CountOf(rig.app.Form_Message.Memo_Pad.Text(), "Z " + why + "\r\n"), 1)
       << rig.app.Form_Message.Memo_Pad.Text();
   EXPECT_FALSE(rig.app.recording.Active);
   EXPECT_FALSE(rig.app.recording.File.IsOpen());

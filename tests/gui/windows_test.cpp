@@ -78,7 +78,7 @@ TEST(WindowsTest, EveryWindowMenuItemOpensItsWindow) {
       form->Close();
     }
   }
-  EXPECT_EQ(items, 14);
+  EXPECT_EQ(items, 15);
 }
 
 TEST(WindowsTest, TheApplicationGetsOneBoundWindowPerRegisteredModel) {
@@ -150,7 +150,7 @@ TEST(WindowsTest, TheMainMenusHoldTheirItemsInOrder) {
                   "&Track Status...", "EEPROM &Segment Status...", "&Raw Measurement Data...",
                   "&Ephemeris Status...", "-", "Product &Info...", "-", "&Almanac Data...",
                   "Almanac &Health Page...", "&UTC Parameters...", "-", "&Charts...",
-                  "S&ky View...", "&Diagnostics...", "Test &Modes..."));
+                  "S&ky View...", "Message &Log...", "&Diagnostics...", "Test &Modes..."));
   EXPECT_THAT(menu("menuHelp"), ElementsAre("&Help...", "-", "&About..."));
   // The separator above "&NMEA Output..." is the model's N3, hidden with that item.
   EXPECT_TRUE(window->findChild<QAction*>("N3")->isSeparator());

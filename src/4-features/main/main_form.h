@@ -190,6 +190,7 @@ class TForm_Main final : public Form {
   MenuItem ViewUTCParam{*this, "ViewUTCParam", MenuDesign("&UTC Parameters...")};
   MenuItem ViewCharts{*this, "ViewCharts", MenuDesign("&Charts...")};
   MenuItem ViewSky{*this, "ViewSky", MenuDesign("S&ky View...")};
+  MenuItem ViewMessageLog{*this, "ViewMessageLog", MenuDesign("Message &Log...")};
   MenuItem ViewDiagnostics{*this, "ViewDiagnostics", MenuDesign("&Diagnostics...").Hidden()};
   MenuItem ViewTestModes{*this, "ViewTestModes", MenuDesign("Test &Modes...").Hidden()};
 

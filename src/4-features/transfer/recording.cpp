@@ -117,7 +117,7 @@ void ReportFailure(Application& app, bool inPacketLoop) {
   if (!failure) return;
   ShowWritten(form, s, app.clock.NowMs());
   const std::string text = FailureText(s.Path, *failure);
-  MessageLogAppendDated(app, text);
+  MessageLogLine(app, text);
   auto box = [&app, text] {
     app.dialogs.MessageBox(text, "Error", Buttons::Ok, Icon::Exclamation);
   };

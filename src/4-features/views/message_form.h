@@ -1,5 +1,6 @@
-// TForm_Message: the message log, a text pad the fatal reports, the segment status and the reset
-// diagnostics write lines into.
+// TForm_Message: the message log, a text pad the events of the run are written into, each line with
+// its time: the port and the receiver lost and back, alarms, the time, the commands the operator
+// sent, the fatal reports, the segment status and the reset diagnostics.
 #pragma once
 
 #include "model/form.h"
@@ -13,6 +14,8 @@ class TForm_Message final : public Form {
   // The operator may type into it too; appended text always goes to the end.
   Memo Memo_Pad{*this, "Memo_Pad"};
   Button Button_Clear{*this, "Button_Clear", Design().Text("Clear")};
+  Button Button_SaveAs{*this, "Button_SaveAs",
+                       Design().Text("Save as...").Hint("Writes the lines shown to a text file")};
   Button Button_Close{*this, "Button_Close", Design().Text("Close")};
 };
 

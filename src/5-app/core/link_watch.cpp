@@ -14,7 +14,7 @@ namespace {
 // "2026-12-10 05:40:12 UTC serial port /dev/ttyUSB0 lost", by the PC's clock: when the receiver
 // itself is gone, the PC's clock is the only one left to say when.
 void LogLinkEvent(Monitor& app, const std::string& what) {
-  MessageLogAppendDated(app, "serial port " + app.state.PortLabel() + " " + what);
+  MessageLogLine(app, "serial port " + app.state.PortLabel() + " " + what);
 }
 
 // One attempt a second, doubled after each loss that came before the link was steady.

@@ -25,6 +25,7 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
   RegisterFeature(typeid(TimeToPcRequest), &timeToPc);
   RegisterFeature(typeid(PositionDownloadRequest), &positionDownload);
   RegisterFeature(typeid(PendingReceiverType), &pendingReceiverType);
+  RegisterFeature(typeid(MessageLogFile), &messageLogFile);
 
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
   Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };

@@ -15,6 +15,7 @@
 #include "transfer/position_transfer.h"
 #include "transfer/recording.h"
 #include "transfer/time_transfer.h"
+#include "views/message_log.h"
 
 namespace zelkon {
 
@@ -54,6 +55,7 @@ class Monitor final : public Application {
   TimeToPcRequest timeToPc;
   PositionDownloadRequest positionDownload;
   PendingReceiverType pendingReceiverType;
+  MessageLogFile messageLogFile;
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;
