@@ -58,7 +58,10 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
   EXPECT_EQ(rig.app.polling.SilentSeconds, 0);
   EXPECT_EQ(f().Panel_Hint.Caption(), "");
   EXPECT_EQ(f().Shape_RxLED.BrushColor(), colours::kGrey);
-  EXPECT_EQ(Log(), "2026-12-10T05:40:12Z serial port COM1 lost\r\n");
+  // The fake receiver sent nothing before it went: the log said so first.
+  EXPECT_EQ(Log(),
+            "2026-12-10T05:40:12Z receiver silent: no data for 3 s\r\n"
+            "2026-12-10T05:40:12Z serial port COM1 lost\r\n");
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(rig.dialogs.Boxes()[0].caption, "Serial Port Error");
   EXPECT_EQ(rig.dialogs.Boxes()[0].text,
@@ -73,7 +76,9 @@ TEST_F(LinkWatch, AHangUpClosesThePortClearsTheDisplayAndIsSaidOnce) {
   EXPECT_TRUE(rig.port.Writes().empty());
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(f().Panel_SV[0].Caption(), "0");
-  EXPECT_EQ(Log(), "2026-12-10T05:40:12Z serial port COM1 lost\r\n");
+  EXPECT_EQ(Log(),
+            "2026-12-10T05:40:12Z receiver silent: no data for 3 s\r\n"
+            "2026-12-10T05:40:12Z serial port COM1 lost\r\n");
 }
 
 TEST_F(LinkWatch, TheReturningDeviceGetsTheStartupPortSetupAndPollingResumes) {
@@ -154,7 +159,9 @@ TEST_F(LinkWatch, ADeviceThatHangsUpAsSoonAsItIsOpenedIsTriedLessAndLessOften) {
   EXPECT_EQ(rig.port.opens - opensBefore, 7);
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
   const std::string log = Log();
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 15);
+  // Fifteen lines of the port, and one of a receiver silent from the start, said once.
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 16);
+  EXPECT_EQ(log.find("receiver silent"), log.rfind("receiver silent"));
   EXPECT_NE(log.find("serial port COM1 lost again; next attempt in 2 s\r\n"), std::string::npos);
   EXPECT_NE(log.find("serial port COM1 lost again; next attempt in 30 s\r\n"), std::string::npos);
   EXPECT_EQ(log.find("next attempt in 60 s"), std::string::npos);

@@ -210,4 +210,21 @@ void Timer::SetEnabled(bool enabled) {
   Notify(Property::Enabled);
 }
 
+namespace {
+thread_local const Form* userActionWindow = nullptr;
+}  // namespace
+
+void Control::FireAsUserAction(const Handler& handler) const {
+  if (!handler) return;
+  const Form* outer = userActionWindow;
+  userActionWindow = &owner_;
+  struct Restore {
+    const Form* outer;
+    ~Restore() { userActionWindow = outer; }
+  } restore{outer};
+  handler();
+}
+
+const Form* UserActionWindow() { return userActionWindow; }
+
 }  // namespace zelkon

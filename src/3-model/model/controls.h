@@ -137,6 +137,9 @@ class Control {
   static void Fire(const Handler& handler) {
     if (handler) handler();
   }
+  // Fires `handler` as the user's own action on this control's window: while it runs,
+  // UserActionWindow() names that window.
+  void FireAsUserAction(const Handler& handler) const;
 
  private:
   Form& owner_;
@@ -337,7 +340,7 @@ class Button final : public VisualControl {
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string_view caption) { AssignText(caption_, caption, Property::Text); }
   Handler OnClick;
-  void Click() { Fire(OnClick); }
+  void Click() { FireAsUserAction(OnClick); }
 
  private:
   std::string caption_;
@@ -411,7 +414,7 @@ class MenuItem final : public UsableControl {
   bool Visible() const { return visible_; }
   void SetVisible(bool visible) { Assign(visible_, visible, Property::Visible); }
   Handler OnClick;
-  void Click() { Fire(OnClick); }
+  void Click() { FireAsUserAction(OnClick); }
 
  private:
   std::string caption_;
@@ -439,5 +442,10 @@ class Timer final : public Control {
   int interval_;
   unsigned enableCount_ = 0;
 };
+
+// The window whose button or menu item the user clicked, while the click's handler runs on this
+// thread; nullptr at any other time (a timer, a report, a window opened). What a command sent
+// meanwhile was sent from.
+const Form* UserActionWindow();
 
 }  // namespace zelkon

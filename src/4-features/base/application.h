@@ -23,6 +23,7 @@
 #include "model/form.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/notifier.h"
 #include "platform/settings_store.h"
 #include "platform/system_time.h"
 #include "platform/ui_queue.h"
@@ -80,6 +81,10 @@ class Application : public CommandSender {
 
   bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+  // The desktop's notifications and tray; none until the user interface gives its own.
+  Notifier& Notifications() const { return *notifier_; }
+  void SetNotifier(Notifier& notifier) { notifier_ = &notifier; }
+
   // The program's request to end (SIGINT, SIGTERM), as its signal handler sets it. The program's
   // own loop ends on it; a long action of the user-interface thread with a loop of its own (an
   // almanac transfer) looks at it between its steps and ends early.
@@ -133,6 +138,8 @@ class Application : public CommandSender {
   std::vector<std::pair<const std::type_info*, void*>> features_;
   std::thread::id uiThread_;
   const std::atomic<bool>* stopRequest_ = nullptr;
+  NoNotifier noNotifier_;
+  Notifier* notifier_ = &noNotifier_;
 };
 
 }  // namespace zelkon

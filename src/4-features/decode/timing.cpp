@@ -9,6 +9,7 @@
 
 #include "base/application.h"
 #include "decode/timing.h"
+#include "events/receiver_events.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
 #include "text/printf.h"
@@ -79,6 +80,7 @@ std::string UtcTimeText(const PrimaryUtcTime& r) {
 }  // namespace
 
 void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
+  WatchTime(app, ReadingOf(r));
   TForm_Main& form = app.Window<TForm_Main>();
   if (!MainShowsTimingPackets(app)) return;
   form.Panel_TOW.SetCaption(Printf("%d", static_cast<int32_t>(r.timeOfWeek)));
@@ -96,6 +98,7 @@ void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
 }
 
 void ShowTimingSupplemental(Application& app, const TimingSupplemental& r) {
+  WatchSupplementalTiming(app, r);
   app.state.TimingStatusCountdown = kDisplayCountdown;
   app.state.TimeCountdown = kDisplayCountdown;
 

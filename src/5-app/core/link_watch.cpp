@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/monitor.h"
+#include "events/receiver_events.h"
 #include "main/main_display.h"
 #include "text/printf.h"
 #include "views/message_log.h"
@@ -30,6 +31,7 @@ void LosePort(Monitor& app) {
   TForm_Main& f = app.Form_Main;
   loss.PortLost = true;
   ++loss.PortLosses;
+  NotePortLost(app, true);
   loss.ReopenIntervalTicks = NextReopenInterval(loss);
   loss.ReopenCountdown = loss.ReopenIntervalTicks;
   s.LinkReady = false;  // a worker's commands are dropped until the port is back
@@ -79,6 +81,7 @@ bool WatchLink(Monitor& app) {
   s.PortLost = false;
   s.TicksSinceReopen = 0;
   LogLinkEvent(app, "open again");
+  NotePortLost(app, false);
   return true;  // the start-up port set-up has the port now
 }
 

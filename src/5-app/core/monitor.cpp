@@ -1,5 +1,6 @@
 #include "core/monitor.h"
 
+#include "commands/command_names.h"
 #include "core/dispatcher.h"
 #include "core/poll_loop.h"
 #include "core/port_setup.h"
@@ -15,6 +16,16 @@ void ShowOnClick(TForm_Main& main, MenuItem TForm_Main::*opener, Form& window) {
   if (opener != nullptr) (main.*opener).OnClick = [&window] { window.Show(); };
 }
 
+// A command that changes the receiver, sent by a click of the operator, goes to the message log
+// with the window it came from: "Packet Masks and Options: sent packet broadcast mask (0x8E-A5):
+// 8E A5 02 80 00 00". Queries, and what the program sends on its own, are not logged.
+void LogUserCommand(Monitor& app, std::span<const uint8_t> packet) {
+  const Form* window = UserActionWindow();
+  if (window == nullptr) return;
+  const std::optional<std::string> description = CommandDescription(packet);
+  if (description) MessageLogLine(app, window->Caption() + ": sent " + *description);
+}
+
 }  // namespace
 
 Monitor::Monitor(const Platform& platform) : Application(platform) {
@@ -26,6 +37,7 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
   RegisterFeature(typeid(PositionDownloadRequest), &positionDownload);
   RegisterFeature(typeid(PendingReceiverType), &pendingReceiverType);
   RegisterFeature(typeid(MessageLogFile), &messageLogFile);
+  RegisterFeature(typeid(ReceiverEvents), &receiverEvents);
 
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
   Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };
@@ -103,6 +115,7 @@ void Monitor::WriteCommand(std::span<const uint8_t> packet) {
   }
   if (OnUiThread()) {
     Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen);
+    LogUserCommand(*this, packet);
   } else {
     ui.Post([this] { Form_Main.Shape_TxLED.SetBrushColor(colours::kGreen); });
   }

@@ -11,6 +11,7 @@
 #include "core/link_watch.h"
 #include "core/poll_loop.h"
 #include "core/window_registry.h"
+#include "events/receiver_events.h"
 #include "receiver/receiver_type.h"
 #include "transfer/position_transfer.h"
 #include "transfer/recording.h"
@@ -56,6 +57,7 @@ class Monitor final : public Application {
   PositionDownloadRequest positionDownload;
   PendingReceiverType pendingReceiverType;
   MessageLogFile messageLogFile;
+  ReceiverEvents receiverEvents;
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;

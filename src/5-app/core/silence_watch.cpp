@@ -1,6 +1,7 @@
 #include "core/silence_watch.h"
 
 #include "core/monitor.h"
+#include "events/receiver_events.h"
 #include "text/printf.h"
 
 namespace zelkon {
@@ -8,8 +9,9 @@ namespace {
 
 constexpr int64_t kMsPerSecond = 1000;
 
-void EndSilence(Polling& s, TForm_Main& f) {
+void EndSilence(Monitor& app, Polling& s, TForm_Main& f) {
   if (s.SilentSeconds == 0) return;
+  NoteSilence(app, false, s.SilentSeconds);
   if (f.Panel_Hint.Caption() == SilenceNotice(s.SilentSeconds)) {
     f.Panel_Hint.SetCaption(s.HintBeforeSilence);
   }
@@ -50,11 +52,12 @@ void WatchSilence(Monitor& app) {
   const int64_t nowMs = app.clock.NowMs();
   const int64_t quietMs = nowMs - app.state.LastPacketMs;
   if (app.state.Replaying || app.linkLoss.PortLost || quietMs < kSilenceNoticeMs) {
-    EndSilence(s, f);
+    EndSilence(app, s, f);
     return;
   }
   const auto seconds = static_cast<int32_t>(quietMs / kMsPerSecond);
   ShowNotice(s, f.Panel_Hint, seconds, nowMs);
+  if (s.SilentSeconds == 0) NoteSilence(app, true, seconds);
   s.SilentSeconds = seconds;
   f.Shape_RxLED.SetBrushColor(colours::kRed);
 }

@@ -107,7 +107,7 @@ inline void NoHandlers(Application&, Form&) {}
   WINDOW(TForm_NMEA, Form_NMEA, &TForm_Main::SetupNMEAOutpu, WireNmeaOutputWindow)                 \
   WINDOW(TForm_Default, Form_Default, &TForm_Main::SetupRevertSegment, WireDefaultSegmentWindow)   \
   WINDOW(TForm_EEPROM, Form_EEPROM, &TForm_Main::ViewEEPROM, WireEepromWindow)                     \
-  WINDOW(TForm_Message, Form_Message, &TForm_Main::ViewMessageLog, WireMessageWindow)               \
+  WINDOW(TForm_Message, Form_Message, &TForm_Main::ViewMessageLog, WireMessageWindow)              \
   WINDOW(TForm_LogRxbin, Form_LogRxbin, &TForm_Main::ControlRecordRxbin, WireLogRxbinWindow)       \
   WINDOW(TForm_Alm, Form_Alm, kNoOpener, WireAlmWindow)                                            \
   WINDOW(TForm_Diagnostics, Form_Diagnostics, &TForm_Main::ViewDiagnostics, WireDiagnosticsWindow) \
