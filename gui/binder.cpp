@@ -26,6 +26,7 @@
 
 #include "chart_view.h"
 #include "led_widget.h"
+#include "placement.h"
 
 namespace zelkon::gui {
 namespace {
@@ -162,7 +163,16 @@ Binder::Binder(Form& form, QWidget& window, Panel* hintPanel)
   }
 }
 
-Binder::~Binder() { form_.SetObserver(nullptr); }
+Binder::~Binder() {
+  if (!window_.isNull() && window_->isVisible()) StorePlacement();
+  form_.SetObserver(nullptr);
+}
+
+void Binder::StorePlacement() {
+  if (settings_ != nullptr && placed_) {
+    StoreGeometry(*settings_, form_.ClassName(), window_->geometry());
+  }
+}
 
 QObject* Binder::ObjectOf(const Control& control) const {
   const auto found = objectOf_.find(&control);
@@ -336,18 +346,31 @@ void Binder::FormChanged(Form& form, Property property) {
     if (form_.Visible()) {
       ShowWindow();
     } else {
+      if (window_->isVisible()) StorePlacement();
       window_->hide();
       if (modalLoop_ != nullptr) modalLoop_->quit();
     }
   }
 }
 
+// The first time, the window is made to fit the screen's free area, then opened where the operator
+// left it last (when that lies on the screen), else centred as its design asks, else where the
+// window system puts it; its frame always within the free area.
 void Binder::ShowWindow() {
-  if (!placed_ && window_->property("centred").toBool()) {
-    if (const QScreen* screen = window_->screen()) {
-      QRect frame = window_->frameGeometry();
-      frame.moveCenter(screen->availableGeometry().center());
-      window_->move(frame.topLeft());
+  const QScreen* screen = window_->screen();
+  if (!placed_ && screen != nullptr) {
+    const QRect available = screen->availableGeometry();
+    FitWithin(*window_, available);
+    const std::optional<QRect> stored =
+        settings_ != nullptr ? StoredGeometry(*settings_, form_.ClassName()) : std::nullopt;
+    const QSize margin(kFrameAllowanceWidth, kFrameAllowanceHeight);
+    if (stored && available.contains(QRect(stored->topLeft(), stored->size() + margin))) {
+      window_->resize(stored->size().expandedTo(window_->minimumSize()));
+      window_->move(stored->topLeft());
+    } else {
+      QRect frame(window_->pos(), window_->size() + margin);
+      if (window_->property("centred").toBool()) frame.moveCenter(available.center());
+      window_->move(MovedWithin(frame, available).topLeft());
     }
   }
   placed_ = true;

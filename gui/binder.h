@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "model/form.h"
+#include "platform/settings_store.h"
 
 class QEventLoop;
 class QKeyEvent;
@@ -78,6 +79,10 @@ class Binder final : public QObject, public FormObserver {
   // Shows the window application-modal and returns once the model has hidden it again.
   void RunModal();
 
+  // Keeps the window's place and size in `settings` when it is hidden or the binder goes, and
+  // opens it there again (if that lies on the screen it opens on).
+  void RememberPlacement(SettingsStore& settings) { settings_ = &settings; }
+
   void ControlChanged(Control& control, Property property) override;
   void FormChanged(Form& form, Property property) override;
 
@@ -95,6 +100,7 @@ class Binder final : public QObject, public FormObserver {
   void SyncMenuItem(MenuItem& item, std::optional<Property> property);
   void SyncRadioGroup(RadioGroup& group, std::optional<Property> property);
   void ShowWindow();
+  void StorePlacement();
   void ApplyFixedPitchFonts();
 
   bool EditKey(Edit& edit, QLineEdit* lineEdit, QKeyEvent* event);
@@ -114,6 +120,7 @@ class Binder final : public QObject, public FormObserver {
   // Above zero while the binder itself changes widgets, whose change signals are then not input.
   int syncing_ = 0;
   bool placed_ = false;
+  SettingsStore* settings_ = nullptr;
   QEventLoop* modalLoop_ = nullptr;
 };
 

@@ -61,6 +61,7 @@ std::vector<BoundWindow> CreateWindows(Monitor& app) {
   for (const WindowType& type : WindowTypes()) {
     if (Form* form = FindForm(app, type.className)) {
       windows.push_back(CreateBoundWindow(type, *form, &app.Form_Main.Panel_Hint));
+      windows.back().binder->RememberPlacement(app.settings);
     }
   }
   return windows;

@@ -20,7 +20,7 @@ PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchma
 # libFuzzer runtime build the fuzz targets; the package test (tests/packaging) builds the Debian
 # package (dpkg-shlibdeps) and checks its desktop entry, manual pages and icon.
 TEST_PACKAGES=(prometheus clang libclang-rt-14-dev dpkg-dev desktop-file-utils groff-base man-db
-               libxml2-utils)
+               libxml2-utils xvfb)
 
 # Installs those of the packages named that are missing.
 install_missing() {

@@ -1,0 +1,80 @@
+// Every window opens within the screen's free area, at the screen's size and scale the X server
+// under test has (tests/gui/window_fit.sh runs this under Xvfb at 1024x768, and again at a scale of
+// 2), and opens again where it was left.
+#include <gmock/gmock.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+#include "support/test_rig.h"
+#include "windows.h"
+
+namespace zelkon::gui {
+namespace {
+
+// Opens the windows as the operator does: every menu item of every menu of the main window, and
+// the windows no item opens (in engineering mode, so that its items open theirs too).
+TEST(WindowFit, EveryWindowOpensWithinTheScreenAndWhereItWasLeft) {
+  if (QGuiApplication::platformName() != "xcb") {
+    GTEST_SKIP() << "needs an X server: run by tests/gui/window_fit.sh under Xvfb";
+  }
+  zelkon::testing::TestRig rig;
+  rig.app.state.EngineeringMode = true;
+  std::vector<BoundWindow> windows = CreateWindows(rig.app);
+  rig.app.Form_Main.Show();
+  for (QMenu* menu : windows.front().widget->findChildren<QMenu*>()) {
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator() || action->menu() != nullptr ||
+          !action->objectName().startsWith("View")) {
+        continue;
+      }
+      action->setVisible(true);
+      action->trigger();
+    }
+  }
+  for (Form* form : rig.app.Forms())
+    form->Show();
+  QApplication::processEvents();
+
+  int checked = 0;
+  for (BoundWindow& window : windows) {
+    QWidget& widget = *window.widget;
+    SCOPED_TRACE(window.binder->form().ClassName());
+    ASSERT_TRUE(widget.isVisible());
+    const QRect available = widget.screen()->availableGeometry();
+    // Without a window manager the frame is the window; with one, the frame it draws.
+    EXPECT_TRUE(available.contains(widget.frameGeometry()))
+        << "frame " << widget.frameGeometry().x() << "," << widget.frameGeometry().y() << " "
+        << widget.frameGeometry().width() << "x" << widget.frameGeometry().height() << " outside "
+        << available.width() << "x" << available.height();
+    ++checked;
+  }
+  EXPECT_GE(checked, 30);
+
+  // Moved and closed, a window opens where it was left.
+  Form& product = rig.app.Form_Product;
+  QWidget* productWidget = nullptr;
+  for (BoundWindow& window : windows) {
+    if (&window.binder->form() == &product) productWidget = window.widget.get();
+  }
+  ASSERT_NE(productWidget, nullptr);
+  const QRect available = productWidget->screen()->availableGeometry();
+  productWidget->move(available.topLeft());
+  QApplication::processEvents();
+  const QRect left = productWidget->geometry();
+  product.Close();
+  windows.clear();  // the program ends
+  std::vector<BoundWindow> again = CreateWindows(rig.app);
+  product.Show();
+  QApplication::processEvents();
+  for (BoundWindow& window : again) {
+    if (&window.binder->form() == &product) {
+      EXPECT_EQ(window.widget->geometry().topLeft(), left.topLeft());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelkon::gui
