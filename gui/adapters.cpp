@@ -1,12 +1,15 @@
 #include "adapters.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QUrl>
 #include <filesystem>
 
+#include "binder.h"
 #include "platform/headless_dialogs.h"
 
 namespace zelkon::gui {
@@ -88,6 +91,10 @@ std::optional<std::string> QtDialogs::ChooseFile(const FileDialogRequest& reques
                               request.defaultExtension);
 }
 
+bool QtDialogs::OpenDocument(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
 QString QtNameFilters(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split('|');
   QStringList filters;
@@ -135,6 +142,12 @@ void DrainOnPost(UiQueue& queue, QObject& context) {
   // Paint and expose events only: clicks and keys wait until the long action has returned.
   queue.SetRepaintHandler(
       [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+}
+
+int HintTimingStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                               QStyleHintReturn* returned) const {
+  if (hint == SH_ToolTip_WakeUpDelay) return kHintShowMs;
+  return QProxyStyle::styleHint(hint, option, widget, returned);
 }
 
 }  // namespace zelkon::gui

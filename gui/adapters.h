@@ -2,6 +2,7 @@
 // and the wake-up of the user-interface thread when another thread posts work.
 #pragma once
 
+#include <QProxyStyle>
 #include <QSettings>
 #include <QString>
 
@@ -22,6 +23,7 @@ class QtDialogs final : public Dialogs {
   Answer MessageBoxWithDetail(const std::string& text, const std::string& detail,
                               const std::string& caption, Buttons buttons, Icon icon) override;
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
+  bool OpenDocument(const std::string& path) override;
 };
 
 // "Data Files (*.dat)|*.dat|All Files (*.*)|*.*" as a Qt name filter list:
@@ -47,5 +49,13 @@ class QtSettingsStore final : public SettingsStore {
 // Makes every post to `queue` schedule a drain on the thread of `context` (the user-interface
 // thread's application object), and lets a long action on that thread repaint the windows.
 void DrainOnPost(UiQueue& queue, QObject& context);
+
+// The platform's own style, but hints come up after kHintShowMs of rest.
+class HintTimingStyle final : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override;
+};
 
 }  // namespace zelkon::gui

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "chart_view.h"
@@ -583,8 +585,18 @@ bool Binder::eventFilter(QObject* watched, QEvent* event) {
   const auto bound = controlOf_.find(widget);
   Control* control = bound == controlOf_.end() ? nullptr : bound->second;
   switch (event->type()) {
-    case QEvent::ToolTip:
-      return true;  // hints go to the status field, never into tool tips
+    case QEvent::ToolTip: {
+      // A control's own hint also shows beside the mouse (after the style's kHintShowMs), for
+      // kHintHideMs; the window's general hint only in the status field.
+      const std::string hint = HintOf(widget);
+      if (!hint.empty() && hint != form_.Hint()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), Q(hint), widget, {},
+                           kHintHideMs);
+      } else {
+        QToolTip::hideText();
+      }
+      return true;
+    }
     case QEvent::Enter:
       ShowHintOf(widget);
       break;

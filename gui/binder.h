@@ -55,6 +55,10 @@ QColor ToQColor(Colour colour, const QPalette& palette);
 // The widget class a control of `kind` binds to; nullptr for timers, which bind to no widget.
 const QMetaObject* WidgetClassFor(ControlKind kind);
 
+// A hint shows beside the mouse after it has rested this long on a control, and for this long.
+inline constexpr int kHintShowMs = 500;
+inline constexpr int kHintHideMs = 5000;
+
 class Binder final : public QObject, public FormObserver {
   Q_OBJECT
 

@@ -417,6 +417,7 @@ int main(int argc, char** argv) {
   QFont interfaceFont = QApplication::font();
   interfaceFont.setPixelSize(kInterfaceFontPixels);
   QApplication::setFont(interfaceFont);
+  QApplication::setStyle(new gui::HintTimingStyle(QApplication::style()->name()));
   QApplication::setOrganizationName("Kestrin");
   QApplication::setApplicationName("Zelkon");
   QApplication::setApplicationDisplayName("Corvane Receiver Monitor");

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "main/about.h"
 #include "receiver/receiver_type.h"
 #include "support/test_rig.h"
 
@@ -221,12 +223,26 @@ TEST_F(MainMenu, WindowItemsAndClickTargetsShowTheirWindows) {
       {[&] { f().ControlUploadPos.Click(); }, &rig.app.Form_InitialPos},
       {[&] { f().ControlUploadTime.Click(); }, &rig.app.Form_InitialTime},
       {[&] { f().HelpAbout.Click(); }, &rig.app.Form_About},
+      {[&] { f().ViewMessageLog.Click(); }, &rig.app.Form_Message},
   };
   for (const auto& [click, form] : targets) {
     form->Close();
     click();
     EXPECT_TRUE(form->Visible()) << form->ClassName();
   }
+}
+
+// "Help..." names the user documentation where the desktop cannot open it: the README of the
+// source tree this test was built from.
+TEST_F(MainMenu, HelpSaysWhereTheUserDocumentationIs) {
+  rig.dialogs.Answer(Answer::Ok);
+  f().HelpContents.Click();
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  const std::string& text = rig.dialogs.Boxes()[0].text;
+  EXPECT_EQ(text, "The user documentation is " +
+                      std::filesystem::weakly_canonical(ZELKON_SOURCE_DIR "/README.md").string() +
+                      ".");
+  EXPECT_EQ(UserDocumentation("/nowhere/bin/zelkon"), "");
 }
 
 TEST_F(MainMenu, LatitudeOrLongitudeClickTogglesTheStyleAndTwiceRestoresIt) {

@@ -9,6 +9,7 @@
 #include <QEnterEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -21,6 +22,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "led_widget.h"
 
@@ -428,8 +430,18 @@ TEST_F(BinderTest, HoveredWidgetsShowTheNearestHint) {
   form.Label_Caption.SetHint("");
   Enter(Widget<QLabel>("Label_Caption"));
   EXPECT_EQ(hint.Caption(), "The window's own hint");
-  // No tool tips.
+  // A control's own hint shows beside the mouse too, when the style asks for it; the window's
+  // general hint does not.
   EXPECT_TRUE(Widget<QLabel>("Label_Caption")->toolTip().isEmpty());
+  const auto tipOver = [&](QWidget* widget) {
+    QToolTip::hideText();
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(widget, &help);
+    return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string("(none)");
+  };
+  EXPECT_EQ(tipOver(Widget<QLabel>("Panel_Value")), "Group hint");
+  EXPECT_NE(tipOver(Widget<QLineEdit>("Edit_Value")), "The window's own hint");
+  QToolTip::hideText();
 
   // A locked control stays disabled whatever the program enables, and its hint says why; so does
   // a locked menu item under the mouse in its open menu.

@@ -45,6 +45,8 @@ class Dialogs {
     return ChooseFile(request);
   }
   virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
+  // Opens the document at `path` in the desktop's viewer for it; false where there is none.
+  virtual bool OpenDocument(const std::string& /*path*/) { return false; }
 };
 
 }  // namespace zelkon

@@ -195,7 +195,7 @@ class TForm_Main final : public Form {
   MenuItem ViewTestModes{*this, "ViewTestModes", MenuDesign("Test &Modes...").Hidden()};
 
   // ---- Menu "&Help" ----
-  MenuItem HelpContents{*this, "HelpContents", MenuDesign("&Help...").Hidden()};
+  MenuItem HelpContents{*this, "HelpContents", MenuDesign("&Help...")};
   MenuItem HelpAbout{*this, "HelpAbout", MenuDesign("&About...")};
 
   // ---- Timers: the poll loop and the start-up port set-up ----

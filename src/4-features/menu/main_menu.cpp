@@ -8,6 +8,7 @@
 #include "config/self_survey_form.h"
 #include "config/serial_form.h"
 #include "config/timing_out_form.h"
+#include "main/about.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
 #include "main/port_follow.h"
@@ -163,6 +164,7 @@ void WireMainWindow(Application& app, TForm_Main& form) {
   WireControlMenu(app, form);
   WireSetupMenu(app, form);
   WireDisplayClicks(app, form);
+  form.HelpContents.OnClick = [&app] { ShowUserDocumentation(app); };
 }
 
 }  // namespace zelkon
