@@ -27,6 +27,7 @@
 #include "link/posix_serial_port.h"
 #include "main/comm_form.h"
 #include "net/metrics_server.h"
+#include "notifier.h"
 #include "platform/event_loop.h"
 #include "platform/headless_dialogs.h"
 #include "platform/ini_settings.h"
@@ -338,6 +339,10 @@ int RunWithWindows(const LaunchOptions& options) {
   SettingsStore& settings =
       screenshot ? static_cast<SettingsStore&>(sessionSettings) : storedSettings;
   PosixSystemTime systemTime;
+  // The tray and the desktop's notifications, which outlive the application that tells them; a
+  // screenshot run has no business with either.
+  std::unique_ptr<gui::DesktopNotifier> notifier;
+  if (!screenshot) notifier = std::make_unique<gui::DesktopNotifier>();
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   app.WatchStopRequest(stopRequested);
   gui::DrainOnPost(app.ui, *qApp);
@@ -348,6 +353,11 @@ int RunWithWindows(const LaunchOptions& options) {
   // The windows keep the state the recording ends in, and nothing in them sends.
   if (replaying) SetUpReplay(app, replayPort, std::cerr);
   std::vector<gui::BoundWindow> windows = gui::CreateWindows(app);
+  if (notifier) {
+    app.SetNotifier(*notifier);
+    QObject::connect(notifier.get(), &gui::DesktopNotifier::Activated, qApp,
+                     [&app] { app.Form_Main.Show(); });
+  }
   if (!app.MainFormCreate()) {
     std::cerr << "zelkon: could not initialize " << app.state.PortLabel() << ": "
               << app.channel.OpenFailure() << "\n";

@@ -19,9 +19,9 @@ PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchma
 # Only for the tests: promtool and a Prometheus server scrape the metrics endpoint; clang and its
 # libFuzzer runtime build the fuzz targets; the package test (tests/packaging) builds the Debian
 # package (dpkg-shlibdeps) and checks its desktop entry, manual pages and icon; Xvfb is the X server
-# the windows are checked against the screen in.
+# the windows are checked against the screen in; a private D-Bus daemon carries the notifications.
 TEST_PACKAGES=(prometheus clang libclang-rt-14-dev dpkg-dev desktop-file-utils groff-base man-db
-               libxml2-utils xvfb)
+               libxml2-utils xvfb dbus-daemon)
 
 # Installs those of the packages named that are missing.
 install_missing() {

@@ -294,11 +294,13 @@ TEST_F(MetricsProgram, TheWindowedMonitorServesMetricsToo) {
   const int port = StartMonitor(device, true);
   ASSERT_GT(port, 0) << ReadAll(dir_ / "zelkon.err");
   HttpReply page;
-  EXPECT_TRUE(WaitUntil(15, [&] {
-    page = HttpRequest(port, "GET", "/metrics");
-    return page.body.find("zelkon_pps_offset_seconds{device=\"" + device + "\"") !=
-           std::string::npos;
-  })) << page.status << "\n"
+  EXPECT_TRUE(WaitUntil(15,
+                        [&] {
+                          page = HttpRequest(port, "GET", "/metrics");
+                          return page.body.find("zelkon_pps_offset_seconds{device=\"" + device +
+                                                "\"") != std::string::npos;
+                        }))
+      << page.status << "\n"
       << page.body << ReadAll(dir_ / "zelkon.err");
   EXPECT_EQ(monitor->Stop(), 0) << ReadAll(dir_ / "zelkon.err");
   EXPECT_EQ(HttpRequest(port, "GET", "/metrics").status, 0);

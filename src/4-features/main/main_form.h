@@ -191,6 +191,8 @@ class TForm_Main final : public Form {
   MenuItem ViewCharts{*this, "ViewCharts", MenuDesign("&Charts...")};
   MenuItem ViewSky{*this, "ViewSky", MenuDesign("S&ky View...")};
   MenuItem ViewMessageLog{*this, "ViewMessageLog", MenuDesign("Message &Log...")};
+  // Checked: the receiver's troubles are also desktop notifications.
+  MenuItem ViewNotifications{*this, "ViewNotifications", MenuDesign("Desktop &Notifications")};
   MenuItem ViewDiagnostics{*this, "ViewDiagnostics", MenuDesign("&Diagnostics...").Hidden()};
   MenuItem ViewTestModes{*this, "ViewTestModes", MenuDesign("Test &Modes...").Hidden()};
 

@@ -8,6 +8,7 @@
 #include "config/self_survey_form.h"
 #include "config/serial_form.h"
 #include "config/timing_out_form.h"
+#include "events/receiver_events.h"
 #include "main/about.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
@@ -165,6 +166,13 @@ void WireMainWindow(Application& app, TForm_Main& form) {
   WireSetupMenu(app, form);
   WireDisplayClicks(app, form);
   form.HelpContents.OnClick = [&app] { ShowUserDocumentation(app); };
+  // Off until the operator asks for them; the choice is kept.
+  form.ViewNotifications.SetChecked(NotificationsWanted(app));
+  form.ViewNotifications.OnClick = [&app, &form] {
+    const bool wanted = !form.ViewNotifications.Checked();
+    form.ViewNotifications.SetChecked(wanted);
+    app.settings.Write(kNotificationsSetting, wanted ? "1" : "0");  // a failed write is ignored
+  };
 }
 
 }  // namespace zelkon
