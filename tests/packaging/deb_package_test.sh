@@ -87,6 +87,7 @@ expected=(
   usr/bin/zelkon-sim
   usr/lib/systemd/system/zelkon-monitor@.service
   usr/share/applications/zelkon.desktop
+  usr/share/doc/zelkon/README.md
   usr/share/icons/hicolor/scalable/apps/zelkon.svg
   usr/share/man/man1/zelkon-decode.1.gz
   usr/share/man/man1/zelkon-sim.1.gz
