@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,9 +77,13 @@ class HeadlessProgram : public testing::TestFolder {
     std::vector<std::string> args = {ZELKON_PROGRAM_PATH};
     args.insert(args.end(), launch_.begin(), launch_.end());
     args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir_.string()};
+    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir_.string(),
+                                    "XDG_STATE_HOME=" + dir_.string()};
     for (char** e = environ; *e != nullptr; ++e) {
-      if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) env.emplace_back(*e);
+      const std::string entry = *e;
+      if (entry.rfind("XDG_CONFIG_HOME=", 0) != 0 && entry.rfind("XDG_STATE_HOME=", 0) != 0) {
+        env.push_back(entry);
+      }
     }
     std::vector<char*> argv;
     for (auto& arg : args)
@@ -325,6 +330,13 @@ TEST_F(HeadlessProgram, AHangUpEndsTheRunWithTheRecordingWrittenOutWhole) {
   }
   EXPECT_EQ(whole, file);
   EXPECT_GT(file.size(), flushed) << "what was buffered at the hang-up";
+
+  // The run's events are in the message log's file in the state folder, each line dated.
+  const std::string log = ReadAll(dir_ / "zelkon" / "messages.log");
+  EXPECT_TRUE(std::regex_search(
+      log, std::regex(R"((^|\n)\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ alarm raised: \w)")))
+      << log;
+  EXPECT_EQ(log.find('\r'), std::string::npos);
 }
 
 #if defined(__x86_64__)
