@@ -20,30 +20,28 @@ constexpr Limits<double> kPpsOffsetLimits{-1.0, 1.0};
 constexpr Limits<double> kPpsWidthLimits{0.0, 1.0};
 constexpr Limits<float> kBiasThresholdLimits{0.0f, kAnySingle.high};
 
-void QueryTimingOutputs(Application& app) {
-  SendPpsOutputOptionQuery(app);
-  app.clock.SleepMs(kCommandPauseMs);
-  SendPpsCharacteristicsQuery(app);
-  app.clock.SleepMs(kCommandPauseMs);
-  SendPpsWidthQuery(app);
+void QueryTimingOutputs(CommandSender& out, Clock& clock) {
+  SendPpsOutputOptionQuery(out);
+  clock.SleepMs(kCommandPauseMs);
+  SendPpsCharacteristicsQuery(out);
+  clock.SleepMs(kCommandPauseMs);
+  SendPpsWidthQuery(out);
 }
 
-void SetCharacteristics(Application& app) {
-  SendOrWarn(app, ReadPpsCharacteristics(app.Window<TForm_TimingOut>()),
-             [&app](const PpsCharacteristics& c) {
-               SendPpsCharacteristics(app, c.driverSwitch, c.timeBase, c.polarity, c.offsetSeconds,
-                                      c.biasThresholdMetres);
-             });
+void SetCharacteristics(Application& app, const TForm_TimingOut& form) {
+  SendOrWarn(app, ReadPpsCharacteristics(form), [&app](const PpsCharacteristics& c) {
+    SendPpsCharacteristics(app, c.driverSwitch, c.timeBase, c.polarity, c.offsetSeconds,
+                           c.biasThresholdMetres);
+  });
 }
 
-void SetOutputOption(Application& app) {
-  SendOrWarn(app, ReadPpsOutputOption(app.Window<TForm_TimingOut>()),
+void SetOutputOption(Application& app, const TForm_TimingOut& form) {
+  SendOrWarn(app, ReadPpsOutputOption(form),
              [&app](int option) { SendPpsOutputOption(app, option); });
 }
 
-void SetWidth(Application& app) {
-  SendOrWarn(app, ReadPpsWidth(app.Window<TForm_TimingOut>()),
-             [&app](double seconds) { SendPpsWidth(app, seconds); });
+void SetWidth(Application& app, const TForm_TimingOut& form) {
+  SendOrWarn(app, ReadPpsWidth(form), [&app](double seconds) { SendPpsWidth(app, seconds); });
 }
 
 }  // namespace
@@ -104,10 +102,10 @@ void ShowPpsWidth(TForm_TimingOut& form, const PpsWidth& report) {
 }
 
 void WireTimingOutputsWindow(Application& app, TForm_TimingOut& form) {
-  form.OnActivate = [&app] { QueryTimingOutputs(app); };
-  form.Button_SetChar.OnClick = [&app] { SetCharacteristics(app); };
-  form.Button_SetOutput.OnClick = [&app] { SetOutputOption(app); };
-  form.Button_Width.OnClick = [&app] { SetWidth(app); };
+  form.OnActivate = [&app] { QueryTimingOutputs(app, app.clock); };
+  form.Button_SetChar.OnClick = [&app, &form] { SetCharacteristics(app, form); };
+  form.Button_SetOutput.OnClick = [&app, &form] { SetOutputOption(app, form); };
+  form.Button_Width.OnClick = [&app, &form] { SetWidth(app, form); };
   form.Button_Close.OnClick = [&form] { form.Close(); };
 }
 

@@ -13,42 +13,43 @@
 namespace zelkon {
 namespace {
 
-void QueryAlmanac(Application& app) {
-  TForm_AlmanacData& f = app.Window<TForm_AlmanacData>();
+void QueryAlmanac(TForm_AlmanacData& f, CommandSender& out) {
   for (Panel* panel : f.ValuePanels())
     panel->SetCaption("");
-  SendAlmanacQuery(app, f.ComboBox_SV.ItemIndex() + 1);
+  SendAlmanacQuery(out, f.ComboBox_SV.ItemIndex() + 1);
 }
 
-void QueryAlmanacHealth(Application& app) {
-  TForm_AlmHealth& f = app.Window<TForm_AlmHealth>();
+void QueryAlmanacHealth(TForm_AlmHealth& f, CommandSender& out) {
   for (size_t i = 0; i < f.Panel_SV.size(); ++i)
     f.Panel_SV[i].SetCaption("");
-  SendAlmanacHealthQuery(app);
+  SendAlmanacHealthQuery(out);
 }
 
-void QueryUtcParams(Application& app) {
-  for (Panel* panel : app.Window<TForm_UTCParam>().ValuePanels())
+void QueryUtcParams(TForm_UTCParam& f, CommandSender& out) {
+  for (Panel* panel : f.ValuePanels())
     panel->SetCaption("");
-  SendUtcParamsQuery(app);
+  SendUtcParamsQuery(out);
 }
 
 }  // namespace
 
 void WireAlmanacDataWindow(Application& app, TForm_AlmanacData& form) {
-  form.OnActivate = [&app] { QueryAlmanac(app); };
-  form.ComboBox_SV.OnChange = [&app] { QueryAlmanac(app); };
-  form.Button_Query.OnClick = [&app] { QueryAlmanac(app); };
+  const auto query = [&form, &app] { QueryAlmanac(form, app); };
+  form.OnActivate = query;
+  form.ComboBox_SV.OnChange = query;
+  form.Button_Query.OnClick = query;
 }
 
 void WireAlmHealthWindow(Application& app, TForm_AlmHealth& form) {
-  form.OnActivate = [&app] { QueryAlmanacHealth(app); };
-  form.Button_Query.OnClick = [&app] { QueryAlmanacHealth(app); };
+  const auto query = [&form, &app] { QueryAlmanacHealth(form, app); };
+  form.OnActivate = query;
+  form.Button_Query.OnClick = query;
 }
 
 void WireUtcParamWindow(Application& app, TForm_UTCParam& form) {
-  form.OnActivate = [&app] { QueryUtcParams(app); };
-  form.Button_Query.OnClick = [&app] { QueryUtcParams(app); };
+  const auto query = [&form, &app] { QueryUtcParams(form, app); };
+  form.OnActivate = query;
+  form.Button_Query.OnClick = query;
 }
 
 // An almanac of another satellite than the one chosen (the answer to an earlier choice) is not
