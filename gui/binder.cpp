@@ -315,10 +315,17 @@ void Binder::ConnectWidget(Control& control, QWidget* widget) {
       if (box->layout() == nullptr) box->setLayout(new QVBoxLayout);
       break;
     }
+    case ControlKind::Chart: {
+      // The operator's zoom goes to the model, whose handlers draw the range asked for.
+      auto& chart = static_cast<Chart&>(control);
+      static_cast<ChartView*>(widget)->OnZoom = [&chart](const ChartZoom& zoom) {
+        chart.Zoomed(zoom);
+      };
+      break;
+    }
     case ControlKind::Shape:
     case ControlKind::MenuItem:
     case ControlKind::Timer:
-    case ControlKind::Chart:
       break;
   }
 }

@@ -13,7 +13,8 @@
 //   Button      QPushButton        Memo         QPlainTextEdit    TabControl  QTabBar
 //   MenuItem    QAction with that objectName in the window's menus
 //   Timer       a QTimer the binder creates
-//   Chart       ChartView (chart_view.h): the model's series drawn with Qt Charts
+//   Chart       ChartView (chart_view.h): the model's series drawn with Qt Charts; the
+//               operator's zoom on a time chart to Zoomed()
 //
 // Model to widget on every change (the binder is the form's observer; everything is synced once on
 // binding); widget to model on user input, through the setters and event methods that run the

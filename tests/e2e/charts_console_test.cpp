@@ -42,8 +42,11 @@ TEST(ChartsConsole, TheChartsFollowTheReceiverAndTheCsvHoldsItsValues) {
   const std::string path = testing::TestTempPath(".csv");
   std::remove(path.c_str());
 
-  // The receiver's PPS offsets, second by second, as it computes them.
-  ASSERT_EQ(rig.Run("open TForm_Charts\n"), kScriptPassed) << rig.err.str();
+  // The receiver's PPS offsets, second by second, as it computes them, on charts of ten minutes.
+  ASSERT_EQ(rig.Run("open TForm_Charts\n"
+                    "set TForm_Charts.ComboBox_Span \"10 minutes\"\n"),
+            kScriptPassed)
+      << rig.err.str();
   std::set<float> sent;
   const int64_t openedMs = rig.clock.NowMs();
   for (int tenth = 0; tenth < 400; ++tenth) {
@@ -110,11 +113,11 @@ TEST(ChartsConsole, TheChartsFollowTheReceiverAndTheCsvHoldsItsValues) {
   EXPECT_GE(matched, static_cast<int>(lines.size()) - 2 - 3);
 }
 
-TEST(ChartsConsole, ALongSpanDrawsMinuteBucketsWithTheirRange) {
+TEST(ChartsConsole, ALongSpanDrawsWholeBucketsOfFiveMinutesWithTheirRange) {
   ConsoleOnEmulator rig;
   ASSERT_EQ(rig.Run("open TForm_Charts\n"
                     "set TForm_Charts.ComboBox_Span \"48 hours\"\n"
-                    "wait 600\n"
+                    "wait 1800\n"
                     "dump TForm_Charts\n"
                     "set TForm_Charts.ComboBox_Span \"10 minutes\"\n"
                     "dump TForm_Charts\n"),
@@ -122,12 +125,43 @@ TEST(ChartsConsole, ALongSpanDrawsMinuteBucketsWithTheirRange) {
       << rig.err.str();
   const std::vector<std::string> dumps = Split(rig.out.str(), '\n');
   ASSERT_GE(dumps.size(), 2u);
-  const int minutes = PointsOf(dumps[0], "PPS offset (ns)");
-  EXPECT_GE(minutes, 10);
-  EXPECT_LE(minutes, 11);
-  EXPECT_EQ(PointsOf(dumps[0], "_range"), minutes);
+  // Two days across about 600 points: minutes joined five by five, the newest once complete.
+  const int buckets = PointsOf(dumps[0], "PPS offset (ns)");
+  EXPECT_GE(buckets, 5);
+  EXPECT_LE(buckets, 6);
+  EXPECT_EQ(PointsOf(dumps[0], "_range"), buckets);
   EXPECT_GE(PointsOf(dumps[1], "PPS offset (ns)"), 590);
   EXPECT_EQ(PointsOf(dumps[1], "_range"), -1);
+}
+
+// The almanac download keeps the poll loop away from the timing reports for about ten seconds:
+// every time chart shades those seconds and breaks its line there, and follows on after them, on
+// ticks of whole minutes; the oscillator has its stability plot beside the PPS offset's.
+TEST(ChartsConsole, AnAlmanacDownloadLeavesTheSameGapOnEveryTimeChart) {
+  ConsoleOnEmulator rig;
+  const std::string path = testing::TestTempPath(".dat");
+  ASSERT_EQ(rig.Run("open TForm_Charts\nset TForm_Charts.ComboBox_Span \"10 minutes\"\nwait 60\n"
+                    "answer file " +
+                    path +
+                    "\nclick TForm_Main.ControlDownloadAlmanac\nwait 40\ndump TForm_Charts\n"
+                    "click TForm_Charts.Button_Live\n"
+                    "expect TForm_Charts.Chart_Satellites.following true\n"),
+            kScriptPassed)
+      << rig.err.str() << rig.boxes.str();
+  std::remove(path.c_str());
+  const std::string dump = rig.out.str();
+  std::smatch gap;
+  ASSERT_TRUE(std::regex_search(dump, gap, std::regex(R"re("gaps":\["(\d+) to (\d+)"\])re")));
+  EXPECT_GE(std::stol(gap[2]) - std::stol(gap[1]), 5);
+  EXPECT_LE(std::stol(gap[2]) - std::stol(gap[1]), 20);
+  EXPECT_EQ(testing::CountOf(dump, gap[0]), 4);  // the same on the four time charts
+  // Five ticks two minutes apart on each time chart.
+  const std::regex ticks(R"re("ticks":\["(11:5|12:0)[02468]"(,"(11:5|12:0)[02468]"){4}\])re");
+  EXPECT_EQ(std::distance(std::sregex_iterator(dump.begin(), dump.end(), ticks), {}), 4);
+  EXPECT_GE(PointsOf(dump, "PPS offset (ns)"), 80);
+  const std::string oscillator = dump.substr(dump.find("\"Chart_OscStability\""));
+  EXPECT_GE(PointsOf(oscillator, "ADEV"), 4);
+  EXPECT_GE(PointsOf(oscillator, "TDEV"), 4);
 }
 
 TEST(ChartsConsole, TheSkyViewShowsTheTrackedSatellitesAndEveryChannel) {

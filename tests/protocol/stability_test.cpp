@@ -1,6 +1,6 @@
 // Clock stability: a series worked out by hand, the textbook levels and slopes of white phase and
-// white frequency noise, missing samples, and zelkon-decode --stability on the emulator's stream
-// with reports dropped.
+// white frequency noise, missing samples, the same deviations from frequency offsets, and
+// zelkon-decode --stability on the emulator's stream with reports dropped.
 #include "analysis/stability.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +109,36 @@ TEST(ClockStability, AMissingSampleRemovesTheTermsThatWouldUseIt) {
     EXPECT_NEAR(p.adev, 0.0, 1e-15);
     EXPECT_NEAR(p.mdev, 0.0, 1e-15);
   }
+}
+
+// An oscillator's frequency offsets give the deviations of the phase they add up to; a missing
+// offset leaves out every term whose averaging intervals hold it.
+TEST(FrequencyStability, IsThatOfThePhaseTheOffsetsAddUpToWithoutTheTermsAcrossAGap) {
+  std::mt19937_64 random(3);
+  std::normal_distribution<double> normal(0.0, 1e-11);
+  std::vector<double> frequency(20000);
+  std::vector<double> phase = {0.0};
+  for (double& y : frequency) {
+    y = 5e-8 + normal(random);  // 50 ppb and white frequency noise
+    phase.push_back(phase.back() + y);
+  }
+  const std::vector<StabilityPoint> expected = ClockStability(phase);
+  const std::vector<StabilityPoint> points = FrequencyStability(frequency);
+  ASSERT_EQ(points.size(), expected.size());
+  for (size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(points[i].adevTerms, expected[i].adevTerms);
+    EXPECT_NEAR(points[i].adev, expected[i].adev, 1e-6 * expected[i].adev);
+    EXPECT_NEAR(points[i].tdev, expected[i].tdev, 1e-6 * expected[i].tdev);
+  }
+  // A constant offset, the 16th of 40 missing: at tau 1, 2, 4, 8 s the terms of 41 phase samples
+  // whose 2 tau seconds hold it are left out.
+  std::vector<double> constant(40, 5e-8);
+  constant[15] = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<StabilityPoint> gapped = FrequencyStability(constant);
+  ASSERT_EQ(gapped.size(), 4u);
+  EXPECT_EQ(gapped[0].adevTerms, 37);
+  EXPECT_EQ(gapped[3].adevTerms, 9);
+  EXPECT_NEAR(gapped[3].mdev, 0.0, 1e-18);
 }
 
 }  // namespace

@@ -14,11 +14,11 @@ namespace {
 
 constexpr int64_t kSecondsPerWeek = 604800;
 
-}  // namespace
-
-std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, double tau0) {
+// The deviations of a phase series of `n` samples whose second differences at stride m are
+// `difference(i, m)` = x[i + 2m] - 2 x[i + m] + x[i], NaN where a term cannot be formed.
+template <class SecondDifference>
+std::vector<StabilityPoint> Deviations(int64_t n, double tau0, SecondDifference difference) {
   std::vector<StabilityPoint> points;
-  const int64_t n = static_cast<int64_t>(phase.size());
   // Second differences at stride m, and their running sums for the modified variance; a term that
   // uses a missing sample is left out of both (the count of missing ones runs alongside).
   std::vector<double> sums;
@@ -30,8 +30,7 @@ std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, dou
     double adevSum = 0;
     int64_t adevTerms = 0;
     for (int64_t i = 0; i < count; ++i) {
-      const double d = phase[static_cast<size_t>(i + 2 * m)] -
-                       2 * phase[static_cast<size_t>(i + m)] + phase[static_cast<size_t>(i)];
+      const double d = difference(i, m);
       const bool present = !std::isnan(d);
       sums[static_cast<size_t>(i) + 1] = sums[static_cast<size_t>(i)] + (present ? d : 0.0);
       missing[static_cast<size_t>(i) + 1] = missing[static_cast<size_t>(i)] + (present ? 0 : 1);
@@ -68,6 +67,36 @@ std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, dou
   return points;
 }
 
+}  // namespace
+
+std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, double tau0) {
+  return Deviations(static_cast<int64_t>(phase.size()), tau0, [&phase](int64_t i, int64_t m) {
+    return phase[static_cast<size_t>(i + 2 * m)] - 2 * phase[static_cast<size_t>(i + m)] +
+           phase[static_cast<size_t>(i)];
+  });
+}
+
+std::vector<StabilityPoint> FrequencyStability(const std::vector<double>& frequency, double tau0) {
+  // The phase x[k] is tau0 times the sum of the first k frequencies: its second differences are
+  // differences of these running sums, formed only where no frequency between them is missing.
+  const size_t n = frequency.size();
+  std::vector<double> sums(n + 1, 0.0);
+  std::vector<int64_t> missing(n + 1, 0);
+  for (size_t k = 0; k < n; ++k) {
+    const bool present = !std::isnan(frequency[k]);
+    sums[k + 1] = sums[k] + (present ? frequency[k] : 0.0);
+    missing[k + 1] = missing[k] + (present ? 0 : 1);
+  }
+  return Deviations(static_cast<int64_t>(n + 1), tau0,
+                    [&sums, &missing, tau0](int64_t i, int64_t m) {
+                      const size_t a = static_cast<size_t>(i);
+                      const size_t b = static_cast<size_t>(i + m);
+                      const size_t c = static_cast<size_t>(i + 2 * m);
+                      if (missing[c] != missing[a]) return std::numeric_limits<double>::quiet_NaN();
+                      return tau0 * ((sums[c] - sums[b]) - (sums[b] - sums[a]));
+                    });
+}
+
 void PpsPhaseSeries::Add(uint8_t id, std::span<const uint8_t> payload) {
   const ReportKey key = ReportKey::Of(id, payload);
   if (key == KeyOf<TimingPrimary>()) {
@@ -90,19 +119,21 @@ void PpsPhaseSeries::AddSupplemental(const TimingSupplemental& r) {
   // A supplemental report without a primary report of its own second has no time: not a sample.
   if (primaryUsed_) return;
   primaryUsed_ = true;
-  AddSample(primarySecond_, static_cast<double>(r.ppsOffset) * 1e-9);
+  AddSample(primarySecond_, static_cast<double>(r.ppsOffset) * 1e-9,
+            static_cast<double>(r.oscillatorOffset) * 1e-9);
 }
 
 void PpsPhaseSeries::KeepNewest(size_t samples, size_t lines) {
   if (phase_.size() > samples) {
     phase_.erase(phase_.begin(), phase_.end() - static_cast<std::ptrdiff_t>(samples));
+    frequency_.erase(frequency_.begin(), frequency_.end() - static_cast<std::ptrdiff_t>(samples));
   }
   if (gaps_.size() > lines) {
     gaps_.erase(gaps_.begin(), gaps_.end() - static_cast<std::ptrdiff_t>(lines));
   }
 }
 
-void PpsPhaseSeries::AddSample(int64_t second, double offsetSeconds) {
+void PpsPhaseSeries::AddSample(int64_t second, double offsetSeconds, double frequency) {
   if (lastSecond_ >= 0) {
     const int64_t step = second - lastSecond_;
     const int64_t week = lastSecond_ / kSecondsPerWeek;
@@ -124,6 +155,7 @@ void PpsPhaseSeries::AddSample(int64_t second, double offsetSeconds) {
                     static_cast<long long>(tow));
       gaps_.push_back(line);
       phase_.clear();
+      frequency_.clear();
     } else if (step > 1) {
       std::snprintf(line, sizeof line, "gap of %lld s after week %lld TOW %lld",
                     static_cast<long long>(step - 1), static_cast<long long>(week),
@@ -131,9 +163,12 @@ void PpsPhaseSeries::AddSample(int64_t second, double offsetSeconds) {
       gaps_.push_back(line);
       phase_.insert(phase_.end(), static_cast<size_t>(step - 1),
                     std::numeric_limits<double>::quiet_NaN());
+      frequency_.insert(frequency_.end(), static_cast<size_t>(step - 1),
+                        std::numeric_limits<double>::quiet_NaN());
     }
   }
   phase_.push_back(offsetSeconds);
+  frequency_.push_back(frequency);
   lastSecond_ = second;
 }
 

@@ -31,10 +31,17 @@ struct StabilityPoint {
 // modified and time deviations. Each deviation costs one pass over the series per averaging time.
 std::vector<StabilityPoint> ClockStability(const std::vector<double>& phase, double tau0 = 1.0);
 
-// The receiver's PPS offsets in time order, one a second, from its timing reports: each
-// supplemental timing report (0x8F-AC) takes the time of the primary timing report (0x8F-AB) sent
-// before it; before the receiver has the time (week 0) there are no samples. Seconds without a
-// sample are NaN in `phase` and listed in `gaps`.
+// The same deviations of an oscillator from its frequency offsets: `frequency` holds fractional
+// frequency offsets (1e-9 a ppb), one every `tau0` seconds, NaN where missing, and the deviations
+// are those of the phase they add up to. A term whose averaging intervals hold a missing sample is
+// left out: the phase after a gap is not known.
+std::vector<StabilityPoint> FrequencyStability(const std::vector<double>& frequency,
+                                               double tau0 = 1.0);
+
+// The receiver's PPS offsets and oscillator offsets in time order, one a second, from its timing
+// reports: each supplemental timing report (0x8F-AC) takes the time of the primary timing report
+// (0x8F-AB) sent before it; before the receiver has the time (week 0) there are no samples. Seconds
+// without a sample are NaN in `phase` and `oscillatorOffsets` and listed in `gaps`.
 class PpsPhaseSeries {
  public:
   // Takes every packet of a stream, id first excluded (the payload as the report parsers read it).
@@ -49,6 +56,8 @@ class PpsPhaseSeries {
   void KeepNewest(size_t samples, size_t lines);
 
   const std::vector<double>& phase() const { return phase_; }
+  // The oscillator offsets of the same seconds, as fractional frequency.
+  const std::vector<double>& oscillatorOffsets() const { return frequency_; }
   // One line per gap or jump, for the operator: "gap of 3 s after week 2300 TOW 12345".
   const std::vector<std::string>& gaps() const { return gaps_; }
 
@@ -56,9 +65,10 @@ class PpsPhaseSeries {
   static constexpr int64_t kLongestFilledGap = 86400;
 
  private:
-  void AddSample(int64_t second, double offsetSeconds);
+  void AddSample(int64_t second, double offsetSeconds, double frequency);
 
   std::vector<double> phase_;
+  std::vector<double> frequency_;
   std::vector<std::string> gaps_;
   int64_t primarySecond_ = -1;  // GPS seconds of the last primary timing report
   bool primaryUsed_ = true;     // the last primary's second has its sample

@@ -372,18 +372,31 @@ class TabControl final : public VisualControl {
   int tabIndex_;
 };
 
-// A chart: its points are replaced whole (a refresh redraws it once).
+// A chart: its points are replaced whole (a refresh redraws it once; one that brings the same data
+// draws nothing).
 class Chart final : public VisualControl {
  public:
   Chart(Form& owner, std::string name, Design design = {});
   const ChartData& Data() const { return data_; }
   void SetData(ChartData data) {
+    if (data == data_) return;
     data_ = std::move(data);
     Notify(Property::Data);
+  }
+  // The part of a time chart the operator looks at. The window's handlers draw the data of that
+  // range; setting it draws nothing by itself.
+  const ChartZoom& Zoom() const { return zoom_; }
+  void SetZoom(const ChartZoom& zoom) { zoom_ = zoom; }
+  // Fired by the operator zooming, panning or asking for the newest data again, not by SetZoom.
+  Handler OnZoom;
+  void Zoomed(const ChartZoom& zoom) {
+    SetZoom(zoom);
+    Fire(OnZoom);
   }
 
  private:
   ChartData data_;
+  ChartZoom zoom_;
 };
 
 // Design-time values of a menu item: MenuDesign("&Cold Reset").ShortCut("Ctrl+K").

@@ -47,6 +47,24 @@ std::vector<std::string> SeriesSummaries(const ChartData& data) {
   return summaries;
 }
 
+std::vector<std::string> TickLabels(const ChartData& data) {
+  std::vector<std::string> labels;
+  for (const ChartTick& tick : data.xTicks)
+    labels.push_back(tick.label);
+  return labels;
+}
+
+// One text a gap: "1718539231 to 1718539238", its ends as %.17g.
+std::vector<std::string> GapTexts(const ChartData& data) {
+  std::vector<std::string> texts;
+  for (const ChartInterval& gap : data.gaps) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g to %.17g", gap.from, gap.to);
+    texts.push_back(text);
+  }
+  return texts;
+}
+
 class Properties {
  public:
   Properties& Text(const char* name, const std::string& value) {
@@ -160,7 +178,8 @@ std::vector<PropertyValue> PropertiesOf(const Control& control) {
     }
     case ControlKind::Chart: {
       const auto& c = static_cast<const Chart&>(control);
-      p.List("series", SeriesSummaries(c.Data())).Common(c);
+      p.List("series", SeriesSummaries(c.Data())).List("ticks", TickLabels(c.Data()));
+      p.List("gaps", GapTexts(c.Data())).Boolean("following", c.Zoom().following).Common(c);
       break;
     }
   }

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "base/application.h"
+#include "model/chart_axes.h"
 #include "platform/file_read.h"
 #include "text/printf.h"
 #include "views/charts_form.h"
@@ -33,61 +35,115 @@ constexpr Colour kTdevColour = Colour::Rgb(0x2CA02C);
 constexpr Colour kTrackColour = Colour::Rgb(0xA0A0A0);
 constexpr Colour kSignalColour = Colour::Rgb(0x1F77B4);
 
+// The time charts move on in steps of this share of their span.
+constexpr int64_t kFollowSteps = 120;
+// The points across a time chart: about one a pixel of a chart of half the window's width.
+constexpr double kPointsAcross = 600;
+// The narrowest range an operator zooms to: a few ticks of whole seconds.
+constexpr double kNarrowestZoomSeconds = 10;
+// The stability plots are computed again after this many seconds of reports, or after a 200th of
+// their series' length when that is longer: each computation costs a pass over the whole series
+// per averaging time, and a few more samples hardly change it.
+constexpr int64_t kStabilityRefreshSeconds = 10;
+constexpr int64_t kStabilityRefreshShare = 200;
+// The sky view draws positions to a tenth of a degree: a satellite moves that far in about half a
+// minute, so most refreshes find nothing new to draw.
+constexpr double kSkyResolution = 10;
+
 // The middle of a bucket: where its mean is drawn.
 double Middle(const Bucket& b, int64_t width) {
   return static_cast<double>(b.start) + static_cast<double>(width) / 2;
 }
 
-// A time chart of the span, ending at the newest sample.
-ChartData TimeChart(const BucketSeries& range, int64_t spanSeconds, std::string leftTitle) {
+// Where a bucket's mean is drawn: a one-second bucket at its second, a wider one in its middle.
+double Where(const Bucket& b, int64_t width) {
+  return width > 1 ? Middle(b, width) : static_cast<double>(b.start);
+}
+
+double SkyDegrees(float radians) {
+  return std::round(radians * kDegreesPerRadian * kSkyResolution) / kSkyResolution;
+}
+
+// A time chart of the range; its axes are fitted once its series are in.
+ChartData TimeChart(ChartInterval range, std::string leftTitle) {
   ChartData chart;
   chart.axes = ChartData::Axes::Time;
   chart.leftTitle = std::move(leftTitle);
   chart.xTitle = "UTC";
-  chart.xTo = static_cast<double>(range.Newest());
-  chart.xFrom = chart.xTo - static_cast<double>(spanSeconds);
+  chart.xFrom = range.from;
+  chart.xTo = range.to;
   return chart;
 }
 
 // `axisTitle`: the series' name where that is too long to stand beside the chart.
-ChartData OffsetChart(const BucketSeries& series, int64_t span, const std::string& name,
+ChartData OffsetChart(const BucketSeries& series, ChartInterval range, const std::string& name,
                       Colour colour, const std::string& axisTitle = {}) {
-  ChartData chart = TimeChart(series, span, axisTitle.empty() ? name : axisTitle);
-  if (series.Empty()) return chart;
-  if (series.WidthFor(span) > 1) chart.series.push_back(RangeSeries(series, span, colour));
-  chart.series.push_back(MeanSeries(series, span, name, colour));
+  ChartData chart = TimeChart(range, axisTitle.empty() ? name : axisTitle);
+  int64_t width = 1;
+  const std::vector<Bucket> buckets = ChartBuckets(series, range, width);
+  if (!buckets.empty()) {
+    if (width > 1) chart.series.push_back(RangeSeries(buckets, width, colour));
+    chart.series.push_back(MeanSeries(buckets, width, name, colour));
+    chart.gaps = GapsBetween(buckets, width);
+  }
+  FitTimeAxes(chart);
   return chart;
 }
 
-ChartData SatellitesChart(const Telemetry& t, int64_t span) {
-  ChartData chart = TimeChart(t.SatellitesTrackedSeries(), span, "Satellites");
-  if (t.SatellitesTrackedSeries().Empty()) return chart;
-  chart.series.push_back(MeanSeries(t.SatellitesTrackedSeries(), span, "Tracked", kTrackedColour));
-  chart.series.push_back(MeanSeries(t.SatellitesUsedSeries(), span, "Used", kUsedColour));
+ChartData SatellitesChart(const Telemetry& t, ChartInterval range) {
+  ChartData chart = TimeChart(range, "Satellites");
+  chart.wholeNumbers = true;
+  int64_t width = 1;
+  const std::vector<Bucket> tracked = ChartBuckets(t.SatellitesTrackedSeries(), range, width);
+  if (!tracked.empty()) {
+    chart.series.push_back(MeanSeries(tracked, width, "Tracked", kTrackedColour));
+    chart.series.push_back(MeanSeries(ChartBuckets(t.SatellitesUsedSeries(), range, width), width,
+                                      "Used", kUsedColour));
+    chart.gaps = GapsBetween(tracked, width);
+  }
+  FitTimeAxes(chart);
   return chart;
 }
 
-void RefreshCharts(Application& app, TForm_Charts& form) {
-  const Telemetry& t = app.telemetry;
-  const int64_t span = ChartSpanSeconds(form.ComboBox_Span.ItemIndex());
-  form.Chart_PpsOffset.SetData(OffsetChart(t.PpsOffsetNs(), span, "PPS offset (ns)", kPpsColour));
-  form.Chart_OscOffset.SetData(
-      OffsetChart(t.OscillatorOffsetPpb(), span, "Oscillator offset (ppb)", kOscillatorColour));
-  form.Chart_Quantization.SetData(OffsetChart(t.QuantizationErrorNs(), span,
+// The four time charts, which show one range of time together.
+std::array<Chart*, 4> TimeCharts(TForm_Charts& form) {
+  return {&form.Chart_PpsOffset, &form.Chart_OscOffset, &form.Chart_Quantization,
+          &form.Chart_Satellites};
+}
+
+void RefreshTimeCharts(const Telemetry& t, TForm_Charts& form) {
+  const ChartInterval range = ShownTimeRange(form.Chart_PpsOffset.Zoom(), t.PpsOffsetNs().Newest(),
+                                             ChartSpanSeconds(form.ComboBox_Span.ItemIndex()));
+  form.Chart_PpsOffset.SetData(OffsetChart(t.PpsOffsetNs(), range, "PPS offset (ns)", kPpsColour));
+  form.Chart_OscOffset.SetData(OffsetChart(t.OscillatorOffsetPpb(), range,
+                                           "Oscillator offset (ppb)", kOscillatorColour,
+                                           "Oscillator (ppb)"));
+  form.Chart_Quantization.SetData(OffsetChart(t.QuantizationErrorNs(), range,
                                               "PPS quantization error (ns)", kQuantizationColour,
                                               "Quantization (ns)"));
-  form.Chart_Satellites.SetData(SatellitesChart(t, span));
+  form.Chart_Satellites.SetData(SatellitesChart(t, range));
+}
 
+void RefreshStability(const Telemetry& t, TForm_Charts& form) {
   const PpsPhaseSeries& phase = t.PpsPhase();
-  const std::vector<StabilityPoint> points = ClockStability(phase.phase());
-  form.Chart_Stability.SetData(StabilityChart(points));
-  if (points.empty()) {
+  const std::vector<StabilityPoint> pps = ClockStability(phase.phase());
+  form.Chart_Stability.SetData(StabilityChart(pps, "PPS offset"));
+  form.Chart_OscStability.SetData(
+      StabilityChart(FrequencyStability(phase.oscillatorOffsets()), "Oscillator offset"));
+  if (pps.empty()) {
     form.Label_Stability.SetCaption("Stability: waiting for 3 s of PPS offsets");
   } else {
-    form.Label_Stability.SetCaption(Printf("Stability of %ld s of PPS offsets, %ld gaps",
-                                           static_cast<long>(phase.phase().size()),
-                                           static_cast<long>(phase.gaps().size())));
+    form.Label_Stability.SetCaption(
+        Printf("Stability of %ld s of PPS and oscillator offsets, %ld gaps",
+               static_cast<long>(phase.phase().size()), static_cast<long>(phase.gaps().size())));
   }
+}
+
+// What the operator does to the time axis of one chart, the four time charts show together.
+void ZoomAll(const Telemetry& t, TForm_Charts& form, const ChartZoom& zoom) {
+  for (Chart* chart : TimeCharts(form))
+    chart->SetZoom(zoom);
+  RefreshTimeCharts(t, form);
 }
 
 void SaveCsv(Application& app, TForm_Charts& form) {
@@ -115,31 +171,89 @@ int64_t ChartSpanSeconds(int itemIndex) {
   return kSpans[static_cast<size_t>(itemIndex)];
 }
 
-ChartSeries MeanSeries(const BucketSeries& series, int64_t spanSeconds, const std::string& name,
+ChartInterval ShownTimeRange(const ChartZoom& zoom, int64_t newestSecond, int64_t spanSeconds) {
+  if (!zoom.following) return {zoom.from, zoom.to};
+  const int64_t step = std::max<int64_t>(1, spanSeconds / kFollowSteps);
+  // The end: the newest sample's step or the one after it.
+  const int64_t steps = newestSecond >= 0 ? (newestSecond + step - 1) / step : newestSecond / step;
+  const double to = static_cast<double>(steps * step);
+  return {to - static_cast<double>(spanSeconds), to};
+}
+
+ChartZoom ClampedZoom(const ChartZoom& zoom) {
+  const double middle = (zoom.from + zoom.to) / 2;
+  // A range that is not a number is of no use: the charts follow again.
+  if (zoom.following || !std::isfinite(middle) || !std::isfinite(zoom.to - zoom.from)) {
+    return ChartZoom{};
+  }
+  const double width =
+      std::clamp(zoom.to - zoom.from, kNarrowestZoomSeconds, static_cast<double>(kSpans.back()));
+  return ChartZoom{false, middle - width / 2, middle + width / 2};
+}
+
+std::vector<Bucket> ChartBuckets(const BucketSeries& series, ChartInterval range, int64_t& width) {
+  // How far back from the newest sample the range begins picks the resolution kept.
+  const int64_t newest = series.Newest();
+  const int64_t back = std::max<int64_t>(1, newest - static_cast<int64_t>(std::floor(range.from)));
+  const int64_t kept = series.WidthFor(back);
+  // About a point a pixel: the kept buckets joined into whole multiples of their width.
+  const int64_t across = static_cast<int64_t>(std::ceil((range.to - range.from) / kPointsAcross));
+  width = std::max<int64_t>(1, (across + kept - 1) / kept) * kept;
+  std::vector<Bucket> buckets;
+  for (const Bucket& b : series.Last(back)) {
+    if (static_cast<double>(b.start) > range.to) break;
+    const int64_t start = (b.start >= 0 ? b.start / width : (b.start - width + 1) / width) * width;
+    if (!buckets.empty() && buckets.back().start == start) {
+      Bucket& joined = buckets.back();
+      joined.min = std::min(joined.min, b.min);
+      joined.max = std::max(joined.max, b.max);
+      joined.sum += b.sum;
+      joined.count += b.count;
+    } else {
+      buckets.push_back(b);
+      buckets.back().start = start;
+    }
+  }
+  // The newest bucket shows once its last second has come: until then it would change at every
+  // refresh.
+  if (!buckets.empty() && buckets.back().start + width - 1 > newest) buckets.pop_back();
+  return buckets;
+}
+
+ChartSeries MeanSeries(const std::vector<Bucket>& buckets, int64_t width, const std::string& name,
                        Colour colour) {
   ChartSeries line = ChartSeries::Of(name, colour);
-  const int64_t width = series.WidthFor(spanSeconds);
-  for (const Bucket& b : series.Last(spanSeconds)) {
-    const double x = width > 1 ? Middle(b, width) : static_cast<double>(b.start);
-    line.points.push_back({x, b.Mean(), b.min, b.max});
-  }
+  line.points.reserve(buckets.size());
+  for (const Bucket& b : buckets)
+    line.points.push_back({Where(b, width), b.Mean(), b.min, b.max});
   return line;
 }
 
-ChartSeries RangeSeries(const BucketSeries& series, int64_t spanSeconds, Colour colour) {
+ChartSeries RangeSeries(const std::vector<Bucket>& buckets, int64_t width, Colour colour) {
   ChartSeries band = ChartSeries::Of("_range", colour, ChartSeries::Style::Band);
-  const int64_t width = series.WidthFor(spanSeconds);
-  for (const Bucket& b : series.Last(spanSeconds))
+  band.points.reserve(buckets.size());
+  for (const Bucket& b : buckets)
     band.points.push_back({Middle(b, width), b.Mean(), b.min, b.max});
   return band;
 }
 
-ChartData StabilityChart(const std::vector<StabilityPoint>& points) {
+std::vector<ChartInterval> GapsBetween(const std::vector<Bucket>& buckets, int64_t width) {
+  std::vector<ChartInterval> gaps;
+  for (size_t i = 1; i < buckets.size(); ++i) {
+    if (buckets[i].start - buckets[i - 1].start > 2 * width) {
+      gaps.push_back({static_cast<double>(buckets[i - 1].start + width),
+                      static_cast<double>(buckets[i].start)});
+    }
+  }
+  return gaps;
+}
+
+ChartData StabilityChart(const std::vector<StabilityPoint>& points, const std::string& of) {
   ChartData chart;
   chart.axes = ChartData::Axes::LogLog;
-  chart.xTitle = "Averaging time (s)";
+  chart.xTitle = of + ": averaging time (s)";
   chart.leftTitle = "ADEV, MDEV";
-  chart.rightTitle = "Time deviation (s)";
+  chart.rightTitle = "TDEV (s)";
   struct Deviation {
     const char* name;
     Colour colour;
@@ -190,8 +304,8 @@ ChartData SkyChart(const Telemetry& t) {
     ChartSeries piece = ChartSeries::Of(Printf("_track %d", prn), kTrackColour);
     double lastAzimuth = 0;
     for (const SkyPoint& p : track) {
-      const double azimuth = p.azimuth * kDegreesPerRadian;
-      const double elevation = p.elevation * kDegreesPerRadian;
+      const double azimuth = SkyDegrees(p.azimuth);
+      const double elevation = SkyDegrees(p.elevation);
       if (!piece.points.empty() && std::fabs(azimuth - lastAzimuth) > 180) {
         chart.series.push_back(piece);
         piece.points.clear();
@@ -209,8 +323,8 @@ ChartData SkyChart(const Telemetry& t) {
     if (!channel || channel->status.acquisition != 1) continue;
     if (!t.Fresh(*channel)) continue;
     const TrackingStatus& s = channel->status;
-    const double azimuth = s.azimuth * kDegreesPerRadian;
-    const double elevation = s.elevation * kDegreesPerRadian;
+    const double azimuth = SkyDegrees(s.azimuth);
+    const double elevation = SkyDegrees(s.elevation);
     const bool isUsed =
         std::find(selected.begin(), selected.end(), static_cast<int8_t>(s.prn)) != selected.end();
     ChartSeries& series = isUsed ? used : unused;
@@ -284,13 +398,30 @@ std::string ChartsCsv(const Telemetry& t, int64_t spanSeconds) {
 }
 
 void WireChartsWindow(Application& app, TForm_Charts& form) {
-  form.OnShow = [&app, &form] {
-    RefreshCharts(app, form);
+  const Telemetry& t = app.telemetry;
+  // The receiver second of the newest stability computation.
+  auto stabilityAt = std::make_shared<std::optional<int64_t>>();
+  const auto refreshStability = [&t, &form, stabilityAt] {
+    *stabilityAt = t.TimingSeconds();
+    RefreshStability(t, form);
+  };
+  form.OnShow = [&t, &form, refreshStability] {
+    RefreshTimeCharts(t, form);
+    refreshStability();
     form.Timer_Refresh.SetEnabled(true);
   };
   form.OnClose = [&form] { form.Timer_Refresh.SetEnabled(false); };
-  form.Timer_Refresh.OnTimer = [&app, &form] { RefreshCharts(app, form); };
-  form.ComboBox_Span.OnChange = [&app, &form] { RefreshCharts(app, form); };
+  form.Timer_Refresh.OnTimer = [&t, &form, refreshStability, stabilityAt] {
+    RefreshTimeCharts(t, form);
+    const int64_t samples = static_cast<int64_t>(t.PpsPhase().phase().size());
+    const int64_t every = std::max(kStabilityRefreshSeconds, samples / kStabilityRefreshShare);
+    if (!*stabilityAt || t.TimingSeconds() - **stabilityAt >= every) refreshStability();
+  };
+  // A span chosen while zoomed shows the newest data at that span.
+  form.ComboBox_Span.OnChange = [&t, &form] { ZoomAll(t, form, ChartZoom{}); };
+  form.Button_Live.OnClick = [&t, &form] { ZoomAll(t, form, ChartZoom{}); };
+  for (Chart* chart : TimeCharts(form))
+    chart->OnZoom = [&t, &form, chart] { ZoomAll(t, form, ClampedZoom(chart->Zoom())); };
   form.Button_SaveCsv.OnClick = [&app, &form] { SaveCsv(app, form); };
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/telemetry.h"
 #include "model/chart.h"
@@ -17,15 +18,29 @@ class TForm_Sky;
 // The spans of the charts window's list, in seconds.
 int64_t ChartSpanSeconds(int itemIndex);
 
-// One time series over the last `spanSeconds`: its mean per bucket as a line, and where a bucket
-// holds more than one sample the band from its least to its greatest value.
-ChartSeries MeanSeries(const BucketSeries& series, int64_t spanSeconds, const std::string& name,
-                       Colour colour);
-ChartSeries RangeSeries(const BucketSeries& series, int64_t spanSeconds, Colour colour);
+// The range of time the time charts show: while following, the span up to the newest sample, its
+// end moved on in steps of a 120th of the span (so the axis keeps its ticks between steps);
+// otherwise the operator's range.
+ChartInterval ShownTimeRange(const ChartZoom& zoom, int64_t newestSecond, int64_t spanSeconds);
+// An operator's range kept between the narrowest and the widest view the charts have data for.
+ChartZoom ClampedZoom(const ChartZoom& zoom);
 
-// The log-log plot of the Allan, modified Allan and time deviations of the live PPS offsets, each
-// with error bars of one standard error, dev / sqrt(terms).
-ChartData StabilityChart(const std::vector<StabilityPoint>& points);
+// The buckets of one time series a chart of `range` draws, `width` seconds each (set here): those
+// of the finest resolution kept that reaches back to the range's start, joined into buckets of
+// whole multiples of their width so that about 600 span the range, the newest left out until its
+// last second has come.
+std::vector<Bucket> ChartBuckets(const BucketSeries& series, ChartInterval range, int64_t& width);
+// The mean of each bucket as a line; the band from each bucket's least to its greatest value.
+ChartSeries MeanSeries(const std::vector<Bucket>& buckets, int64_t width, const std::string& name,
+                       Colour colour);
+ChartSeries RangeSeries(const std::vector<Bucket>& buckets, int64_t width, Colour colour);
+// Where more than two bucket widths pass from one bucket to the next: from the end of the one to
+// the start of the other.
+std::vector<ChartInterval> GapsBetween(const std::vector<Bucket>& buckets, int64_t width);
+
+// The log-log plot of the Allan, modified Allan and time deviations, each with error bars of one
+// standard error, dev / sqrt(terms); `of` names the series ("PPS offset").
+ChartData StabilityChart(const std::vector<StabilityPoint>& points, const std::string& of);
 
 // The polar plot of the sky: every acquired satellite of a channel reported in the last
 // Telemetry::kTrackingFreshSeconds at its azimuth and elevation, used ones as circles, others as
@@ -39,9 +54,9 @@ Colour SignalColour(double amu);
 // "2026-12-10T01:23:45Z"
 std::string IsoUtc(int64_t unixSeconds);
 
-// Every time series of the last `spanSeconds` at the resolution the charts show it: one row a
-// bucket, time as ISO 8601 UTC (the bucket's start), the bucket width, then the least, mean and
-// greatest value of each series.
+// Every time series of the last `spanSeconds` at the resolution kept for that span (one-second
+// buckets up to two hours, one-minute buckets beyond): one row a bucket, time as ISO 8601 UTC (the
+// bucket's start), the bucket width, then the least, mean and greatest value of each series.
 std::string ChartsCsv(const Telemetry& telemetry, int64_t spanSeconds);
 
 void WireChartsWindow(Application& app, TForm_Charts& form);
