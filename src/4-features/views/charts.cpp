@@ -147,7 +147,7 @@ void ZoomAll(const Telemetry& t, TForm_Charts& form, const ChartZoom& zoom) {
 }
 
 void SaveCsv(Application& app, TForm_Charts& form) {
-  const std::optional<std::string> path = app.dialogs.OpenFile(
+  const std::optional<std::string> path = app.dialogs.SaveFile(
       {"zelkon-charts.csv", ".csv", "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*"});
   if (!path) return;
   const std::string csv =
