@@ -34,9 +34,14 @@ void ScrollContent(QWidget& window) {
     return;
   }
   auto* content = new QWidget;
-  QLayout* layout = window.layout();
-  // Laid out by coordinates, the content keeps the window's size; a layout keeps its own minimum.
-  if (layout == nullptr) content->setMinimumSize(window.size());
+  // A layout moves first, with every widget it arranges (a widget may take the layout of
+  // another); widgets placed by coordinates follow, where they were. Laid out by coordinates, the
+  // content keeps the window's size; a layout keeps its own minimum.
+  if (QLayout* layout = window.layout()) {
+    content->setLayout(layout);
+  } else {
+    content->setMinimumSize(window.size());
+  }
   for (QObject* child : window.children()) {
     auto* widget = qobject_cast<QWidget*>(child);
     if (widget == nullptr || widget->isWindow()) continue;
@@ -46,8 +51,6 @@ void ScrollContent(QWidget& window) {
     widget->setGeometry(geometry);
     widget->setVisible(visible);
   }
-  // The window's layout moves with its widgets (a widget may take the layout of another).
-  if (layout != nullptr) content->setLayout(layout);
   QScrollArea* scroll = NewScrollArea(&window);
   scroll->setWidget(content);
   auto* outer = new QVBoxLayout(&window);

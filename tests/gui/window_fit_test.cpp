@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QScreen>
 
+#include "chart_view.h"
 #include "support/test_rig.h"
 #include "windows.h"
 
@@ -52,6 +53,17 @@ TEST(WindowFit, EveryWindowOpensWithinTheScreenAndWhereItWasLeft) {
     ++checked;
   }
   EXPECT_GE(checked, 30);
+  // A window made smaller keeps its content whole, laid out, in its scroll area: the six charts
+  // of the charts window each shown at a usable size.
+  for (BoundWindow& window : windows) {
+    if (window.binder->form().ClassName() != "TForm_Charts") continue;
+    const QList<ChartView*> charts = window.widget->findChildren<ChartView*>();
+    EXPECT_EQ(charts.size(), 6);
+    for (ChartView* chart : charts) {
+      EXPECT_TRUE(chart->isVisible()) << chart->objectName().toStdString();
+      EXPECT_GE(chart->width(), 150) << chart->objectName().toStdString();
+    }
+  }
 
   // Moved and closed, a window opens where it was left.
   Form& product = rig.app.Form_Product;
