@@ -3,6 +3,8 @@
 # of 1 and once at a scale of 2. Usage: window_fit.sh GUI_TEST_BINARY
 set -euo pipefail
 binary=$1
+# A sanitized build: the X11 platform's own libraries keep memory to the end.
+export LSAN_OPTIONS="suppressions=$(dirname "$(readlink -f "$0")")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 if ! command -v Xvfb > /dev/null; then
   echo "Xvfb is not installed (Debian package xvfb)" >&2
   exit 77
