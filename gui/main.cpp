@@ -24,7 +24,7 @@
 #include "core/replay.h"
 #include "core/script_console.h"
 #include "core/startup.h"
-#include "link/posix_serial_port.h"
+#include "remote/device_port.h"
 #include "main/comm_form.h"
 #include "net/metrics_server.h"
 #include "notifier.h"
@@ -154,7 +154,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   SteadyClock steadyClock;
   InstantClock instantClock;
   Clock& clock = unpaced ? static_cast<Clock&>(instantClock) : steadyClock;
-  PosixSerialPort devicePort;
+  remote::DevicePort devicePort;
   ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
   SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort) : devicePort;
   HeadlessDialogs dialogs(std::cerr);
@@ -324,7 +324,7 @@ int RunWithWindows(const LaunchOptions& options) {
 
   SteadyClock clock;
   const bool replaying = !options.replayPath.empty();
-  PosixSerialPort devicePort;
+  remote::DevicePort devicePort;
   ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
   SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort) : devicePort;
   // A screenshot run shows no boxes that wait for an answer: they are printed and answered with
