@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <csignal>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <list>
@@ -57,6 +57,15 @@ void InstallWakeHandler() {
     sigemptyset(&wake.sa_mask);
     ::sigaction(kWakeSignal, &wake, nullptr);
   });
+}
+
+// The network library's operating-system layer, one for the program, made by the first connection's
+// event loop and kept to the end (made again after being freed, it is not usable).
+int SharedOsFuncs(gensio_os_funcs*& funcs) {
+  static gensio_os_funcs* shared = nullptr;
+  static const int error = gensio_default_os_hnd(kWakeSignal, &shared);
+  funcs = shared;
+  return error;
 }
 
 // The network library's description of a connection to `address`: nothing of the name but the
@@ -167,7 +176,7 @@ struct RemoteSerialPort::Connection {
     sigaddset(&blocked, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
     gensio_os_funcs* funcs = nullptr;
-    const int error = gensio_default_os_hnd(kWakeSignal, &funcs);
+    const int error = SharedOsFuncs(funcs);
     gensio_waiter* waiter = error == 0 ? gensio_os_funcs_alloc_waiter(funcs) : nullptr;
     {
       std::lock_guard hold(lock);
@@ -181,10 +190,7 @@ struct RemoteSerialPort::Connection {
       started = true;
     }
     changed.notify_all();
-    if (waiter == nullptr) {
-      if (funcs != nullptr) gensio_os_funcs_free(funcs);
-      return;
-    }
+    if (waiter == nullptr) return;
     for (;;) {
       std::deque<std::function<void()>> batch;
       bool stop;
@@ -205,7 +211,6 @@ struct RemoteSerialPort::Connection {
     for (const auto& attempt : leaving)
       Forget(attempt.get());
     gensio_os_funcs_free_waiter(os, wake);
-    gensio_os_funcs_free(os);
   }
 
   void StartOpen(const std::string& spec, uint64_t forGeneration) {
@@ -387,8 +392,9 @@ struct RemoteSerialPort::Connection {
       pending = outgoing;
     }
     gensiods taken = 0;
-    const int error =
-        pending.empty() ? 0 : gensio_write(live->io, &taken, pending.data(), pending.size(), nullptr);
+    const int error = pending.empty()
+                          ? 0
+                          : gensio_write(live->io, &taken, pending.data(), pending.size(), nullptr);
     {
       std::lock_guard hold(lock);
       if (error != 0) {
@@ -517,9 +523,8 @@ bool RemoteSerialPort::Open(const std::string& name) {
   hold.unlock();
   c.Post([&c, spec = GensioSpec(address), generation] { c.StartOpen(spec, generation); });
   hold.lock();
-  const bool done = c.changed.wait_for(hold, kAnswerBound, [&] {
-    return c.state != Connection::State::Opening;
-  });
+  const bool done =
+      c.changed.wait_for(hold, kAnswerBound, [&] { return c.state != Connection::State::Opening; });
   if (!done) {
     c.state = Connection::State::Closed;
     c.failure = "no answer within " + std::to_string(kAnswerBound.count()) + " ms";
@@ -581,10 +586,10 @@ int RemoteSerialPort::Configure(const LineSettings& line) {
     rfc2217 = c.rfc2217;
   }
   if (!rfc2217) return 0;
-  const bool taken = c.SetLine(
-      {&sergensio_baud, &sergensio_datasize, &sergensio_parity, &sergensio_stopbits},
-      {static_cast<unsigned int>(line.baudRate), static_cast<unsigned int>(line.dataBits),
-       ParityCode(line.parity), static_cast<unsigned int>(line.stopBits)});
+  const bool taken =
+      c.SetLine({&sergensio_baud, &sergensio_datasize, &sergensio_parity, &sergensio_stopbits},
+                {static_cast<unsigned int>(line.baudRate), static_cast<unsigned int>(line.dataBits),
+                 ParityCode(line.parity), static_cast<unsigned int>(line.stopBits)});
   return taken ? 0 : -1;
 }
 
@@ -599,9 +604,9 @@ bool RemoteSerialPort::WaitForInput(int ms) {
   if (c.state == Connection::State::Closed) return false;
   // A lost connection waits out the time, as a hung-up device does, so that a caller waiting in a
   // loop does not spin.
-  return c.changed.wait_for(hold, std::chrono::milliseconds(ms),
-                            [&] { return !c.received.empty() || c.state == Connection::State::Closed; }) &&
-         !c.received.empty();
+  return c.changed.wait_for(hold, std::chrono::milliseconds(ms), [&] {
+    return !c.received.empty() || c.state == Connection::State::Closed;
+  }) && !c.received.empty();
 }
 
 int RemoteSerialPort::Read(uint8_t* buffer, int capacity) {
@@ -629,9 +634,9 @@ void RemoteSerialPort::Write(const uint8_t* bytes, int length) {
     c.outgoing.insert(c.outgoing.end(), bytes, bytes + length);
     c.queuedTotal += static_cast<uint64_t>(length);
     end = c.queuedTotal;
-    const auto lineTime = std::chrono::microseconds(
-        static_cast<int64_t>(length) * BitsPerCharacter(c.line) * 1'000'000 /
-        std::max(1, c.line.baudRate));
+    const auto lineTime =
+        std::chrono::microseconds(static_cast<int64_t>(length) * BitsPerCharacter(c.line) *
+                                  1'000'000 / std::max(1, c.line.baudRate));
     c.lineBusyUntil = std::max(c.lineBusyUntil, SteadyClock::now()) + lineTime;
   }
   c.Post([&c] { c.SendOutgoing(); });

@@ -15,13 +15,14 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev fonts-dejavu-core
-          libmicrohttpd-dev)
+          libmicrohttpd-dev libgensio-dev)
 # Only for the tests: promtool and a Prometheus server scrape the metrics endpoint; clang and its
 # libFuzzer runtime build the fuzz targets; the package test (tests/packaging) builds the Debian
 # package (dpkg-shlibdeps) and checks its desktop entry, manual pages and icon; Xvfb is the X server
-# the windows are checked against the screen in; a private D-Bus daemon carries the notifications.
+# the windows are checked against the screen in; a private D-Bus daemon carries the notifications;
+# ser2net serves the emulator's port over the network for the remote-port tests.
 TEST_PACKAGES=(prometheus clang libclang-rt-14-dev dpkg-dev desktop-file-utils groff-base man-db
-               libxml2-utils xvfb dbus-daemon)
+               libxml2-utils xvfb dbus-daemon ser2net)
 
 # Installs those of the packages named that are missing.
 install_missing() {

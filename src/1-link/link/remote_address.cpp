@@ -22,8 +22,10 @@ bool IsRemotePortName(std::string_view name) { return name.find(kSchemeMark) != 
 
 std::variant<RemoteAddress, std::string> ParseRemoteAddress(std::string_view name) {
   const size_t mark = name.find(kSchemeMark);
-  if (mark == name.npos) return std::string("a remote port is written tcp://HOST:PORT or "
-                                            "rfc2217://HOST:PORT");
+  if (mark == name.npos)
+    return std::string(
+        "a remote port is written tcp://HOST:PORT or "
+        "rfc2217://HOST:PORT");
   RemoteAddress address;
   const std::string_view scheme = name.substr(0, mark);
   if (scheme == "tcp") {
@@ -59,9 +61,9 @@ std::variant<RemoteAddress, std::string> ParseRemoteAddress(std::string_view nam
   if (rest.empty() || rest.front() != ':') return std::string("the port is missing (HOST:PORT)");
   const std::string_view digits = rest.substr(1);
   unsigned long port = 0;
-  const bool numeric = !digits.empty() && digits.size() <= 5 &&
-                       std::all_of(digits.begin(), digits.end(),
-                                   [](char c) { return c >= '0' && c <= '9'; });
+  const bool numeric =
+      !digits.empty() && digits.size() <= 5 &&
+      std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (numeric) port = std::stoul(std::string(digits));
   if (!numeric || port < 1 || port > 65535) {
     return "the port must be a number from 1 to 65535, not '" + std::string(digits) + "'";

@@ -5,6 +5,8 @@
 
 #include "core/monitor.h"
 #include "events/receiver_events.h"
+#include "link/remote_address.h"
+#include "link/system_error.h"
 #include "main/main_display.h"
 #include "text/printf.h"
 #include "views/message_log.h"
@@ -63,7 +65,40 @@ void LosePort(Monitor& app) {
   });
 }
 
+// A port on another machine that does not answer is asked less and less often (each attempt may
+// hold the poll loop for up to a second), up to kMaxReopenIntervalTicks.
+void ReopenFailed(Monitor& app) {
+  LinkLoss& s = app.linkLoss;
+  if (!s.ReopenFailureSaid) {
+    s.ReopenFailureSaid = true;
+    LogLinkEvent(app, "not open: " + app.channel.OpenFailure() + "; tried again until it answers");
+  }
+  if (!IsRemotePortName(app.state.DevicePath)) return;
+  s.ReopenIntervalTicks = std::min(2 * s.ReopenIntervalTicks, kMaxReopenIntervalTicks);
+  s.ReopenCountdown = s.ReopenIntervalTicks;
+}
+
 }  // namespace
+
+void StartWithPortLost(Monitor& app) {
+  AppState& s = app.state;
+  LinkLoss& loss = app.linkLoss;
+  loss.PortLost = true;
+  loss.ReopenIntervalTicks = kReopenIntervalTicks;
+  loss.ReopenCountdown = loss.ReopenIntervalTicks;
+  loss.ReopenFailureSaid = true;
+  s.LinkReady = false;
+  NotePortLost(app, true);
+  app.Form_Main.Panel_Serial.SetCaption(s.PortLabel() + " not open");
+  // The poll loop runs without a port, trying it again.
+  app.Form_Main.Timer_RXBIN.SetEnabled(true);
+  LogLinkEvent(app, "not open: " + app.channel.OpenFailure() + "; tried again until it answers");
+  app.AfterPacketLoop([&app] {
+    app.dialogs.MessageBoxWithDetail(
+        "Could not open " + app.state.PortLabel() + ". It is tried again until it answers.",
+        AsSentence(app.channel.OpenFailure()), "Serial Port Error", Buttons::Ok, Icon::Exclamation);
+  });
+}
 
 bool WatchLink(Monitor& app) {
   LinkLoss& s = app.linkLoss;
@@ -77,8 +112,12 @@ bool WatchLink(Monitor& app) {
   }
   if (--s.ReopenCountdown > 0) return true;
   s.ReopenCountdown = s.ReopenIntervalTicks;
-  if (!app.OpenPort()) return true;
+  if (!app.OpenPort()) {
+    ReopenFailed(app);
+    return true;
+  }
   s.PortLost = false;
+  s.ReopenFailureSaid = false;
   s.TicksSinceReopen = 0;
   LogLinkEvent(app, "open again");
   NotePortLost(app, false);

@@ -22,6 +22,8 @@ struct LinkLoss {
   int32_t TicksSinceReopen = -1;
   // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.
   bool PortLossBoxPending = false;
+  // The log has said why the port could not be opened again since it was lost.
+  bool ReopenFailureSaid = false;
 };
 
 // Poll ticks between two attempts to open a lost port: one a second.
@@ -42,5 +44,11 @@ inline constexpr int kMaxReopenIntervalTicks = 150;
 // launch; the log says when the port was opened again, and the wait before the next attempt when
 // it is longer than a second. True while the port is lost: the tick then neither reads nor sends.
 bool WatchLink(Monitor& app);
+
+// A port on another machine that cannot be opened at start (its server down, the network not yet
+// up) is waited for as a lost one: the log and a box say why, and the poll loop tries again, every
+// second at first and less often while it keeps failing (up to every 30 s). A local device that
+// cannot be opened at start ends the run instead.
+void StartWithPortLost(Monitor& app);
 
 }  // namespace zelkon

@@ -2,9 +2,11 @@
 
 #include "commands/command_names.h"
 #include "core/dispatcher.h"
+#include "core/link_watch.h"
 #include "core/poll_loop.h"
 #include "core/port_setup.h"
 #include "link/posix_serial_port.h"
+#include "link/remote_address.h"
 #include "link/system_error.h"
 #include "transfer/recording.h"
 
@@ -56,7 +58,9 @@ Monitor::~Monitor() {
 }
 
 bool Monitor::MainFormCreate() {
-  if (!OpenPort()) {
+  if (!OpenPort() && IsRemotePortName(state.DevicePath) && !state.Replaying) {
+    StartWithPortLost(*this);
+  } else if (!channel.IsOpen()) {
     // The system's reason goes under the box's own line: "No such file or directory."
     dialogs.MessageBoxWithDetail("Could not initialize " + state.PortLabel() + ".",
                                  AsSentence(channel.OpenFailure()), "Serial Port Error",

@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 
+#include "link/remote_address.h"
 #include "platform/replay_serial_port.h"
 
 namespace zelkon {
@@ -50,7 +51,13 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
 
   -cN                   open serial port N (/dev/ttyS<N-1>); without a port the chooser is shown
   -d                    engineering mode: the diagnostics and test windows and keys
-  --device PATH         open any serial device, e.g. /dev/ttyUSB0
+  --device PATH         open any serial device, e.g. /dev/ttyUSB0, or a serial port on another
+                        machine: tcp://HOST:PORT (raw bytes) or rfc2217://HOST:PORT (Telnet with
+                        RFC 2217: the line settings reach the remote device); HOST a name, an IPv4
+                        address or [IPv6]
+  --service-instance NAME
+                        the port of a service instance: a remote port name as above, or a
+                        device under /dev (ttyUSB0, serial/by-id/...)
   --demo                run on the built-in receiver emulator
   --replay FILE         feed a recording (an RXBIN byte stream) to the monitor as if a receiver
                         sent it; commands go nowhere. The windows keep the state the recording
@@ -104,8 +111,17 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
       options.demo = true;
     } else if (arg == "--headless") {
       options.headless = true;
-    } else if (arg == "--device") {
-      if (!value(options.devicePath)) return std::string("--device needs a device path");
+    } else if (arg == "--device" || arg == "--service-instance") {
+      if (!value(options.devicePath)) return std::string(arg) + " needs a device path";
+      if (IsRemotePortName(options.devicePath)) {
+        const auto address = ParseRemoteAddress(options.devicePath);
+        if (const auto* why = std::get_if<std::string>(&address)) {
+          return std::string(arg) + " " + options.devicePath + ": " + *why;
+        }
+        options.devicePath = RemotePortName(std::get<RemoteAddress>(address));
+      } else if (arg == "--service-instance") {
+        options.devicePath = "/dev/" + options.devicePath;
+      }
     } else if (arg == "--replay") {
       if (!value(options.replayPath)) return std::string("--replay needs a file name");
     } else if (arg == "--speed") {
