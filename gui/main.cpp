@@ -24,7 +24,6 @@
 #include "core/replay.h"
 #include "core/script_console.h"
 #include "core/startup.h"
-#include "remote/device_port.h"
 #include "main/comm_form.h"
 #include "net/metrics_server.h"
 #include "notifier.h"
@@ -34,6 +33,7 @@
 #include "platform/replay_serial_port.h"
 #include "platform/session_settings.h"
 #include "receiver/receiver_type.h"
+#include "remote/device_port.h"
 #include "sim/demo.h"
 #include "windows.h"
 
@@ -56,13 +56,6 @@ bool HasDisplay() {
   }
   return false;
 }
-
-// The port the run opens: a number, a device path, or the emulator (which gives a device path).
-struct PortChoice {
-  int number = 0;
-  std::string devicePath;
-  bool demo = false;
-};
 
 PortChoice ChoiceFromOptions(const LaunchOptions& options) {
   PortChoice choice;
@@ -214,32 +207,25 @@ class MonitorApplication final : public QApplication {
   }
 };
 
-// The port chooser: "COM 1" .. "COM 20", the serial devices found, the emulator. Nothing when the
-// operator cancels.
+// The port chooser: "COM 1" .. "COM 20", the serial devices found, the remote ports chosen before,
+// the emulator, and a remote port typed by name. Nothing when the operator cancels.
 std::optional<PortChoice> ChoosePort() {
-  std::vector<std::string> extra = ListSerialDevices();
-  extra.push_back(kEmulatorEntry);
-  TForm_Comm chooser(extra);
+  // The run that follows keeps its own store of the same file.
+  gui::QtSettingsStore settings;
+  TForm_Comm chooser(ChooserEntries(ListSerialDevices(), settings));
   const gui::WindowType* type = gui::FindWindowType(chooser.ClassName());
   gui::BoundWindow window = gui::CreateBoundWindow(*type, chooser, nullptr);
-  bool accepted = false;
+  std::optional<PortChoice> choice;
   chooser.Button_Continue.OnClick = [&] {
-    accepted = true;
+    // A remote port name that cannot be opened keeps the chooser open, with the reason shown.
+    choice = AcceptChooser(chooser, settings);
+    if (choice) chooser.Close();
+  };
+  chooser.Button_Cancel.OnClick = [&] {
+    choice.reset();
     chooser.Close();
   };
-  chooser.Button_Cancel.OnClick = [&] { chooser.Close(); };
   window.binder->RunModal();
-  if (!accepted) return std::nullopt;
-
-  PortChoice choice;
-  const int index = chooser.ComboBox_Com.ItemIndex();
-  if (index < TForm_Comm::kNumberedPorts) {
-    choice.number = index + 1;
-  } else if (chooser.ComboBox_Com.Text() == kEmulatorEntry) {
-    choice.demo = true;
-  } else {
-    choice.devicePath = chooser.ComboBox_Com.Text();
-  }
   return choice;
 }
 

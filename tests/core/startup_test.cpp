@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/headless.h"
+#include "main/comm_form.h"
 #include "platform/replay_serial_port.h"
 #include "receiver/receiver_type.h"
 #include "support/test_rig.h"
@@ -136,6 +137,42 @@ TEST(CommandLine, MistakesAreRefusedWithAMessage) {
     ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << args[0];
     EXPECT_FALSE(std::get<std::string>(parsed).empty());
   }
+}
+
+// A remote port typed in the chooser opens by its normalised name and is remembered first (five at
+// most, listed before the emulator); a malformed one is refused with the parser's reason.
+TEST(PortChooser, RemotePortsAreTypedRefusedRememberedAndListed) {
+  testing::MemorySettings settings;
+  std::optional<TForm_Comm> chooser;
+  const auto accept = [&](const std::string& typed, int index = 0) {
+    chooser.emplace(ChooserEntries({"/dev/ttyUSB0"}, settings));
+    chooser->Edit_Remote.SetText(typed);
+    chooser->ComboBox_Com.SetItemIndex(index);
+    return AcceptChooser(*chooser, settings).value_or(PortChoice{-1, "", false});  // -1: refused
+  };
+  EXPECT_EQ(accept(" rfc2217://[::1]:2000\t").devicePath, "rfc2217://[::1]:2000");
+  for (const char* name :
+       {"tcp://a:1", "tcp://b:2", "tcp://c:3", "tcp://d:4", "tcp://b:2", "tcp://e:5"})
+    EXPECT_EQ(accept(name).devicePath, name);
+  EXPECT_EQ(settings.values.at(kRemotePortsSetting),
+            "tcp://e:5 tcp://b:2 tcp://d:4 tcp://c:3 tcp://a:1");
+
+  const auto stored = settings.values;
+  EXPECT_EQ(accept("tcp://host:70000").number, -1);
+  EXPECT_EQ(chooser->Label_Error.Caption(),
+            "Remote port: the port must be a number from 1 to 65535, not '70000'");
+  EXPECT_EQ(settings.values, stored);
+
+  const std::vector<std::string>& items = chooser->ComboBox_Com.Items();
+  EXPECT_EQ(std::vector(items.begin() + TForm_Comm::kNumberedPorts, items.end()),
+            (std::vector<std::string>{"/dev/ttyUSB0", "tcp://e:5", "tcp://b:2", "tcp://d:4",
+                                      "tcp://c:3", "tcp://a:1", kEmulatorEntry}));
+  // A listed remote port opens and moves first; a numbered port is not remembered.
+  EXPECT_EQ(accept("", TForm_Comm::kNumberedPorts + 3).devicePath, "tcp://d:4");
+  EXPECT_EQ(accept("", 2).number, 3);
+  EXPECT_EQ(
+      ReadRemotePorts(settings),
+      (std::vector<std::string>{"tcp://d:4", "tcp://e:5", "tcp://b:2", "tcp://c:3", "tcp://a:1"}));
 }
 
 TEST(Headless, MainWindowStateAsOneJsonObject) {

@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 
 #include "chart_view.h"
+#include "main/comm_form.h"
 #include "support/test_rig.h"
 #include "windows.h"
 
@@ -85,6 +87,20 @@ TEST(WindowFit, EveryWindowOpensWithinTheScreenAndWhereItWasLeft) {
     if (&window.binder->form() == &product) {
       EXPECT_EQ(window.widget->geometry().topLeft(), left.topLeft());
     }
+  }
+
+  // The port chooser shows its texts whole, a refusal of two lines too.
+  TForm_Comm chooser;
+  BoundWindow chooserWindow = CreateBoundWindow(*FindWindowType("TForm_Comm"), chooser, nullptr);
+  chooser.Label_Error.SetCaption(
+      "Remote port: an IPv6 address is written in brackets: rfc2217://[::1]:2000");
+  chooser.Show();
+  QApplication::processEvents();
+  for (const QLabel* label : chooserWindow.widget->findChildren<QLabel*>()) {
+    EXPECT_GE(label->width(), label->minimumSizeHint().width())
+        << label->objectName().toStdString();
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+        << label->objectName().toStdString();
   }
 }
 

@@ -10,10 +10,14 @@
 #include <arpa/inet.h>
 
 #include "link/remote_address.h"
+#include "main/comm_form.h"
 #include "platform/replay_serial_port.h"
+#include "platform/settings_store.h"
 
 namespace zelkon {
 namespace {
+
+constexpr char kRemotePortSeparator = ' ';
 
 // [ADDR:]PORT with ADDR a numeric IPv4 address or a bracketed IPv6 one; nothing when the text is
 // not that.
@@ -212,6 +216,69 @@ std::vector<std::string> ListSerialDevices() {
   std::sort(plain.begin(), plain.end());
   stable.insert(stable.end(), plain.begin(), plain.end());
   return stable;
+}
+
+std::vector<std::string> ReadRemotePorts(SettingsStore& settings) {
+  std::vector<std::string> names;
+  const std::string stored = settings.Read(kRemotePortsSetting).value_or("");
+  size_t start = 0;
+  while (start < stored.size() && names.size() < kRememberedRemotePorts) {
+    size_t end = stored.find(kRemotePortSeparator, start);
+    if (end == std::string::npos) end = stored.size();
+    // An entry edited by hand into something that cannot be opened is not offered.
+    const auto parsed = ParseRemoteAddress(std::string_view(stored).substr(start, end - start));
+    if (const auto* address = std::get_if<RemoteAddress>(&parsed)) {
+      const std::string name = RemotePortName(*address);
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    start = end + 1;
+  }
+  return names;
+}
+
+std::vector<std::string> ChooserEntries(std::vector<std::string> devices, SettingsStore& settings) {
+  const std::vector<std::string> remote = ReadRemotePorts(settings);
+  devices.insert(devices.end(), remote.begin(), remote.end());
+  devices.emplace_back(kEmulatorEntry);
+  return devices;
+}
+
+std::optional<PortChoice> AcceptChooser(TForm_Comm& chooser, SettingsStore& settings) {
+  PortChoice choice;
+  std::string_view typed = chooser.Edit_Remote.Text();
+  const size_t first = typed.find_first_not_of(" \t");
+  typed = first == typed.npos ? std::string_view() : typed.substr(first);
+  typed = typed.substr(0, typed.find_last_not_of(" \t") + 1);
+  const int index = chooser.ComboBox_Com.ItemIndex();
+  if (!typed.empty()) {
+    const auto parsed = ParseRemoteAddress(typed);
+    if (const auto* why = std::get_if<std::string>(&parsed)) {
+      chooser.Label_Error.SetCaption("Remote port: " + *why);
+      return std::nullopt;
+    }
+    choice.devicePath = RemotePortName(std::get<RemoteAddress>(parsed));
+  } else if (index < TForm_Comm::kNumberedPorts) {
+    choice.number = index + 1;
+  } else if (chooser.ComboBox_Com.Text() == kEmulatorEntry) {
+    choice.demo = true;
+  } else {
+    choice.devicePath = chooser.ComboBox_Com.Text();
+  }
+  chooser.Label_Error.SetCaption("");
+
+  if (IsRemotePortName(choice.devicePath)) {
+    std::string stored = choice.devicePath;
+    size_t kept = 1;
+    for (const std::string& name : ReadRemotePorts(settings)) {
+      if (kept == kRememberedRemotePorts) break;
+      if (name == choice.devicePath) continue;
+      stored += kRemotePortSeparator + name;
+      ++kept;
+    }
+    // A store that cannot be written forgets the port, and the run opens it all the same.
+    settings.Write(kRemotePortsSetting, stored);
+  }
+  return choice;
 }
 
 }  // namespace zelkon

@@ -1,12 +1,16 @@
 // Program entry: the command line, the choice of port, and what a run without windows prints.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 namespace zelkon {
+
+class SettingsStore;
+class TForm_Comm;
 
 // Where the metrics endpoint listens: a numeric IPv4 address, or an IPv6 one (kept without the
 // brackets of the command line), and a port (0: any free port).
@@ -64,5 +68,29 @@ std::vector<std::string> ListSerialDevices();
 
 // The chooser's entry that stands for the built-in emulator.
 inline constexpr const char* kEmulatorEntry = "Receiver emulator (demo)";
+
+// The port a run opens: a number, a device path (or a remote port name), or the emulator (which
+// gives a device path once started).
+struct PortChoice {
+  int number = 0;
+  std::string devicePath;
+  bool demo = false;
+};
+
+// The remote ports last chosen in the chooser, most recent first, kept in one setting: their
+// normalised names separated by a blank, which a valid name never holds.
+inline constexpr const char* kRemotePortsSetting = "RemotePorts";
+inline constexpr size_t kRememberedRemotePorts = 5;
+
+std::vector<std::string> ReadRemotePorts(SettingsStore& settings);
+
+// The chooser's entries after the numbered ports: the devices found, the remote ports remembered,
+// the emulator.
+std::vector<std::string> ChooserEntries(std::vector<std::string> devices, SettingsStore& settings);
+
+// What OK in the chooser chooses. A remote port typed in Edit_Remote goes before the list; a
+// malformed one is refused with the reason in Label_Error, and nothing is chosen. A remote port
+// chosen becomes the first one remembered.
+std::optional<PortChoice> AcceptChooser(TForm_Comm& chooser, SettingsStore& settings);
 
 }  // namespace zelkon
