@@ -121,6 +121,7 @@ struct RemoteSerialPort::Connection {
     uint64_t generation = 0;
     gensio* io = nullptr;
     bool abandoned = false;
+    bool closing = false;
     bool freed = false;
   };
 
@@ -232,12 +233,15 @@ struct RemoteSerialPort::Connection {
     attempts.push_back(std::move(attempt));
   }
 
-  // The caller gave up on the attempt of `forGeneration`: it is closed, or closed as soon as its
-  // open is done.
+  // The caller gave up on the attempt of `forGeneration`: it is closed at once where the library
+  // allows a close before the open is done, else as soon as its open is done, so that a server that
+  // never answers does not collect one connection per attempt.
   void Abandon(uint64_t forGeneration) {
     if (live == nullptr || live->generation != forGeneration) return;
-    live->abandoned = true;
+    Attempt* attempt = live;
     live = nullptr;
+    attempt->abandoned = true;
+    if (gensio_close(attempt->io, &Connection::CloseDone, attempt) == 0) attempt->closing = true;
   }
 
   void CloseLive() {
@@ -250,7 +254,11 @@ struct RemoteSerialPort::Connection {
 
   void CloseAndFree(Attempt* attempt) {
     attempt->abandoned = true;
-    if (gensio_close(attempt->io, &Connection::CloseDone, attempt) != 0) Forget(attempt);
+    if (gensio_close(attempt->io, &Connection::CloseDone, attempt) == 0) {
+      attempt->closing = true;
+    } else {
+      Forget(attempt);
+    }
   }
 
   void Forget(Attempt* attempt) {
@@ -275,6 +283,7 @@ struct RemoteSerialPort::Connection {
     auto* attempt = static_cast<Attempt*>(data);
     Connection& c = *attempt->owner;
     if (attempt->abandoned) {
+      if (attempt->closing) return;  // the close under way ends it
       if (error == 0) {
         c.CloseAndFree(attempt);
       } else {
@@ -527,7 +536,7 @@ bool RemoteSerialPort::Open(const std::string& name) {
       c.changed.wait_for(hold, kAnswerBound, [&] { return c.state != Connection::State::Opening; });
   if (!done) {
     c.state = Connection::State::Closed;
-    c.failure = "no answer within " + std::to_string(kAnswerBound.count()) + " ms";
+    c.failure = "no answer within 1 s";
     hold.unlock();
     c.Post([&c, generation] { c.Abandon(generation); });
     return false;

@@ -92,6 +92,13 @@ int CountOf(const std::string& text, const std::string& part) {
   return count;
 }
 
+int OpenDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+    ++count;
+  return count;
+}
+
 double CpuSeconds() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
@@ -297,11 +304,14 @@ TEST_F(RemotePort, APortThatDoesNotAnswerNeverHoldsThePollLoop) {
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
   ASSERT_EQ(::listen(fd, 1), 0);
   const std::string silent = Name("rfc2217", ntohs(address.sin_port));
+  const int descriptors = OpenDescriptors();
   Monitored stuck(silent);
   ASSERT_TRUE(stuck.opened);
   const double cpuBefore = CpuSeconds();
   ASSERT_EQ(stuck.Run("wait 6\n"), kScriptPassed);
   EXPECT_LT(CpuSeconds() - cpuBefore, 1.0);
+  // Each attempt given up is closed: the three attempts left no connection behind.
+  EXPECT_EQ(OpenDescriptors(), descriptors);
   ::close(fd);
   EXPECT_NE(stuck.boxes.str().find("Could not open " + silent), std::string::npos);
   EXPECT_EQ(CountOf(stuck.Log(), "not open:"), 1) << stuck.Log();
