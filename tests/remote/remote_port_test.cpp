@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/metrics_publisher.h"
 #include "core/monitor.h"
 #include "core/script_console.h"
 #include "core/startup.h"
@@ -74,15 +75,23 @@ int FreePort() {
   return ntohs(address.sin_port);
 }
 
-bool Accepts(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-  ::close(fd);
-  return connected;
+// Whether something listens on the loopback port, seen in the kernel's socket tables: a probe
+// connection would make the server open the device for it, and the next client could find the
+// device still being closed.
+bool Listening(int port) {
+  char local[16];
+  std::snprintf(local, sizeof local, ":%04X ", port);
+  for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    std::ifstream in(table);
+    std::string line;
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      std::string slot, address, remote, state;
+      fields >> slot >> address >> remote >> state;
+      if (state == "0A" && (address + " ").ends_with(local)) return true;
+    }
+  }
+  return false;
 }
 
 int CountOf(const std::string& text, const std::string& part) {
@@ -157,8 +166,8 @@ class RemotePort : public testing::TestFolder {
     ASSERT_TRUE(std::filesystem::exists(device_)) << testing::ReadAll(dir_ / "sim.out");
     rfc2217Port_ = FreePort();
     rawPort_ = FreePort();
-    // One RFC 2217 port that two monitors may share, and one raw port; the device's own line
-    // settings are the receiver's, 9600 8-Odd-1.
+    // One RFC 2217 port that two monitors may share, and one raw port on both loopback addresses;
+    // the device's own line settings are the receiver's, 9600 8-Odd-1.
     std::ofstream(dir_ / "ser2net.yaml")
         << "%YAML 1.1\n---\n"
         << "connection: &rfc2217\n"
@@ -166,7 +175,7 @@ class RemotePort : public testing::TestFolder {
         << "  connector: serialdev," << device_ << ",9600o81,local\n"
         << "  options:\n    max-connections: 2\n"
         << "connection: &raw\n"
-        << "  accepter: tcp,127.0.0.1," << rawPort_ << "\n"
+        << "  accepter: tcp,127.0.0.1," << rawPort_ << ",ipv6,::1," << rawPort_ << "\n"
         << "  connector: serialdev," << device_ << ",9600o81,local\n";
     StartServer();
   }
@@ -180,9 +189,9 @@ class RemotePort : public testing::TestFolder {
   void StartServer() {
     server_ = Spawn({"ser2net", "-n", "-u", "-c", (dir_ / "ser2net.yaml").string()},
                     (dir_ / "ser2net.out").string());
-    for (int i = 0; i < 50 && !(Accepts(rfc2217Port_) && Accepts(rawPort_)); ++i)
+    for (int i = 0; i < 50 && !(Listening(rfc2217Port_) && Listening(rawPort_)); ++i)
       std::this_thread::sleep_for(100ms);
-    ASSERT_TRUE(Accepts(rfc2217Port_)) << testing::ReadAll(dir_ / "ser2net.out");
+    ASSERT_TRUE(Listening(rfc2217Port_)) << testing::ReadAll(dir_ / "ser2net.out");
   }
 
   // The line settings of the device as the server set them. A pseudo-terminal always keeps eight
@@ -267,10 +276,12 @@ TEST_F(RemotePort, OverRfc2217TheWindowFillsTheLineFollowsAndADroppedServerIsALo
   EXPECT_LT(m.longestTick, 1500ms);
 }
 
-TEST_F(RemotePort, OverRawTcpTheWindowFills) {
-  const std::string name = Name("tcp", rawPort_);
+TEST_F(RemotePort, OverRawTcpOnIpv6TheWindowFillsAndTheMetricsNameThePort) {
+  const std::string name = "tcp://[::1]:" + std::to_string(rawPort_);
   Monitored m(name);
   ASSERT_TRUE(m.opened) << m.boxes.str();
+  MetricsPublisher metrics;
+  PublishMetricsAfterEveryPollTick(m.app, metrics);
   ASSERT_EQ(m.Run("wait 5\n"
                   "expect TForm_Main.Panel_Serial.text \"" +
                   name + " 9600, 8-Odd-1\"\n"),
@@ -278,6 +289,8 @@ TEST_F(RemotePort, OverRawTcpTheWindowFills) {
       << m.err.str();
   EXPECT_FALSE(m.app.Form_Main.Panel_Time.Caption().empty());
   EXPECT_FALSE(m.app.Form_Main.Panel_Longitude.Caption().empty());
+  EXPECT_NE(metrics.Text().find("device=\"" + name + "\""), std::string::npos) << metrics.Text();
+  EXPECT_EQ(m.app.linkLoss.PortLosses, 0u) << m.Log();
 }
 
 // Nothing listens, or a listener takes the connection and never answers: the run goes on, says why
