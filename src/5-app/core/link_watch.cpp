@@ -66,14 +66,15 @@ void LosePort(Monitor& app) {
 }
 
 // A port on another machine that does not answer is asked less and less often (each attempt may
-// hold the poll loop for up to a second), up to kMaxReopenIntervalTicks.
+// hold the poll loop for up to a second), up to kMaxReopenIntervalTicks; the log says once why it
+// is not open (a local device that is gone needs no more words than its loss).
 void ReopenFailed(Monitor& app) {
   LinkLoss& s = app.linkLoss;
+  if (!IsRemotePortName(app.state.DevicePath)) return;
   if (!s.ReopenFailureSaid) {
     s.ReopenFailureSaid = true;
     LogLinkEvent(app, "not open: " + app.channel.OpenFailure() + "; tried again until it answers");
   }
-  if (!IsRemotePortName(app.state.DevicePath)) return;
   s.ReopenIntervalTicks = std::min(2 * s.ReopenIntervalTicks, kMaxReopenIntervalTicks);
   s.ReopenCountdown = s.ReopenIntervalTicks;
 }

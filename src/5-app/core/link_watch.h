@@ -22,7 +22,7 @@ struct LinkLoss {
   int32_t TicksSinceReopen = -1;
   // The box that says the port was lost is waiting or open: a second loss meanwhile adds none.
   bool PortLossBoxPending = false;
-  // The log has said why the port could not be opened again since it was lost.
+  // The log has said why a remote port could not be opened again since it was lost.
   bool ReopenFailureSaid = false;
 };
 
