@@ -17,6 +17,7 @@
 
 #include "link/posix_serial_port.h"
 #include "link/serial_channel.h"
+#include "link/stamping_serial_port.h"
 #include "support/fake_serial_port.h"
 
 namespace zelkon {
@@ -273,6 +274,48 @@ TEST_F(PtySerial, RtsPulseReachesTheOtherSideAsStopAndStart) {
   EXPECT_EQ(data[0], TIOCPKT_DATA);
   data.erase(data.begin());
   EXPECT_EQ(data, Frame(query));
+}
+
+// Read as they arrive, packets keep the time their first byte came, even when the poll loop reads
+// them late and together, and one that is split over two reads keeps the time of its beginning.
+TEST_F(PtySerial, StampedPacketsKeepTheTimeTheirFirstByteArrived) {
+  const auto realNs = [] {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+  };
+  PosixSerialPort device;
+  StampingSerialPort port(device);
+  uint32_t received = 0;
+  const bool capture = false;
+  SerialChannel channel(port, received, capture);
+  ASSERT_EQ(channel.OpenChannel(path_), 0);
+  const Bytes first = Frame({0x8F, 0xAB, 1, 2, 3});
+  const Bytes second = Frame({0x8F, 0xAC, 4, 5, 6});
+  const int64_t firstSent = realNs();
+  WriteMaster(first);
+  ::usleep(300'000);
+  const int64_t secondSent = realNs();
+  WriteMaster({second.begin(), second.begin() + 3});
+  ASSERT_TRUE(WaitForWaiting(port, static_cast<int>(first.size()) + 3));
+  std::vector<int64_t> stamps;
+  const auto record = [&](const PacketReceiver&) { stamps.push_back(channel.PacketArrivalNs()); };
+  channel.ReadAndDispatch(record, false);
+  ::usleep(100'000);
+  WriteMaster({second.begin() + 3, second.end()});
+  ASSERT_TRUE(WaitForWaiting(port, static_cast<int>(second.size()) - 3));
+  channel.ReadAndDispatch(record, false);
+  ASSERT_EQ(stamps.size(), 2u);
+  // The first byte of a run read at once is reckoned to have come as long before the read as the
+  // line takes for the run: never after it was sent (a few milliseconds cover the reader's
+  // waking), and no earlier than the line time of what was written at once. A pseudo-terminal
+  // passes a write on whole, as a line does not.
+  const int64_t byteNs = port.ByteNs();
+  EXPECT_LE(stamps[0], firstSent + 5'000'000);
+  EXPECT_GE(stamps[0], firstSent - static_cast<int64_t>(first.size()) * byteNs);
+  EXPECT_LE(stamps[1], secondSent + 5'000'000);
+  EXPECT_GE(stamps[1], secondSent - 3 * byteNs);
+  channel.CloseChannel();
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ int FeedByte(PacketReceiver& r) {
   }
   r.packetLength = 0;  // DLE + id: a new packet starts
   r.packetId = b;
+  r.packetStartPosition = r.readPosition >= 2 ? r.readPosition - 2 : 0;
   return 0;
 }
 
@@ -114,6 +115,7 @@ void FeedLoop(PacketReceiver& r, PacketHandler handler, const bool* stopFlag) {
     } else {
       length = 0;
       id = b;
+      r.packetStartPosition = pos >= 2 ? pos - 2 : 0;
     }
   }
 

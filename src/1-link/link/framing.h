@@ -32,6 +32,9 @@ struct PacketReceiver {
   uint32_t completedLength = 0;  // payload length of the packet that just completed
   int32_t dleSeen = 0;           // 1 when the previous byte was an unpaired DLE
   int32_t packetId = 0;          // the byte that followed the opening DLE
+  // Where in readBuffer the current packet's opening DLE was; -1 when it came in an earlier read
+  // (set to -1 by the reader before each read). The port can say when that byte arrived.
+  int32_t packetStartPosition = -1;
   uint8_t readBuffer[kReadBufferSize] = {};
   uint8_t packetBuffer[kPacketBufferSize] = {};
 

@@ -44,11 +44,21 @@ void SerialChannel::ReadAndDispatch(PacketHandler handler, bool stopOnCapture) {
   }
   receiver_.readPosition = 0;
   receiver_.bytesRemaining = static_cast<uint32_t>(count);
+  receiver_.packetStartPosition = -1;
   receivedByteCount_ += static_cast<uint32_t>(count);
 
   feeding_ = true;
   FeedReadBuffer(receiver_, handler, stopOnCapture ? &transferCaptureFlag_ : nullptr);
   feeding_ = false;
+  // A packet begun in this read and finished in a later one keeps the time of its first byte.
+  if (receiver_.packetStartPosition >= 0) {
+    earlierStartNs_ = port_.ArrivalOfReadByte(receiver_.packetStartPosition);
+  }
+}
+
+int64_t SerialChannel::PacketArrivalNs() const {
+  return receiver_.packetStartPosition >= 0 ? port_.ArrivalOfReadByte(receiver_.packetStartPosition)
+                                            : earlierStartNs_;
 }
 
 void SerialChannel::FramePacket(std::span<const uint8_t> packet) {

@@ -31,6 +31,10 @@ class SerialChannel {
   // nested event loop) returns at once: the bytes stay in the port for the outer loop's next tick.
   void ReadAndDispatch(PacketHandler handler, bool stopOnCapture);
 
+  // While a handler of ReadAndDispatch runs: when the first byte of its packet arrived, by the PC's
+  // real-time clock (nanoseconds since 1970); 0 when the port cannot say.
+  int64_t PacketArrivalNs() const;
+
   // Blocks until the port has received bytes or `ms` milliseconds have passed; true when bytes
   // wait. Nothing is read.
   bool WaitForInput(int ms) { return port_.WaitForInput(ms); }
@@ -76,6 +80,7 @@ class SerialChannel {
   bool open_ = false;
   std::string openFailure_;
   bool feeding_ = false;
+  int64_t earlierStartNs_ = 0;
 
   std::mutex sendLock_;  // guards txFrame_, sendsHeld_ and the write
   bool sendsHeld_ = false;

@@ -48,6 +48,9 @@ class SerialPort {
   // of a pseudo-terminal closed): nothing more will come through it, and it must be closed and
   // opened again. Ports that cannot lose their device never say so.
   virtual bool HungUp() { return false; }
+  // When the byte at `index` of those the last Read returned arrived, by the PC's real-time clock
+  // (nanoseconds since 1970); 0 when the port cannot say (its bytes are not read as they arrive).
+  virtual int64_t ArrivalOfReadByte(int /*index*/) const { return 0; }
 };
 
 }  // namespace zelkon
