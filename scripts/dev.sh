@@ -20,9 +20,11 @@ PACKAGES=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchma
 # libFuzzer runtime build the fuzz targets; the package test (tests/packaging) builds the Debian
 # package (dpkg-shlibdeps) and checks its desktop entry, manual pages and icon; Xvfb is the X server
 # the windows are checked against the screen in; a private D-Bus daemon carries the notifications;
-# ser2net serves the emulator's port over the network for the remote-port tests.
+# ser2net serves the emulator's port over the network for the remote-port tests; chronyd, run in
+# the foreground without touching the PC's clock, reads the time feeds (its socket and the shared
+# memory) and chronyc asks it what it measured.
 TEST_PACKAGES=(prometheus clang libclang-rt-14-dev dpkg-dev desktop-file-utils groff-base man-db
-               libxml2-utils xvfb dbus-daemon ser2net)
+               libxml2-utils xvfb dbus-daemon ser2net chrony)
 
 # Installs those of the packages named that are missing.
 install_missing() {

@@ -7,11 +7,13 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/headless_dialogs.h"
 #include "platform/ini_settings.h"
 #include "platform/system_time.h"
+#include "platform/time_feed.h"
 #include "platform/ui_queue.h"
 
 namespace zelkon {
@@ -92,6 +94,33 @@ TEST(HeadlessDialogs, AnswersWithTheButtonThatSendsNothingAndSaysSo) {
   HeadlessDialogs multiLine(lines);
   multiLine.MessageBox("Lat: 1\nLon: 2", "Success", Buttons::Ok, Icon::None);
   EXPECT_EQ(lines.str(), "message box \"Success\": Lat: 1 | Lon: 2 -> OK\n");
+}
+
+// A name gives back the same name; the longest socket path a Unix address holds passes, one byte
+// more is refused, as is every malformed name, each with its reason.
+TEST(TimeFeedNames, ParseBackToTheSameNameOrSayWhatIsWrong) {
+  const std::string longest = "/" + std::string(106, 's');
+  for (const std::string& name : std::vector<std::string>{"sock:/run/chrony.gps.sock", "shm:0",
+                                                          "shm:255", "sock:" + longest}) {
+    const auto parsed = ParseTimeFeedName(name);
+    ASSERT_TRUE(std::holds_alternative<TimeFeedAddress>(parsed)) << name;
+    EXPECT_EQ(TimeFeedName(std::get<TimeFeedAddress>(parsed)), name);
+  }
+  const std::pair<std::string, std::string> refused[] = {
+      {"sock:" + longest + "s", "the socket path is longer than 107 bytes"},
+      {"sock:run/gps.sock", "the socket path must be absolute, not 'run/gps.sock'"},
+      {"sock:", "the socket path is missing (sock:PATH)"},
+      {"shm:256", "the unit must be a number from 0 to 255, not '256'"},
+      {"shm:-1", "the unit must be a number from 0 to 255, not '-1'"},
+      {"shm:", "the unit must be a number from 0 to 255, not ''"},
+      {"/run/gps.sock", "a reference clock is written sock:PATH or shm:UNIT, not '/run/gps.sock'"},
+  };
+  for (const auto& [name, error] : refused) {
+    const auto parsed = ParseTimeFeedName(name);
+    EXPECT_EQ(std::holds_alternative<std::string>(parsed) ? std::get<std::string>(parsed) : "",
+              error)
+        << name;
+  }
 }
 
 TEST(SystemClock, ReadsUtcAsTheCLibrarySeesIt) {

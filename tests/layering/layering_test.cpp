@@ -70,16 +70,18 @@ TEST(Layering, NoFolderIncludesFromAHigherLayer) {
   }
 }
 
-// The metrics endpoint's HTTP server (net/) and the remote ports (remote/) are linked by the
-// program only: no file of the core includes one of their headers or their libraries'.
-TEST(Layering, TheCoreIncludesNothingOfTheHttpServerOrTheRemotePorts) {
+// The metrics endpoint's HTTP server (net/), the remote ports (remote/) and the time daemon's feeds
+// (timefeed/) are linked by the program only: no file of the core includes one of their headers or
+// their libraries'.
+TEST(Layering, TheCoreIncludesNothingOfTheHttpServerTheRemotePortsOrTheTimeFeeds) {
   std::set<std::string> netHeaders;
-  for (const char* folder : {"net", "remote"}) {
+  for (const char* folder : {"net", "remote", "timefeed"}) {
     for (const auto& entry : fs::directory_iterator(fs::path(ZELKON_SOURCE_DIR) / folder)) {
       if (entry.path().extension() == ".h") netHeaders.insert(entry.path().filename().string());
     }
   }
-  ASSERT_TRUE(netHeaders.contains("device_port.h") && netHeaders.contains("metrics_server.h"));
+  ASSERT_TRUE(netHeaders.contains("device_port.h") && netHeaders.contains("metrics_server.h") &&
+              netHeaders.contains("daemon_feeds.h"));
   static const std::regex include(R"(^\s*#\s*include\s+[<"]([^">]+)[">])");
   for (const auto& entry : fs::recursive_directory_iterator(kSource)) {
     if (!entry.is_regular_file()) continue;
