@@ -24,6 +24,7 @@
 #include "core/replay.h"
 #include "core/script_console.h"
 #include "core/startup.h"
+#include "link/stamping_serial_port.h"
 #include "main/comm_form.h"
 #include "net/metrics_server.h"
 #include "notifier.h"
@@ -35,6 +36,7 @@
 #include "receiver/receiver_type.h"
 #include "remote/device_port.h"
 #include "sim/demo.h"
+#include "timefeed/daemon_feeds.h"
 #include "windows.h"
 
 namespace {
@@ -117,6 +119,24 @@ void OpenMessageLogFile(Monitor& app) {
   }
 }
 
+// The reference clocks --refclock names, fed from the device port read as its bytes arrive, so that
+// each report carries the time its first byte came.
+struct ReferenceClockFeeds {
+  std::vector<std::unique_ptr<TimeFeed>> feeds;
+  std::optional<StampingSerialPort> stamped;
+
+  SerialPort& Port(const LaunchOptions& options, SerialPort& device) {
+    if (options.referenceClocks.empty()) return device;
+    for (const TimeFeedAddress& address : options.referenceClocks)
+      feeds.push_back(MakeTimeFeed(address));
+    return stamped.emplace(device);
+  }
+  void HandTo(Monitor& app) {
+    for (const auto& feed : feeds)
+      app.referenceClocks.Add(*feed);
+  }
+};
+
 // ---- Without windows ----------------------------------------------------------------------------
 
 int RunWithoutWindows(const LaunchOptions& options) {
@@ -148,8 +168,10 @@ int RunWithoutWindows(const LaunchOptions& options) {
   InstantClock instantClock;
   Clock& clock = unpaced ? static_cast<Clock&>(instantClock) : steadyClock;
   remote::DevicePort devicePort;
+  ReferenceClockFeeds referenceClocks;
   ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
-  SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort) : devicePort;
+  SerialPort& port =
+      replaying ? static_cast<SerialPort&>(replayPort) : referenceClocks.Port(options, devicePort);
   HeadlessDialogs dialogs(std::cerr);
   IniSettingsStore storedSettings(IniSettingsStore::DefaultPath());
   if (!StoreNtpOption(options, storedSettings)) return 1;
@@ -158,6 +180,7 @@ int RunWithoutWindows(const LaunchOptions& options) {
   PosixSystemTime systemTime;
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   app.WatchStopRequest(stopRequested);
+  referenceClocks.HandTo(app);
   ApplyChoice(app, choice, options.engineeringMode);
   OpenMessageLogFile(app);
   if (replaying) SetUpReplay(app, replayPort, std::cerr);
@@ -311,8 +334,10 @@ int RunWithWindows(const LaunchOptions& options) {
   SteadyClock clock;
   const bool replaying = !options.replayPath.empty();
   remote::DevicePort devicePort;
+  ReferenceClockFeeds referenceClocks;
   ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
-  SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort) : devicePort;
+  SerialPort& port =
+      replaying ? static_cast<SerialPort&>(replayPort) : referenceClocks.Port(options, devicePort);
   // A screenshot run shows no boxes that wait for an answer: they are printed and answered with
   // the button that sends nothing.
   gui::QtDialogs qtDialogs;
@@ -331,6 +356,7 @@ int RunWithWindows(const LaunchOptions& options) {
   if (!screenshot) notifier = std::make_unique<gui::DesktopNotifier>();
   Monitor app(Platform{port, clock, dialogs, settings, systemTime});
   app.WatchStopRequest(stopRequested);
+  referenceClocks.HandTo(app);
   gui::DrainOnPost(app.ui, *qApp);
   ApplyChoice(app, choice, options.engineeringMode);
   // A screenshot run leaves no trace in the log of the runs that watch the receiver.

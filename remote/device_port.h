@@ -27,6 +27,7 @@ class DevicePort final : public SerialPort {
   bool SetRts(bool on) override { return active_->SetRts(on); }
   void Close() override { active_->Close(); }
   bool HungUp() override { return active_->HungUp(); }
+  bool PacedByLine() const override { return active_->PacedByLine(); }
 
  private:
   PosixSerialPort local_;

@@ -50,6 +50,7 @@ class RemoteSerialPort final : public SerialPort {
   // The server closed the connection, or it broke (the network gone: no answer to keep-alive
   // probes or to sent data for about ten seconds).
   bool HungUp() override;
+  bool PacedByLine() const override { return false; }
 
  private:
   struct Connection;

@@ -22,8 +22,14 @@ constexpr int kMaxWaitMs = 50;
 
 }  // namespace
 
+// The time counts from here, not from Run: a start time taken from the PC's clock just before
+// keeps the receiver's seconds on the PC's, whatever opening the port took meanwhile.
 Server::Server(const SimOptions& options, Clock& clock, double startGps)
-    : options_(options), clock_(clock), engine_(options, startGps), startGps_(startGps) {}
+    : options_(options),
+      clock_(clock),
+      engine_(options, startGps),
+      startGps_(startGps),
+      startMs_(clock.NowMs()) {}
 
 Server::~Server() {
   if (ptyMaster_ >= 0) ::close(ptyMaster_);
@@ -73,7 +79,6 @@ double Server::GpsNow() {
 }
 
 void Server::Run(const std::atomic<bool>& stop) {
-  startMs_ = clock_.NowMs();
   const int fd = ptyMaster_ >= 0 ? ptyMaster_ : (device_ ? device_->Descriptor() : -1);
   if (fd < 0) return;
   while (!stop.load()) {

@@ -35,6 +35,7 @@ class PosixSerialPort final : public SerialPort {
   void Close() override;
   // The device reports a hang-up or an error to a poll that does not wait.
   bool HungUp() override;
+  bool PacedByLine() const override { return !pseudoTerminal_; }
 
   int Descriptor() const { return fd_; }
 

@@ -51,6 +51,9 @@ class SerialPort {
   // When the byte at `index` of those the last Read returned arrived, by the PC's real-time clock
   // (nanoseconds since 1970); 0 when the port cannot say (its bytes are not read as they arrive).
   virtual int64_t ArrivalOfReadByte(int /*index*/) const { return 0; }
+  // True when bytes come at the pace of the line's rate (a serial device), false when a write of
+  // the other side arrives whole (a pseudo-terminal, the network).
+  virtual bool PacedByLine() const { return true; }
 };
 
 }  // namespace zelkon

@@ -59,9 +59,11 @@ void StampingSerialPort::ReadAsItArrives() {
     const int64_t readNs = now_();
     if (count <= 0) continue;
     std::lock_guard hold(lock_);
-    // The last byte came just before the read: the first, the time of the others before it.
-    const int64_t firstNs = readNs - (count - 1) * byteNs_;
-    arrivals_.push_back(Arrival{{chunk.begin(), chunk.begin() + count}, 0, firstNs});
+    // The last byte came just before the read; at the line's pace, the first came the time of the
+    // others before it, else with them.
+    const int64_t byteNs = inner_.PacedByLine() ? byteNs_ : 0;
+    const int64_t firstNs = readNs - (count - 1) * byteNs;
+    arrivals_.push_back(Arrival{{chunk.begin(), chunk.begin() + count}, 0, firstNs, byteNs});
     waiting_ += static_cast<size_t>(count);
     arrived_.notify_all();
   }
@@ -93,11 +95,6 @@ int StampingSerialPort::Configure(const LineSettings& line) {
   return inner_.Configure(line);
 }
 
-int64_t StampingSerialPort::ByteNs() const {
-  std::lock_guard hold(lock_);
-  return byteNs_;
-}
-
 int StampingSerialPort::BytesWaiting() {
   std::lock_guard hold(lock_);
   return static_cast<int>(std::min<size_t>(waiting_, 1 << 30));
@@ -112,13 +109,13 @@ bool StampingSerialPort::WaitForInput(int ms) {
 int StampingSerialPort::Read(uint8_t* buffer, int capacity) {
   std::lock_guard hold(lock_);
   lastRead_.clear();
-  lastReadByteNs_ = byteNs_;
   int count = 0;
   while (!arrivals_.empty() && count < capacity) {
     Arrival& first = arrivals_.front();
     const size_t take =
         std::min(first.bytes.size() - first.taken, static_cast<size_t>(capacity - count));
-    lastRead_.push_back({count, first.firstNs + static_cast<int64_t>(first.taken) * byteNs_});
+    lastRead_.push_back(
+        {count, first.firstNs + static_cast<int64_t>(first.taken) * first.byteNs, first.byteNs});
     std::copy_n(first.bytes.begin() + static_cast<ptrdiff_t>(first.taken), take, buffer + count);
     first.taken += take;
     count += static_cast<int>(take);
@@ -132,8 +129,9 @@ int StampingSerialPort::Read(uint8_t* buffer, int capacity) {
 int64_t StampingSerialPort::ArrivalOfReadByte(int index) const {
   // The last segment that begins at or before the byte.
   for (auto segment = lastRead_.rbegin(); segment != lastRead_.rend(); ++segment) {
-    if (segment->start <= index)
-      return segment->firstNs + (index - segment->start) * lastReadByteNs_;
+    if (segment->start <= index) {
+      return segment->firstNs + (index - segment->start) * segment->byteNs;
+    }
   }
   return 0;
 }

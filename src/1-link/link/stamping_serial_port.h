@@ -32,8 +32,8 @@ class StampingSerialPort final : public SerialPort {
   // Discards what the reader collected too.
   void Purge() override;
   void SetNonWaitingReads() override { inner_.SetNonWaitingReads(); }
-  // The line's rate also sets the time a byte takes, by which the arrival of the first byte of a
-  // run read at once is reckoned back from the time of the read.
+  // The line's rate also sets the time a byte takes: on a port whose bytes come at the line's pace,
+  // the first of a run read at once arrived that much per byte before the read.
   int Configure(const LineSettings& line) override;
   int BytesWaiting() override;
   bool WaitForInput(int ms) override;
@@ -43,16 +43,15 @@ class StampingSerialPort final : public SerialPort {
   bool SetRts(bool on) override { return inner_.SetRts(on); }
   void Close() override;
   bool HungUp() override { return inner_.HungUp(); }
+  bool PacedByLine() const override { return inner_.PacedByLine(); }
   int64_t ArrivalOfReadByte(int index) const override;
-
-  // How long a byte takes on the line.
-  int64_t ByteNs() const;
 
  private:
   struct Arrival {
     std::vector<uint8_t> bytes;
     size_t taken = 0;
     int64_t firstNs = 0;  // when bytes[0] arrived
+    int64_t byteNs = 0;   // and each further byte after it
   };
 
   void ReadAsItArrives();
@@ -73,9 +72,9 @@ class StampingSerialPort final : public SerialPort {
   struct Segment {
     int start;
     int64_t firstNs;
+    int64_t byteNs;
   };
   std::vector<Segment> lastRead_;
-  int64_t lastReadByteNs_ = 0;
 };
 
 }  // namespace zelkon

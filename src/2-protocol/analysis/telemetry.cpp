@@ -132,6 +132,11 @@ void Telemetry::Add(const ManufacturingParams& report) { boardSerial_ = report.b
 
 void Telemetry::Add(const ProductionParams& report) { caseSerial_ = report.caseSerialNumber; }
 
+void Telemetry::Add(const UtcParams& report) {
+  const int change = static_cast<int>(report.deltaTlsf) - static_cast<int>(report.deltaTls);
+  leapChange_ = change > 0 ? 1 : change < 0 ? -1 : 0;
+}
+
 std::optional<uint32_t> Telemetry::SerialNumber() const {
   return caseSerial_ ? caseSerial_ : boardSerial_;
 }

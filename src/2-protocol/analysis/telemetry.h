@@ -21,6 +21,7 @@
 #include "reports/product.h"
 #include "reports/report_types.h"
 #include "reports/status.h"
+#include "reports/system_data.h"
 #include "reports/timing.h"
 
 namespace zelkon {
@@ -66,6 +67,7 @@ class Telemetry {
   void Add(const SatelliteSelection& report);
   void Add(const ManufacturingParams& report);
   void Add(const ProductionParams& report);
+  void Add(const UtcParams& report);
 
   // ---- Newest values ----------------------------------------------------------------------------
   const std::optional<TimingPrimary>& Primary() const { return primary_; }
@@ -75,6 +77,9 @@ class Telemetry {
   // The receiver's UTC of its newest primary timing report (seconds since 1970); nullopt while
   // it has no time (week 0) or before one.
   std::optional<int64_t> ReceiverUtc() const { return utcSecond_; }
+  // The change of the UTC offset at the next leap second, by the newest UTC parameters (0x4F):
+  // +1 a second inserted, -1 one deleted, 0 none; nullopt before any.
+  std::optional<int> LeapChange() const { return leapChange_; }
   // Seconds of receiver time so far: primary timing reports of a new second, with or without a
   // valid time.
   int64_t TimingSeconds() const { return timingSeconds_; }
@@ -152,6 +157,7 @@ class Telemetry {
     PacketCount* count = nullptr;
   };
   NewestCount newestCount_;
+  std::optional<int> leapChange_;
   PacketCount unknownReceived_;
   uint64_t badLength_ = 0;
   uint64_t unknownId_ = 0;

@@ -10,6 +10,7 @@
 #include "base/application.h"
 #include "decode/timing.h"
 #include "events/receiver_events.h"
+#include "refclock/reference_clocks.h"
 #include "main/main_display.h"
 #include "main/main_form.h"
 #include "text/printf.h"
@@ -81,6 +82,7 @@ std::string UtcTimeText(const PrimaryUtcTime& r) {
 
 void ShowTimingPrimary(Application& app, const TimingPrimary& r) {
   WatchTime(app, ReadingOf(r));
+  app.Feature<ReferenceClocks>().Offer(app, r);
   TForm_Main& form = app.Window<TForm_Main>();
   if (!MainShowsTimingPackets(app)) return;
   form.Panel_TOW.SetCaption(Printf("%d", static_cast<int32_t>(r.timeOfWeek)));

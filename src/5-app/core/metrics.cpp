@@ -205,6 +205,20 @@ MetricsPage BuildMetricsPage(const Telemetry& telemetry, const MetricsTarget& ta
             "1 while no packet has come from the receiver for 3 s or more on an open port, 0 "
             "otherwise.",
             target.receiverSilent ? 1 : 0);
+  if (!target.referenceClocks.empty()) {
+    out.Family("zelkon_refclock_samples_total", "counter",
+               "Samples of the receiver's time the PC's time daemon took, by reference clock: "
+               "one a second while the receiver vouches for its time.");
+    for (const auto& feed : target.referenceClocks)
+      out.Sample(Number(feed.samples), "refclock", feed.name);
+    out.Family("zelkon_refclock_offset_seconds", "gauge",
+               "The UTC second of the last sample a reference clock took less the PC's time its "
+               "report's first byte arrived.");
+    for (const auto& feed : target.referenceClocks) {
+      if (feed.lastOffsetSeconds)
+        out.Sample(Number(*feed.lastOffsetSeconds), "refclock", feed.name);
+    }
+  }
   if (telemetry.Supplemental()) AddTimingValues(out, *telemetry.Supplemental());
   out.Gauge("zelkon_satellites_tracked",
             "Channels whose newest tracking report (at most 10 s of receiver time old) has a "

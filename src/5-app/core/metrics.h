@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelkon {
 
@@ -23,6 +24,13 @@ struct MetricsTarget {
   uint32_t portLosses = 0;  // times the device hung up or went away since start
   // The main window says "No data from the receiver for N s".
   bool receiverSilent = false;
+  // What each reference clock of the PC's time daemon was given.
+  struct ReferenceClockFeed {
+    std::string name;  // "sock:/run/chrony.gps.sock", "shm:2"
+    uint64_t samples = 0;
+    std::optional<double> lastOffsetSeconds;
+  };
+  std::vector<ReferenceClockFeed> referenceClocks = {};
 };
 
 struct MetricsPage {

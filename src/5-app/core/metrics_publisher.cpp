@@ -6,9 +6,11 @@ namespace zelkon {
 namespace {
 
 void PublishPage(Monitor& app, MetricsPublisher& publisher) {
-  const MetricsTarget target{app.state.PortLabel(), app.telemetry.SerialNumber(),
-                             !app.linkLoss.PortLost, app.linkLoss.PortLosses,
-                             app.polling.SilentSeconds > 0};
+  MetricsTarget target{app.state.PortLabel(), app.telemetry.SerialNumber(), !app.linkLoss.PortLost,
+                       app.linkLoss.PortLosses, app.polling.SilentSeconds > 0};
+  for (const ReferenceClock& clock : app.referenceClocks.Clocks()) {
+    target.referenceClocks.push_back({clock.feed->Name(), clock.samples, clock.lastOffsetSeconds});
+  }
   publisher.Publish(BuildMetricsPage(app.telemetry, target, app.clock.NowMs()));
 }
 

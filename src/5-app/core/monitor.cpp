@@ -40,6 +40,7 @@ Monitor::Monitor(const Platform& platform) : Application(platform) {
   RegisterFeature(typeid(PendingReceiverType), &pendingReceiverType);
   RegisterFeature(typeid(MessageLogFile), &messageLogFile);
   RegisterFeature(typeid(ReceiverEvents), &receiverEvents);
+  RegisterFeature(typeid(ReferenceClocks), &referenceClocks);
 
   Form_Main.Timer_RXBIN.OnTimer = [this] { PollTick(*this); };
   Form_Main.TimerBreak.OnTimer = [this] { TimerBreakTick(*this); };

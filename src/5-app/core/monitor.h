@@ -13,6 +13,7 @@
 #include "core/window_registry.h"
 #include "events/receiver_events.h"
 #include "receiver/receiver_type.h"
+#include "refclock/reference_clocks.h"
 #include "transfer/position_transfer.h"
 #include "transfer/recording.h"
 #include "transfer/time_transfer.h"
@@ -58,6 +59,7 @@ class Monitor final : public Application {
   PendingReceiverType pendingReceiverType;
   MessageLogFile messageLogFile;
   ReceiverEvents receiverEvents;
+  ReferenceClocks referenceClocks;
 
   // The windows, created once and shown and hidden, never re-created.
 #define ZELKON_WINDOW_MEMBER(Class, member, ...) Class member;

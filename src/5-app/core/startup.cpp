@@ -84,6 +84,10 @@ Monitor and configuration tool for GPS timing receivers on a serial port.
                         metrics at http://ADDR:PORT/metrics, with or without windows (ADDR a
                         numeric IPv4 address or [IPv6], default 127.0.0.1; port 0: any free port,
                         the address is printed on standard error)
+  --refclock sock:PATH|shm:UNIT
+                        hand the receiver's time to the PC's time daemon, once a second while the
+                        receiver vouches for it: chrony's SOCK reference clock at PATH, or the NTP
+                        shared-memory segment UNIT (0..255); repeatable
   --screenshot FILE     render the main window to a PNG after --after SECONDS (default 3), exit
   --screenshot-dir DIR  render every window to DIR/<window class>.png, exit
   --help                show this text
@@ -157,6 +161,13 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
                "from 0 to 65535, not '" +
                text + "'";
       }
+    } else if (arg == "--refclock") {
+      if (!value(text)) return std::string("--refclock needs sock:PATH or shm:UNIT");
+      const auto address = ParseTimeFeedName(text);
+      if (const auto* why = std::get_if<std::string>(&address)) {
+        return "--refclock " + text + ": " + *why;
+      }
+      options.referenceClocks.push_back(std::get<TimeFeedAddress>(address));
     } else if (arg == "--screenshot") {
       if (!value(options.screenshotFile)) return std::string("--screenshot needs a file name");
     } else if (arg == "--screenshot-dir") {
@@ -195,6 +206,10 @@ std::variant<LaunchOptions, std::string> ParseCommandLine(int argc, char** argv)
                       (options.demo ? 1 : 0) + (options.replayPath.empty() ? 0 : 1);
   if (choices > 1) return std::string("give only one of -c, --device, --demo and --replay");
   if (speedGiven && options.replayPath.empty()) return std::string("--speed needs --replay");
+  if (!options.referenceClocks.empty() && !options.replayPath.empty()) {
+    return std::string(
+        "--refclock cannot go with --replay: a recording says nothing of the PC's clock now");
+  }
   return options;
 }
 

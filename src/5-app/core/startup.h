@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/time_feed.h"
+
 namespace zelkon {
 
 class SettingsStore;
@@ -48,6 +50,9 @@ struct LaunchOptions {
   std::optional<bool> ntp;
   // --metrics-listen [ADDR:]PORT: serve the Prometheus metrics there (a run without windows).
   std::optional<ListenAddress> metricsListen;
+  // --refclock sock:PATH|shm:UNIT (repeatable): the time daemon's reference clocks the receiver's
+  // time is handed to.
+  std::vector<TimeFeedAddress> referenceClocks;
   bool showHelp = false;
   bool showVersion = false;
 
