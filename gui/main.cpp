@@ -125,9 +125,9 @@ struct ReferenceClockFeeds {
   std::vector<std::unique_ptr<TimeFeed>> feeds;
   std::optional<StampingSerialPort> stamped;
 
-  SerialPort& Port(const LaunchOptions& options, SerialPort& device) {
-    if (options.referenceClocks.empty()) return device;
-    for (const TimeFeedAddress& address : options.referenceClocks)
+  SerialPort& Port(const std::vector<TimeFeedAddress>& clocks, SerialPort& device) {
+    if (clocks.empty()) return device;
+    for (const TimeFeedAddress& address : clocks)
       feeds.push_back(MakeTimeFeed(address));
     return stamped.emplace(device);
   }
@@ -170,8 +170,8 @@ int RunWithoutWindows(const LaunchOptions& options) {
   remote::DevicePort devicePort;
   ReferenceClockFeeds referenceClocks;
   ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
-  SerialPort& port =
-      replaying ? static_cast<SerialPort&>(replayPort) : referenceClocks.Port(options, devicePort);
+  SerialPort& port = replaying ? static_cast<SerialPort&>(replayPort)
+                               : referenceClocks.Port(options.referenceClocks, devicePort);
   HeadlessDialogs dialogs(std::cerr);
   IniSettingsStore storedSettings(IniSettingsStore::DefaultPath());
   if (!StoreNtpOption(options, storedSettings)) return 1;
@@ -336,8 +336,14 @@ int RunWithWindows(const LaunchOptions& options) {
   remote::DevicePort devicePort;
   ReferenceClockFeeds referenceClocks;
   ReplaySerialPort replayPort(clock, options.replaySpeed, std::cerr);
+  // The command line's reference clocks, else those of the settings (a screenshot feeds none).
+  std::vector<TimeFeedAddress> clocks = options.referenceClocks;
+  if (clocks.empty() && !screenshot && !replaying) {
+    gui::QtSettingsStore stored;
+    clocks = StoredReferenceClocks(stored, std::cerr);
+  }
   SerialPort& port =
-      replaying ? static_cast<SerialPort&>(replayPort) : referenceClocks.Port(options, devicePort);
+      replaying ? static_cast<SerialPort&>(replayPort) : referenceClocks.Port(clocks, devicePort);
   // A screenshot run shows no boxes that wait for an answer: they are printed and answered with
   // the button that sends nothing.
   gui::QtDialogs qtDialogs;

@@ -50,6 +50,7 @@ class SimulatedSerialPort final : public SerialPort {
     const int n = std::min(capacity, static_cast<int>(incoming_.size()));
     std::copy_n(incoming_.begin(), n, buffer);
     delivered.insert(delivered.end(), incoming_.begin(), incoming_.begin() + n);
+    arrivalNs_ = (clock_.NowMs() + 1) * 1'000'000;
     incoming_.erase(incoming_.begin(), incoming_.begin() + n);
     return n;
   }
@@ -68,6 +69,9 @@ class SimulatedSerialPort final : public SerialPort {
     return true;
   }
   void Close() override {}
+  // Read as it arrives: every byte of a read came at the clock's time of the read (plus 1 ms, so
+  // that it is never the 0 of a port that cannot say).
+  int64_t ArrivalOfReadByte(int /*index*/) const override { return arrivalNs_; }
 
  private:
   void Pump() {
@@ -78,6 +82,7 @@ class SimulatedSerialPort final : public SerialPort {
 
   Clock& clock_;
   sim::SimOptions options_;
+  int64_t arrivalNs_ = 0;
   std::mutex mutex_;  // the engine and the byte queues
 
  public:

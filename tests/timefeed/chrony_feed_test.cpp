@@ -14,9 +14,11 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <thread>
 
+#include "support/chrony_daemon.h"
 #include "support/programs.h"
 #include "support/test_folder.h"
 #include "timefeed/daemon_feeds.h"
@@ -34,79 +36,25 @@ int64_t RealtimeNs() {  // the system clock is CLOCK_REALTIME
   return std::chrono::nanoseconds(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-// chronyd is in /usr/sbin, which a user's PATH may lack.
-std::string Program(const std::string& name) {
-  if (testing::ProgramOnPath(name)) return name;
-  return ::access(("/usr/sbin/" + name).c_str(), X_OK) == 0 ? "/usr/sbin/" + name : "";
-}
-
 class ChronyFeeds : public testing::TestFolder {
  protected:
   ChronyFeeds() : TestFolder("zelkon-chrony") {}
 
   void SetUp() override {
-    chronyd_ = Program("chronyd");
-    chronyc_ = Program("chronyc");
-    if (chronyd_.empty() || chronyc_.empty()) GTEST_SKIP() << "chronyd and chronyc not installed";
     TestFolder::SetUp();
+    daemon_.emplace(dir_, unit_);
+    if (!daemon_->Installed()) GTEST_SKIP() << "chronyd and chronyc not installed";
   }
-
   void TearDown() override {
-    if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
-    const int id = ::shmget(NtpShmFeed::KeyOf(unit_), 0, 0);
-    if (id >= 0) ::shmctl(id, IPC_RMID, nullptr);
+    daemon_.reset();
     TestFolder::TearDown();
   }
 
   std::string Path(const char* name) const { return (dir_ / name).string(); }
 
-  void StartChronyd() {
-    std::ofstream(Path("chrony.conf"))
-        << "port 0\ncmdport 0\nbindcmdaddress " << Path("chronyd.sock") << "\npidfile "
-        << Path("chronyd.pid") << "\nrefclock SOCK " << Path("feed.sock")
-        << " refid SOCK poll 0 filter 2\nrefclock SHM " << unit_ << " refid SHM poll 0 filter 2\n";
-    const std::string conf = Path("chrony.conf"), log = Path("chronyd.log");
-    // chronyd runs as the user of the test: as root it would hand its work to its own system user,
-    // who cannot enter this folder, and as anyone else it needs -U to start at all.
-    const passwd* user = ::getpwuid(::geteuid());
-    pid_ = ::fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
-      ::dup2(::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-      ::execlp(chronyd_.c_str(), "chronyd", "-x", "-d", "-f", conf.c_str(), "-u",
-               user != nullptr ? user->pw_name : "root", ::geteuid() == 0 ? nullptr : "-U",
-               nullptr);
-      ::_exit(127);
-    }
-    const auto ready = [&] {
-      return fs::exists(Path("chronyd.sock")) && fs::exists(Path("feed.sock"));
-    };
-    for (int i = 0; i < 100 && !ready(); ++i)
-      std::this_thread::sleep_for(100ms);
-    ASSERT_TRUE(ready()) << ReadAll(log);
-  }
-
-  std::string Chronyc(const std::string& command) {
-    return testing::RunTool(
-               "timeout 10 " + chronyc_ + " -h " + Path("chronyd.sock") + " -n " + command, "")
-        .output;
-  }
-
-  // The offset (s) chronyd measured for each reference clock it has reached: the CSV line is mode,
-  // state, name, stratum, poll, reach, last reception, adjusted offset, measured offset, error.
-  std::map<std::string, double> ReachedOffsets() {
-    static const std::regex line(R"(#,.,(\w+),\d+,-?\d+,([1-9]\d*),\d+,[^,]+,([^,]+),)");
-    std::map<std::string, double> offsets;
-    const std::string csv = Chronyc("-c sources");
-    for (std::sregex_iterator it(csv.begin(), csv.end(), line), end; it != end; ++it)
-      offsets[(*it)[1]] = std::stod((*it)[3]);
-    return offsets;
-  }
-
-  std::string chronyd_, chronyc_;
   // A unit of this process's own, away from 0 and 1, which a system's daemon may use.
   int unit_ = 2 + static_cast<int>(::getpid() % 200);
-  pid_t pid_ = -1;
+  std::optional<testing::ChronyDaemon> daemon_;
 };
 
 // chronyd's measured offset is the PC's clock minus the reference's ("positive: the local clock is
@@ -128,7 +76,8 @@ TEST_F(ChronyFeeds, BothReferenceClocksAreReachedWithTheOffsetAndLeapTheSamplesC
   ASSERT_EQ(::shmctl(id, IPC_STAT, &segment), 0);
   EXPECT_EQ(segment.shm_perm.mode & 0777, 0666u);
 
-  ASSERT_NO_FATAL_FAILURE(StartChronyd());
+  std::string log;
+  ASSERT_TRUE(daemon_->Start(log)) << log;
   std::map<std::string, double> offsets;
   int sent = 1;
   for (int second = 0; second < 20 && offsets.size() < 2; ++second, ++sent) {
@@ -137,9 +86,9 @@ TEST_F(ChronyFeeds, BothReferenceClocksAreReachedWithTheOffsetAndLeapTheSamplesC
     const TimeSample sample{now, now + 20 * kMs, LeapIndicator::Insert};
     ASSERT_TRUE(sock.Send(sample)) << sock.Failure();
     ASSERT_TRUE(shm.Send(sample)) << shm.Failure();
-    offsets = ReachedOffsets();
+    offsets = daemon_->ReachedOffsets();
   }
-  ASSERT_EQ(offsets.size(), 2u) << Chronyc("sources") << ReadAll(Path("chronyd.log"));
+  ASSERT_EQ(offsets.size(), 2u) << daemon_->Chronyc("sources") << ReadAll(Path("chronyd.log"));
   EXPECT_NEAR(offsets["SOCK"], -0.020, 100e-6);
   EXPECT_NEAR(offsets["SHM"], -0.020, 100e-6);
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string_view>
 
 #include <arpa/inet.h>
@@ -294,6 +295,21 @@ std::optional<PortChoice> AcceptChooser(TForm_Comm& chooser, SettingsStore& sett
     settings.Write(kRemotePortsSetting, stored);
   }
   return choice;
+}
+
+std::vector<TimeFeedAddress> StoredReferenceClocks(SettingsStore& settings, std::ostream& err) {
+  std::vector<TimeFeedAddress> clocks;
+  std::istringstream names(settings.Read(kReferenceClocksSetting).value_or(""));
+  std::string name;
+  while (names >> name) {
+    const auto address = ParseTimeFeedName(name);
+    if (const auto* why = std::get_if<std::string>(&address)) {
+      err << "zelkon: setting " << kReferenceClocksSetting << ": " << name << ": " << *why << "\n";
+    } else {
+      clocks.push_back(std::get<TimeFeedAddress>(address));
+    }
+  }
+  return clocks;
 }
 
 }  // namespace zelkon

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -88,6 +89,12 @@ inline constexpr const char* kRemotePortsSetting = "RemotePorts";
 inline constexpr size_t kRememberedRemotePorts = 5;
 
 std::vector<std::string> ReadRemotePorts(SettingsStore& settings);
+
+// The reference clocks the windowed program feeds when its command line names none: the setting
+// "ReferenceClocks", their names separated by blanks (none by default). A name that is not one is
+// said on `err` and left out.
+inline constexpr const char* kReferenceClocksSetting = "ReferenceClocks";
+std::vector<TimeFeedAddress> StoredReferenceClocks(SettingsStore& settings, std::ostream& err);
 
 // The chooser's entries after the numbered ports: the devices found, the remote ports remembered,
 // the emulator.
