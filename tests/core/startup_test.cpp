@@ -132,7 +132,10 @@ TEST(CommandLine, MistakesAreRefusedWithAMessage) {
                                              {"--replay", "a.rxb", "--speed", "-1"},
                                              {"--replay", "a.rxb", "--speed", "fast"},
                                              {"--replay", "a.rxb", "--speed", "inf"},
-                                             {"--headless", "--metrics-listen"}}) {
+                                             {"--headless", "--metrics-listen"},
+                                             {"--refclock", "sock:gps.sock"},
+                                             {"--refclock", "shm:256"},
+                                             {"--refclock", "shm:2", "--replay", "a.rxb"}}) {
     const auto parsed = Parse(args);
     ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << args[0];
     EXPECT_FALSE(std::get<std::string>(parsed).empty());
