@@ -27,18 +27,6 @@ static_assert(sizeof(long) != 8 || sizeof(SockSample) == 40);
 constexpr int kSockMagic = 0x534f434b;
 constexpr int64_t kNsPerSecond = 1'000'000'000;
 
-int LeapCode(LeapIndicator leap) {
-  switch (leap) {
-    case LeapIndicator::Insert:
-      return 1;
-    case LeapIndicator::Delete:
-      return 2;
-    case LeapIndicator::None:
-      break;
-  }
-  return 0;
-}
-
 }  // namespace
 
 ChronySockFeed::ChronySockFeed(std::string path) : path_(std::move(path)) {}
@@ -77,7 +65,7 @@ bool ChronySockFeed::Send(const TimeSample& sample) {
   message.tv.tv_usec = static_cast<suseconds_t>(micros);
   const int64_t pcNs = seconds * kNsPerSecond + micros * 1000;
   message.offset = static_cast<double>(sample.referenceNs - pcNs) / kNsPerSecond;
-  message.leap = LeapCode(sample.leap);
+  message.leap = NtpLeapIndicator(sample.leap);
   message.magic = kSockMagic;
 
   const ssize_t sent = ::sendto(fd_, &message, sizeof message, MSG_DONTWAIT | MSG_NOSIGNAL,

@@ -53,6 +53,20 @@ class NtpShmFeed final : public TimeFeed {
   std::string failure_;
 };
 
+// The leap indicator as NTP numbers it, which chrony's socket samples use too: 0 no warning, 1 a
+// second inserted at the end of the day, 2 one deleted.
+inline int NtpLeapIndicator(LeapIndicator leap) {
+  switch (leap) {
+    case LeapIndicator::Insert:
+      return 1;
+    case LeapIndicator::Delete:
+      return 2;
+    case LeapIndicator::None:
+      break;
+  }
+  return 0;
+}
+
 // The feed an address names.
 std::unique_ptr<TimeFeed> MakeTimeFeed(const TimeFeedAddress& address);
 

@@ -47,19 +47,6 @@ Split SplitNs(int64_t ns) {
   return {static_cast<time_t>(seconds), static_cast<unsigned>(rest)};
 }
 
-// NTP's leap indicator: 0 no warning, 1 a second inserted, 2 a second deleted.
-int NtpLeap(LeapIndicator leap) {
-  switch (leap) {
-    case LeapIndicator::Insert:
-      return 1;
-    case LeapIndicator::Delete:
-      return 2;
-    case LeapIndicator::None:
-      break;
-  }
-  return 0;
-}
-
 }  // namespace
 
 NtpShmFeed::NtpShmFeed(int unit) : unit_(unit) {}
@@ -130,7 +117,7 @@ bool NtpShmFeed::Send(const TimeSample& sample) {
   shm.receiveTimeStampSec = receive.seconds;
   shm.receiveTimeStampUSec = static_cast<int>(receive.ns / 1000);
   shm.receiveTimeStampNSec = receive.ns;
-  shm.leap = NtpLeap(sample.leap);
+  shm.leap = NtpLeapIndicator(sample.leap);
   shm.precision = -20;  // about a microsecond
   shm.nsamples = 3;
   FullBarrier();
