@@ -157,14 +157,15 @@ void NoteSilence(Application& app, bool silent, int seconds) {
   ShowTrayState(app);
 }
 
-void NotePortLost(Application& app, bool lost) {
+void NotePortLost(Application& app, bool lost, const std::string& why) {
   ReceiverEvents& e = app.Feature<ReceiverEvents>();
   if (e.portLost == lost) return;
   e.portLost = lost;
   if (lost) {
     e.timeVouched.reset();
-    Tell(app, "Receiver port lost",
-         "Lost " + app.state.PortLabel() + ": the device hung up or went away.");
+    Tell(
+        app, "Receiver port lost",
+        why.empty() ? "Lost " + app.state.PortLabel() + ": the device hung up or went away." : why);
   }
   ShowTrayState(app);
 }

@@ -44,6 +44,7 @@ void WatchTime(Application& app, const TimeReading& reading);
 // From the silence watch: the receiver silent (`silent`, for `seconds`) or answering again.
 void NoteSilence(Application& app, bool silent, int seconds);
 // From the link watch: the port lost or opened again.
-void NotePortLost(Application& app, bool lost);
+// `why` tells a loss that is not a hang-up (a remote port that does not answer at start).
+void NotePortLost(Application& app, bool lost, const std::string& why = "");
 
 }  // namespace zelkon

@@ -89,7 +89,8 @@ void StartWithPortLost(Monitor& app) {
   loss.ReopenCountdown = loss.ReopenIntervalTicks;
   loss.ReopenFailureSaid = true;
   s.LinkReady = false;
-  NotePortLost(app, true);
+  NotePortLost(app, true,
+               "Could not open " + s.PortLabel() + ": " + app.channel.OpenFailure() + ".");
   app.Form_Main.Panel_Serial.SetCaption(s.PortLabel() + " not open");
   // The poll loop runs without a port, trying it again.
   app.Form_Main.Timer_RXBIN.SetEnabled(true);
